@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need, when run as root on Debian;
+# otherwise says plainly what is missing.
+set -euo pipefail
+
+need_pkgs=()
+have() { command -v "$1" >/dev/null 2>&1; }
+pkg_for() { need_pkgs+=("$1"); }
+
+have x86_64-w64-mingw32-g++-posix || pkg_for g++-mingw-w64-x86-64-posix
+have x86_64-w64-mingw32-windres   || pkg_for binutils-mingw-w64-x86-64
+have x86_64-w64-mingw32-windmc    || pkg_for binutils-mingw-w64-x86-64
+have x86_64-w64-mingw32-widl      || pkg_for mingw-w64-tools
+have cmake                        || pkg_for cmake
+have ninja                        || pkg_for ninja-build
+have g++                          || pkg_for g++
+[ -f /usr/src/googletest/CMakeLists.txt ] || pkg_for googletest
+{ have wine64 || [ -x /usr/lib/wine/wine64 ]; } || pkg_for wine64
+have xvfb-run                     || pkg_for xvfb
+have xauth                        || pkg_for xauth
+have xwd                          || pkg_for x11-apps
+[ -x /usr/bin/convert ]           || pkg_for imagemagick
+# The German locale for the regional-settings tests.
+locale -a 2>/dev/null | grep -qi '^de_DE.utf8$' || pkg_for locales
+
+if [ ${#need_pkgs[@]} -eq 0 ]; then
+    exit 0
+fi
+mapfile -t need_pkgs < <(printf '%s\n' "${need_pkgs[@]}" | sort -u)
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages: ${need_pkgs[*]}" >&2
+    echo "Install them with: sudo apt-get install ${need_pkgs[*]}" >&2
+    exit 1
+fi
+
+echo "Installing: ${need_pkgs[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${need_pkgs[@]}" >/dev/null
+if printf '%s\n' "${need_pkgs[@]}" | grep -qx locales; then
+    sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/; s/^# *en_US.UTF-8 UTF-8/en_US.UTF-8 UTF-8/' /etc/locale.gen
+    locale-gen >/dev/null
+fi

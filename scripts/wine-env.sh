@@ -1,0 +1,28 @@
+# Sourced by the scripts that run Windows programs: a fresh Wine prefix of
+# our own, ended with `wineserver -k` when the caller exits.
+WINE64=$(command -v wine64 || echo /usr/lib/wine/wine64)
+WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+export WINEARCH=win64
+# No Mono or Gecko installer dialogs in a fresh prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG="${WINEDEBUG:--all}"
+
+new_wine_prefix() {
+    WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/orv-wine.XXXXXX")
+    export WINEPREFIX
+    trap 'end_wine_prefix' EXIT
+    "$WINE64" wineboot -i >/dev/null 2>&1
+    # Without a window manager (Xvfb) Wine waits 2 s for each hidden or
+    # destroyed window to be acknowledged; unmanaged windows skip that.
+    if [ "${ORV_WINE_MANAGED:-N}" = N ]; then
+        "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    fi
+    "$WINESERVER" -w  # let wineboot's own processes settle
+}
+
+end_wine_prefix() {
+    if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+        "$WINESERVER" -k >/dev/null 2>&1 || true
+        rm -rf "$WINEPREFIX"
+    fi
+}

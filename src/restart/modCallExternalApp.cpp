@@ -1,0 +1,74 @@
+#include "restart/modCallExternalApp.h"
+
+#include <windows.h>
+
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "runtime/Handles.h"
+#include "runtime/ProgramError.h"
+#include "runtime/Text.h"
+
+namespace {
+
+std::mutex gKeptLock;
+std::map<DWORD, rt::UniqueHandle>& KeptHandles() {
+    static std::map<DWORD, rt::UniqueHandle> kept;
+    return kept;
+}
+
+rt::UniqueHandle TakeKeptHandle(DWORD pid) {
+    std::lock_guard<std::mutex> lock(gKeptLock);
+    auto& kept = KeptHandles();
+    auto it = kept.find(pid);
+    if (it == kept.end()) return {};
+    rt::UniqueHandle h = std::move(it->second);
+    kept.erase(it);
+    return h;
+}
+
+WORD ShowCommandFor(int windowStyle) {
+    switch (windowStyle) {
+    case vbHide: return SW_HIDE;
+    case vbNormalFocus: return SW_SHOWNORMAL;
+    case vbMinimizedFocus: return SW_SHOWMINIMIZED;
+    case vbMaximizedFocus: return SW_SHOWMAXIMIZED;
+    case vbNormalNoFocus: return SW_SHOWNOACTIVATE;
+    case vbMinimizedNoFocus: return SW_SHOWMINNOACTIVE;
+    default: throw ProgramError(5, "Invalid procedure call or argument");
+    }
+}
+
+}  // namespace
+
+std::int32_t StartCommand(std::wstring_view commandLine, int windowStyle) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = ShowCommandFor(windowStyle);
+    std::wstring mutableLine(commandLine);  // CreateProcessW may write to it
+    if (mutableLine.empty()) throw ProgramError(5, "Invalid procedure call or argument");
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_BAD_PATHNAME ||
+            error == ERROR_INVALID_NAME) {
+            throw ProgramError(53, "File not found");
+        }
+        throw ProgramError(static_cast<long>(error), rt::ToUtf8(rt::SystemErrorText(error)));
+    }
+    rt::UniqueHandle thread(pi.hThread);
+    rt::UniqueHandle process(pi.hProcess);
+    std::lock_guard<std::mutex> lock(gKeptLock);
+    KeptHandles()[pi.dwProcessId] = std::move(process);
+    return static_cast<std::int32_t>(pi.dwProcessId);
+}
+
+bool bWaitForProcess(std::int32_t processId, std::int32_t timeoutMs) {
+    const DWORD pid = static_cast<DWORD>(processId);
+    rt::UniqueHandle process = TakeKeptHandle(pid);
+    if (!process) process.reset(::OpenProcess(SYNCHRONIZE, TRUE, pid));
+    if (!process) return false;
+    return ::WaitForSingleObject(process.get(), static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+}

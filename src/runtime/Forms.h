@@ -1,0 +1,228 @@
+// The windowing runtime: forms whose controls are placed from twips, timers,
+// menus, modal and modeless show, the collection of loaded forms, operations
+// called by name, and the event pump.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/Handles.h"
+
+namespace rt {
+
+// Layouts are designed in twips: 1440 to the inch, 15 to the pixel at 96 dpi.
+int TwipsToPixels(int twips, unsigned dpi);
+unsigned WindowDpi(HWND hwnd);
+
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+enum class ControlKind { Label, Button, OptionButton, CheckBox, ListBox, MultiLineText, Frame, Picture };
+
+// Fonts made for a form's controls, kept until the form is destroyed.
+class FontStore {
+public:
+    HFONT Get(const std::wstring& face, int heightPixels, BYTE charset, int weight);
+    std::size_t Count() const { return fonts_.size(); }
+
+private:
+    struct Key {
+        std::wstring face;
+        int height;
+        BYTE charset;
+        int weight;
+        bool operator<(const Key& o) const {
+            if (face != o.face) return face < o.face;
+            if (height != o.height) return height < o.height;
+            if (charset != o.charset) return charset < o.charset;
+            return weight < o.weight;
+        }
+    };
+    std::map<Key, UniqueFont> fonts_;
+};
+
+class Form;
+
+class Control {
+public:
+    const std::wstring& Name() const { return name_; }
+    ControlKind Kind() const { return kind_; }
+    HWND Hwnd() const { return hwnd_; }
+    int Id() const { return id_; }
+    const TwipsRect& Layout() const { return layout_; }
+
+    void SetCaption(std::wstring_view text);
+    std::wstring Caption() const;
+    // Repaints now, for handlers that block the pump for a long time.
+    void Refresh();
+    // Check box: 0 clear, 1 ticked, 2 grey. Option button: 0 or 1.
+    int Value() const;
+    void SetValue(int value);
+    void SetEnabled(bool enabled);
+    bool Enabled() const;
+    void SetVisible(bool visible);
+    void SetIcon(HICON icon);
+
+    // List box.
+    void AddItem(std::wstring_view text);
+    void ClearItems();
+    int ListCount() const;
+    int ListIndex() const;
+    void SetListIndex(int index);
+    std::wstring ItemText(int index) const;
+
+    // The font by character set and face name; the point size is kept.
+    void SetFont(BYTE charset, std::wstring_view faceName);
+    BYTE FontCharset() const { return charset_; }
+    const std::wstring& FontFace() const { return face_; }
+
+    std::function<void()> Click;     // buttons, options, check boxes, list selection
+    std::function<void()> DblClick;  // list box
+
+private:
+    friend class Form;
+    Form* owner_ = nullptr;
+    std::wstring name_;
+    ControlKind kind_ = ControlKind::Label;
+    TwipsRect layout_;
+    std::wstring designCaption_;
+    bool startsGroup_ = false;
+    HWND hwnd_ = nullptr;
+    int id_ = 0;
+    std::wstring face_;
+    BYTE charset_ = DEFAULT_CHARSET;
+    int pointsTimes10_ = 0;
+};
+
+class Timer {
+public:
+    void SetEnabled(bool enabled);
+    bool Enabled() const { return enabled_; }
+    void SetInterval(unsigned milliseconds);
+    unsigned Interval() const { return interval_; }
+    const std::wstring& Name() const { return name_; }
+
+    std::function<void()> Tick;
+
+private:
+    friend class Form;
+    void Apply();
+    Form* owner_ = nullptr;
+    std::wstring name_;
+    UINT_PTR id_ = 0;
+    unsigned interval_ = 0;
+    bool enabled_ = false;
+};
+
+struct MenuItem {
+    std::wstring name;
+    std::wstring caption;
+    std::function<void()> click;
+    std::vector<MenuItem> items;  // a top-level item's drop-down
+};
+
+enum class ShowMode { Modeless, Modal };
+
+class Form {
+public:
+    static constexpr DWORD kFixedSingle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    static constexpr DWORD kFixedDialog = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+
+    Form(std::wstring name, std::wstring designCaption, int clientWidthTwips, int clientHeightTwips,
+         DWORD style = kFixedSingle);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    const std::wstring& Name() const { return name_; }
+    HWND Hwnd() const { return hwnd_; }
+    bool IsLoaded() const { return hwnd_ != nullptr; }
+    bool IsVisible() const;
+
+    // Creates the window and runs Form_Load, once.
+    void Load();
+    // Loads if needed and shows. Modal: returns when the form is hidden or
+    // unloaded, with the other windows of the program disabled meanwhile.
+    void Show(ShowMode mode = ShowMode::Modeless);
+    void Hide();
+    // Runs Form_Unload; unless it cancels, destroys the window. The program's
+    // message loop ends when the last loaded form is gone.
+    void Unload();
+
+    void SetCaption(std::wstring_view text);
+    std::wstring Caption() const;
+
+    Control& Add(ControlKind kind, std::wstring name, std::wstring caption, TwipsRect at,
+                 bool startsGroup = false);
+    Control& operator[](std::wstring_view name);
+    const std::vector<std::unique_ptr<Control>>& Controls() const { return controls_; }
+    Timer& AddTimer(std::wstring name, unsigned intervalMs);
+    Timer& GetTimer(std::wstring_view name);
+
+    void SetMenuBar(std::vector<MenuItem> menus);
+    void SetMenuCaption(std::wstring_view name, std::wstring_view caption);
+    std::wstring MenuCaption(std::wstring_view name) const;
+    // Shows a top-level menu's drop-down at the cursor and runs the choice.
+    void PopupMenu(std::wstring_view name);
+
+    // Public operations reachable by name, such as the _Auto_Init captions.
+    void CallByName(std::wstring_view operation);
+    bool HasOperation(std::wstring_view operation) const;
+
+    FontStore& Fonts() { return fonts_; }
+    int ClientWidthTwips() const { return clientWidthTwips_; }
+    int ClientHeightTwips() const { return clientHeightTwips_; }
+
+protected:
+    virtual void Form_Load() {}
+    virtual void Form_Unload(bool& /*cancel*/) {}
+    void Publish(std::wstring operation, std::function<void()> body);
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+private:
+    friend class Control;
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void CreateControl(Control& c);
+    void PlaceAll();
+    void ApplyFont(Control& c);
+    void OnDestroyed();
+    const MenuItem* FindMenu(std::wstring_view name, const std::vector<MenuItem>& in) const;
+    MenuItem* FindMenuById(int id, std::vector<MenuItem>& in);
+    HMENU BuildMenu(std::vector<MenuItem>& items, bool popup);
+
+    std::wstring name_;
+    std::wstring designCaption_;
+    int clientWidthTwips_;
+    int clientHeightTwips_;
+    DWORD style_;
+    HWND hwnd_ = nullptr;
+    bool loading_ = false;
+    bool destroying_ = false;
+    FontStore fonts_;
+    std::vector<std::unique_ptr<Control>> controls_;
+    std::vector<std::unique_ptr<Timer>> timers_;
+    std::vector<MenuItem> menus_;
+    std::map<int, MenuItem*> menuById_;
+    std::map<std::wstring, std::function<void()>, std::less<>> operations_;
+    int nextId_ = 100;
+};
+
+// Loaded forms, in load order.
+const std::vector<Form*>& LoadedForms();
+
+// Handles every pending window message once, then returns.
+void DoEvents();
+// Runs until the last loaded form is unloaded; returns the exit code.
+int RunMessageLoop();
+
+}  // namespace rt

@@ -1,0 +1,4 @@
+#include "startup/ActionValues.h"
+
+std::int16_t RestartAction = ActionNone;
+std::vector<std::string> BounceServiceNames;

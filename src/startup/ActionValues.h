@@ -1,0 +1,22 @@
+// Process-wide values that carry the chosen action from the command-line
+// parser to the restart window. No Windows header: part of the portable core.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum RestartActionCode : std::int16_t {
+    ActionNone = 0,
+    ActionReboot = 1,
+    ActionRestartOnly = 2,
+    ActionBounce = 3,
+};
+
+// 0 until a parse names an action; "/Restart" reaches the restart window
+// without a parse, so the window treats 0 as restart-only.
+extern std::int16_t RestartAction;
+
+// Element 0 is always empty; the chosen services stand in 1..n in canonical
+// order. Empty (no elements) until the first parse.
+extern std::vector<std::string> BounceServiceNames;

@@ -1,0 +1,15 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include "runtime/Forms.h"
+#include "startup/Module1.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // We run elevated from a folder others may write to: load DLLs from the
+    // system folder only.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    Main();
+    return rt::RunMessageLoop();
+}

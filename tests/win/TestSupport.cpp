@@ -1,0 +1,106 @@
+#include "TestSupport.h"
+
+#include <atomic>
+#include <vector>
+
+#include "runtime/App.h"
+#include "runtime/Forms.h"
+
+namespace test {
+
+ScratchDir::ScratchDir() {
+    static std::atomic<int> counter{0};
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    path_ = std::wstring(temp) + L"orvtest_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+            std::to_wstring(counter++);
+    ::CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+namespace {
+void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW d{};
+    HANDLE h = ::FindFirstFileW((dir + L"\\*").c_str(), &d);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = d.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring full = dir + L"\\" + name;
+            ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
+            else ::DeleteFileW(full.c_str());
+        } while (::FindNextFileW(h, &d));
+        ::FindClose(h);
+    }
+    ::SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryW(dir.c_str());
+}
+}  // namespace
+
+ScratchDir::~ScratchDir() { RemoveTree(path_); }
+
+std::string ReadBytes(const std::wstring& path) {
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    std::string out;
+    char buf[4096];
+    DWORD got = 0;
+    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    ::CloseHandle(h);
+    return out;
+}
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(h);
+}
+
+std::wstring ChildProc() { return rt::JoinPath(rt::App().path, L"childproc.exe"); }
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        rt::DoEvents();
+        ::Sleep(10);
+    }
+    return true;
+}
+
+DialogAnswerer::DialogAnswerer(std::wstring title, std::function<void(HWND)> act)
+    : thread_([this, title = std::move(title), act = std::move(act)] {
+          for (int i = 0; i < 1000; ++i) {
+              if (HWND dlg = ::FindWindowW(L"#32770", title.c_str()); dlg && ::IsWindowVisible(dlg)) {
+                  ::Sleep(50);  // let it finish initialising
+                  act(dlg);
+                  answered_ = true;
+                  return;
+              }
+              ::Sleep(10);
+          }
+      }) {}
+
+DialogAnswerer::~DialogAnswerer() {
+    if (thread_.joinable()) thread_.join();
+}
+
+std::wstring DialogText(HWND dialog) {
+    std::wstring all;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t cls[32] = {};
+        ::GetClassNameW(child, cls, 32);
+        if (lstrcmpiW(cls, L"Static") != 0) continue;
+        wchar_t text[1024] = {};
+        ::GetWindowTextW(child, text, 1024);
+        all += text;
+    }
+    return all;
+}
+
+}  // namespace test

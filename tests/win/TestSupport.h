@@ -1,0 +1,49 @@
+// Helpers shared by the Windows tests: scratch folders, file contents, the
+// helper child program, and answering boxes from another thread.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace test {
+
+// A fresh folder under %TEMP%, removed with its files when the object dies.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    const std::wstring& Path() const { return path_; }
+    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+std::string ReadBytes(const std::wstring& path);
+bool Exists(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+std::wstring ChildProc();  // full path of the helper child program
+
+// Polls until the predicate holds or the time runs out, pumping messages.
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
+
+// Runs `act` on another thread against the first top-level dialog (#32770)
+// with the given title that appears within the limit.
+class DialogAnswerer {
+public:
+    DialogAnswerer(std::wstring title, std::function<void(HWND)> act);
+    ~DialogAnswerer();
+    bool Answered() const { return answered_; }
+
+private:
+    std::thread thread_;
+    volatile bool answered_ = false;
+};
+
+std::wstring DialogText(HWND dialog);  // the static texts of a dialog, joined
+
+}  // namespace test
