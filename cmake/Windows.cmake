@@ -16,9 +16,14 @@ add_library(orv_win STATIC
     src/runtime/DateTime.cpp
     src/runtime/Dialogs.cpp
     src/runtime/ErrorReporting.cpp
+    src/runtime/FileSystem.cpp
     src/runtime/Forms.cpp
     src/runtime/Text.cpp
     src/logging/modLogging.cpp
+    src/hostenv/OrvaneVersion.cpp
+    src/hostenv/RegistryAPI.cpp
+    src/hostenv/WorkStationInfo.cpp
+    src/localize/modLocalize.cpp
     src/restart/modCallExternalApp.cpp
     src/restart/frmRestart.cpp
     src/config/frmConfigure.cpp
@@ -26,18 +31,41 @@ add_library(orv_win STATIC
 )
 target_include_directories(orv_win PUBLIC src ${CMAKE_BINARY_DIR}/generated)
 target_compile_options(orv_win PRIVATE ${ORV_WARNINGS})
-target_link_libraries(orv_win PUBLIC orv_core user32 gdi32 comctl32 version advapi32 shell32)
+target_link_libraries(orv_win PUBLIC orv_core user32 gdi32 comctl32 version advapi32 shell32 netapi32)
 
-# The version resource alone, for test programs that read their own version.
-add_library(orv_version_res OBJECT src/res/version.rc)
-target_include_directories(orv_version_res PRIVATE ${CMAKE_BINARY_DIR}/generated src/res)
+# The version resource and the built-in string table, for test programs that
+# read their own version and texts as the program does.
+add_library(orv_version_res OBJECT src/res/version.rc src/localize/RestartRes.rc)
+target_include_directories(orv_version_res PRIVATE ${CMAKE_BINARY_DIR}/generated src/res src/localize)
 
 add_executable(OrvaneScheduledRestart WIN32
     src/startup/WinMain.cpp
     src/res/OrvaneScheduledRestart.rc
+    src/localize/RestartRes.rc
 )
-target_include_directories(OrvaneScheduledRestart PRIVATE ${CMAKE_BINARY_DIR}/generated src/res)
+target_include_directories(OrvaneScheduledRestart PRIVATE ${CMAKE_BINARY_DIR}/generated src/res src/localize)
 target_compile_options(OrvaneScheduledRestart PRIVATE ${ORV_WARNINGS})
-target_link_options(OrvaneScheduledRestart PRIVATE -municode)
+target_link_options(OrvaneScheduledRestart PRIVATE -municode $<$<CONFIG:Release>:-s>)
 target_link_libraries(OrvaneScheduledRestart PRIVATE orv_win)
 set_target_properties(OrvaneScheduledRestart PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ORV_PROGRAM_DIR})
+
+# Language libraries: resource-only DLLs beside the program, loaded as data
+# files. Each must hold exactly the identifiers of the built-in table.
+set(ORV_LANGUAGES DEU)
+foreach(code IN LISTS ORV_LANGUAGES)
+    set(rc ${CMAKE_SOURCE_DIR}/src/localize/lang/OrvaneScheduledRestart_${code}.rc)
+    set(stamp ${CMAKE_BINARY_DIR}/generated/ids_${code}.checked)
+    add_custom_command(OUTPUT ${stamp}
+        COMMAND ${CMAKE_COMMAND} -DBUILTIN=${CMAKE_SOURCE_DIR}/src/localize/RestartRes.rc -DLIBRARY=${rc}
+                -DSTAMP=${stamp} -P ${CMAKE_SOURCE_DIR}/cmake/CheckStringIds.cmake
+        DEPENDS ${rc} ${CMAKE_SOURCE_DIR}/src/localize/RestartRes.rc ${CMAKE_SOURCE_DIR}/cmake/CheckStringIds.cmake
+        COMMENT "Checking the identifiers of the ${code} language library")
+    add_library(lang_${code} SHARED ${rc} ${stamp})
+    set_target_properties(lang_${code} PROPERTIES
+        OUTPUT_NAME OrvaneScheduledRestart_${code} PREFIX "" LINKER_LANGUAGE C
+        RUNTIME_OUTPUT_DIRECTORY ${ORV_PROGRAM_DIR})
+    target_include_directories(lang_${code} PRIVATE src/localize)
+    # No code and no entry point: a data file only.
+    target_link_options(lang_${code} PRIVATE -nostdlib -Wl,-e,0 -s)
+    add_dependencies(OrvaneScheduledRestart lang_${code})
+endforeach()

@@ -1,6 +1,8 @@
 #include "config/frmConfigure.h"
 
 #include "config/CommandLine.h"
+#include "localize/RestartResCONST.h"
+#include "localize/modLocalize.h"
 #include "restart/frmRestart.h"
 #include "runtime/ErrorReporting.h"
 #include "startup/ActionValues.h"
@@ -11,9 +13,13 @@ frmConfigure::frmConfigure()
     Publish(L"frmConfigure_Auto_Init", [this] { frmConfigure_Auto_Init(); });
 }
 
-void frmConfigure::frmConfigure_Auto_Init() {}
+void frmConfigure::frmConfigure_Auto_Init() {
+    rt::ContinueAfterProcedureBox(L"frmConfigure_Auto_Init", rt::ErrorScope::Form, L"frmConfigure",
+                                  [this] { SetCaption(mymyLoadString(IDS_CONFIGURE_CAPTION)); });
+}
 
 void frmConfigure::Form_Load() {
+    rt::ContinueSilently([] { InitalizeLanguages(); });
     rt::ContinueSilently([this] { frmConfigure_Auto_Init(); });
     rt::ContinueSilently([] { ParseCommandLine(ProgramArguments()); });
     // A scheduled "/Reboot" or "/Bounce" runs from here; the restart window

@@ -1,5 +1,8 @@
 #include "restart/frmRestart.h"
 
+#include "localize/RestartResCONST.h"
+#include "localize/modLocalize.h"
+#include "runtime/ErrorReporting.h"
 #include "startup/Module1.h"
 
 namespace {
@@ -19,7 +22,16 @@ frmRestart::frmRestart() : rt::Form(L"frmRestart", L"Restart System", kClientWid
     Publish(L"frmRestart_Auto_Init", [this] { frmRestart_Auto_Init(); });
 }
 
-void frmRestart::frmRestart_Auto_Init() {}
+void frmRestart::frmRestart_Auto_Init() {
+    SetFormLanguageFonts(*this);
+    const auto caption = [this](auto&& assign) {
+        rt::ContinueAfterProcedureBox(L"frmRestart_Auto_Init", rt::ErrorScope::Form, L"frmRestart", assign);
+    };
+    caption([this] { SetCaption(mymyLoadString(IDS_RESTART_SYSTEM)); });
+    caption([this] { (*this)[L"cmdCancel"].SetCaption(mymyLoadString(IDS_CANCEL_ACTION)); });
+    caption([this] { (*this)[L"Label3"].SetCaption(mymyLoadString(IDS_SECONDS)); });
+    caption([this] { (*this)[L"lblStatus"].SetCaption(mymyLoadString(IDS_SHUTTING_DOWN_IN)); });
+}
 
 void frmRestart::Form_Load() { frmRestart_Auto_Init(); }
 

@@ -219,6 +219,7 @@ std::wstring Control::ItemText(int index) const {
 }
 
 void Control::SetFont(BYTE charset, std::wstring_view faceName) {
+    fontSet_ = true;
     charset_ = charset;
     face_.assign(faceName);
     if (hwnd_ && owner_) owner_->ApplyFont(*this);
@@ -498,7 +499,9 @@ void Form::CreateControl(Control& c) {
 
 void Form::ApplyFont(Control& c) {
     const DefaultFont& base = SystemMessageFont();
-    if (c.face_.empty()) c.face_ = base.face;
+    // An empty face set on purpose stays empty: the font mapper then picks
+    // one for the character set.
+    if (!c.fontSet_) c.face_ = base.face;
     if (c.pointsTimes10_ == 0) c.pointsTimes10_ = base.pointsTimes10;
     const int height = ::MulDiv(c.pointsTimes10_, static_cast<int>(WindowDpi(hwnd_)), 720);
     if (HFONT font = fonts_.Get(c.face_, height, c.charset_, FW_NORMAL)) {

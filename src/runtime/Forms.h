@@ -99,6 +99,7 @@ private:
     bool startsGroup_ = false;
     HWND hwnd_ = nullptr;
     int id_ = 0;
+    bool fontSet_ = false;  // until SetFont, the system's message font
     std::wstring face_;
     BYTE charset_ = DEFAULT_CHARSET;
     int pointsTimes10_ = 0;

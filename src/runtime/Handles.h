@@ -59,4 +59,9 @@ struct MenuDestroyer {
 };
 using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
 
+struct KeyCloser {
+    void operator()(HKEY k) const noexcept { ::RegCloseKey(k); }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
 }  // namespace rt

@@ -130,3 +130,28 @@ TEST(StartupFace, ClosingEitherFaceEndsTheProgramAtOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// Run under a German locale by CTest (GermanUser.Faces); skipped otherwise.
+TEST(GermanUser, ConfigurationFaceSpeaksGermanRestartFaceStaysEnglish) {
+    if (PRIMARYLANGID(::GetUserDefaultLangID()) != LANG_GERMAN) GTEST_SKIP() << "needs a German user";
+    {
+        Program p(L"");
+        EXPECT_NE(p.WaitForVisible(L"Optionen f\u00FCr den geplanten Neustart festlegen"), nullptr);
+    }
+    {
+        Program p(L"/Restart");
+        HWND w = p.WaitForVisible(kRestart);
+        ASSERT_NE(w, nullptr) << "no library is loaded on the direct restart path";
+        wchar_t text[128] = {};
+        ::GetWindowTextW(::FindWindowExW(w, nullptr, L"Button", nullptr), text, 128);
+        EXPECT_STREQ(text, L"Cancel Action");
+    }
+    {
+        Program p(L"/Reboot");
+        EXPECT_NE(p.WaitForVisible(L"System neu starten"), nullptr) << "loaded by the configuration window";
+    }
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+#include "localize/modLocalize.h"
+
+#include <windows.h>
+
+#include "localize/LanguageTables.h"
+#include "runtime/App.h"
+#include "runtime/ErrorReporting.h"
+#include "runtime/FileSystem.h"
+#include "runtime/ProgramError.h"
+#include "runtime/Text.h"
+
+std::int32_t gLanguageId = 0;
+rt::UniqueModule gLanguageLibrary;
+std::vector<std::wstring> gLanguageCodes{std::wstring()};
+
+namespace {
+
+constexpr int kFetchBuffer = 1200;
+
+// The program's own table; every built-in text is non-empty, so nothing
+// copied means the identifier is not there.
+std::wstring BuiltInString(std::int32_t id) {
+    wchar_t buffer[kFetchBuffer] = {};
+    const int n = ::LoadStringW(::GetModuleHandleW(nullptr), static_cast<UINT>(id), buffer, kFetchBuffer);
+    if (n < 1) throw ProgramError(326, "Resource with identifier '" + std::to_string(id) + "' not found");
+    return std::wstring(buffer, static_cast<std::size_t>(n));
+}
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() &&
+           ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+               CSTR_EQUAL;
+}
+
+template <class Step>
+void LanguageStep(Step&& step) {
+    rt::ContinueAfterPrefixedBox(L"Error in InitalizeLanguages: ", step);
+}
+
+}  // namespace
+
+std::wstring mymyLoadString(std::int32_t id) {
+    std::wstring result;
+    rt::ContinueAfterPrefixedBox(L"error in mymyLoadString: ", [&] {
+        if (gLanguageLibrary) {
+            wchar_t buffer[kFetchBuffer] = {};
+            const int n = ::LoadStringW(gLanguageLibrary.get(), static_cast<UINT>(id), buffer, kFetchBuffer);
+            if (n >= 1) {
+                result.assign(buffer, static_cast<std::size_t>(n));
+                return;
+            }
+        }
+        result = BuiltInString(id);
+    });
+    return result;
+}
+
+std::wstring LanguageLibraryPath(const std::wstring& folder, const std::wstring& exeName, const std::wstring& code) {
+    return rt::JoinPath(folder, exeName + L"_" + code + L".dll");
+}
+
+std::vector<std::wstring> DiscoverLanguageCodes(const std::wstring& folder, const std::wstring& exeName) {
+    std::vector<std::wstring> codes;
+    const std::wstring prefix = exeName + L"_";
+    for (const rt::FileEntry& file : rt::gFileSystem().Files(folder)) {
+        const std::wstring& name = file.name;
+        // The code is the three characters in front of ".dll"; a name too
+        // short to hold one is not a library of ours.
+        if (name.size() < prefix.size() || name.size() < 7) continue;
+        if (!EqualsNoCase(std::wstring_view(name).substr(0, prefix.size()), prefix)) continue;
+        if (!EqualsNoCase(std::wstring_view(name).substr(name.size() - 3), L"DLL")) continue;
+        codes.push_back(name.substr(name.size() - 7, 3));
+    }
+    if (codes.empty()) codes.emplace_back();
+    return codes;
+}
+
+void InitalizeLanguagesIn(const std::wstring& folder, const std::wstring& exeName) {
+    LanguageStep([] {
+        if (gLanguageId == 0) gLanguageId = static_cast<std::int16_t>(::GetUserDefaultLangID());
+    });
+    LanguageStep([] { gLanguageLibrary.reset(); });
+    std::wstring code;
+    LanguageStep([&] { code = strLanguageCodeFromId(gLanguageId); });
+    LanguageStep([&] {
+        // As a data file: none of its code runs. Missing or broken: built-in texts.
+        const std::wstring path = LanguageLibraryPath(folder, exeName, code);
+        gLanguageLibrary.reset(
+            ::LoadLibraryExW(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES | LOAD_LIBRARY_AS_DATAFILE));
+    });
+    LanguageStep([&] { gLanguageCodes = DiscoverLanguageCodes(folder, exeName); });
+    LanguageStep([] {
+        for (rt::Form* form : rt::LoadedForms()) SetFormLanguageFonts(*form);
+    });
+}
+
+void InitalizeLanguages() { InitalizeLanguagesIn(rt::App().path, rt::App().exeName); }
+
+std::wstring strLanguageCodeFromId(std::int32_t languageId) {
+    if (languageId == kLanguageEnglishTdd) return L"ENX";
+    char buffer[256];
+    std::fill(std::begin(buffer), std::end(buffer), ' ');
+    const int n = ::GetLocaleInfoA(static_cast<LCID>(languageId), LOCALE_SABBREVLANGNAME, buffer, 256);
+    if (n <= 0) return L"ERR";
+    std::string code(buffer, buffer + (n < 3 ? n : 3));
+    while (!code.empty() && (code.back() == ' ' || code.back() == '\0')) code.pop_back();
+    while (!code.empty() && code.front() == ' ') code.erase(code.begin());
+    return rt::FromAnsi(code);
+}
+
+std::int32_t LanguageIdFromCode(const std::wstring& code) {
+    // Codes are three ASCII letters; anything else matches no row.
+    for (wchar_t c : code) {
+        if (c > 0x7F) return 1033;
+    }
+    return LanguageIdFromCode(std::string_view(rt::ToUtf8(code)));
+}
+
+std::wstring strLanguageNameFromId(std::int32_t languageId) {
+    if (languageId == kLanguageEnglishTdd) return L"English (TDD/TTY)";
+    char buffer[256] = {};
+    const DWORD n = ::VerLanguageNameA(static_cast<DWORD>(languageId), buffer, 256);
+    if (n == 0) return L"(error)";
+    return rt::FromAnsi(std::string_view(buffer, n < 256 ? n : 255));
+}
+
+std::wstring strLanguageNameFromCode(const std::wstring& code) { return strLanguageNameFromId(LanguageIdFromCode(code)); }
+
+void SetControlLanguageFont(rt::Control& control) {
+    rt::ContinueSilently([&] {
+        const LanguageFont font = LanguageFontFor(gLanguageId);
+        control.SetFont(font.charset, font.face);
+    });
+}
+
+void SetFormLanguageFonts(rt::Form& form) {
+    rt::ContinueSilently([&] {
+        for (const auto& control : form.Controls()) SetControlLanguageFont(*control);
+    });
+}

@@ -1,0 +1,37 @@
+#include "logging/LogNames.h"
+
+#include <cstdio>
+
+namespace {
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+long DaysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const long era = (y >= 0 ? y : y - 399) / 400;
+    const long yoe = y - era * 400;
+    const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+std::string Two(int v) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d", ((v % 100) + 100) % 100);
+    return buf;
+}
+
+}  // namespace
+
+std::string LogTimeStamp(const CivilTime& t) {
+    return Two(t.year) + Two(t.month) + Two(t.day) + "_" + Two(t.hour) + "_" + Two(t.minute) + "_" + Two(t.second);
+}
+
+std::string LogFileName(const std::string& baseName, const CivilTime& t, int counter) {
+    std::string name = baseName + "_Log_" + LogTimeStamp(t);
+    if (counter > 1) name.append("_").append(std::to_string(counter));
+    return name + ".TXT";
+}
+
+long CalendarDaysBetween(const CivilTime& from, const CivilTime& to) {
+    return DaysFromCivil(to.year, to.month, to.day) - DaysFromCivil(from.year, from.month, from.day);
+}

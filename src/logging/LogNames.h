@@ -1,0 +1,23 @@
+// Run-log names and ages. Portable core.
+#pragma once
+
+#include <string>
+
+struct CivilTime {
+    int year = 1970;
+    int month = 1;
+    int day = 1;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// "yymmdd_hh_mm_ss" on the 24-hour clock.
+std::string LogTimeStamp(const CivilTime& t);
+// base + "_Log_" + stamp + ".TXT"; from the second run in the same second on,
+// a counter stands before ".TXT" (…_22_31_16_2.TXT).
+std::string LogFileName(const std::string& baseName, const CivilTime& t, int counter);
+// Days between two calendar dates, ignoring the time of day.
+long CalendarDaysBetween(const CivilTime& from, const CivilTime& to);
+// Logs more than this many calendar days old are purged.
+inline constexpr long kLogKeepDays = 30;

@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <set>
+
+#include "TestSupport.h"
+#include "localize/RestartResCONST.h"
+#include "localize/modLocalize.h"
+#include "runtime/App.h"
+#include "runtime/Dialogs.h"
+#include "runtime/Forms.h"
+#include "runtime/Text.h"
+
+namespace {
+
+std::wstring TestLibrary(const wchar_t* name) { return rt::JoinPath(rt::App().path, name); }
+std::wstring GermanLibrary() {
+    return rt::JoinPath(rt::App().path, L"..\\program\\OrvaneScheduledRestart_DEU.dll");
+}
+
+// Each test starts with no language chosen and no library held.
+class Localize : public ::testing::Test {
+protected:
+    void SetUp() override { Reset(); }
+    void TearDown() override { Reset(); }
+    static void Reset() {
+        gLanguageId = 0;
+        gLanguageLibrary.reset();
+        gLanguageCodes.assign(1, std::wstring());
+    }
+    // A program folder holding "Tool_<code>.dll" copied from the given library.
+    void Place(const std::wstring& library, const std::wstring& fileName) {
+        gLanguageLibrary.reset();  // a held library's file cannot be replaced
+        ASSERT_TRUE(::CopyFileW(library.c_str(), dir_.File(fileName).c_str(), FALSE)) << rt::ToUtf8(library);
+    }
+    test::ScratchDir dir_;
+};
+
+TEST_F(Localize, BuiltInTableAnswersWhenNoLibraryIsHeld) {
+    EXPECT_EQ(mymyLoadString(IDS_OK), L"OK");
+    EXPECT_EQ(mymyLoadString(IDS_USER_CANCELED), L" User canceled the restart operation.");
+    EXPECT_EQ(mymyLoadString(IDS_COULD_NOT_STOP), L"Could not shut down service: ");
+    EXPECT_EQ(mymyLoadString(IDS_ZERO), L"0");
+    EXPECT_EQ(mymyLoadString(IDS_TWENTY), L"20");
+    EXPECT_EQ(mymyLoadString(IDS_CONFIRM_DELETE).back(), L'"');
+    EXPECT_EQ(mymyLoadString(IDS_ERROR_PREFIX), L"(error):");
+    // Every identifier in use has a text; the table holds exactly 66.
+    int present = 0;
+    for (int id = 0; id < 200; ++id) {
+        wchar_t buf[8];
+        if (::LoadStringW(::GetModuleHandleW(nullptr), static_cast<UINT>(id), buf, 8) > 0) ++present;
+    }
+    EXPECT_EQ(present, 66);
+}
+
+TEST_F(Localize, UnknownIdentifierShowsTheErrorAndGivesNothing) {
+    std::wstring shown;
+    test::DialogAnswerer answer(rt::kProgramTitle, [&](HWND box) {
+        shown = test::DialogText(box);
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(mymyLoadString(60), L"");
+    EXPECT_EQ(shown.rfind(L"error in mymyLoadString: ", 0), 0u) << rt::ToUtf8(shown);
+    EXPECT_GT(shown.size(), std::wstring(L"error in mymyLoadString: ").size());
+}
+
+TEST_F(Localize, LibraryTextsWinUnlessMissingOrEmpty) {
+    gLanguageId = 1031;
+    Place(TestLibrary(L"testlang_missing27.dll"), L"Tool_DEU.dll");
+    InitalizeLanguagesIn(dir_.Path(), L"Tool");
+    ASSERT_TRUE(gLanguageLibrary);
+    EXPECT_EQ(mymyLoadString(IDS_CANCEL_ACTION), L"Vorgang abbrechen");
+    EXPECT_EQ(mymyLoadString(IDS_OK), L"OK") << "absent from the library";
+
+    Place(TestLibrary(L"testlang_empty27.dll"), L"Tool_DEU.dll");
+    InitalizeLanguagesIn(dir_.Path(), L"Tool");
+    EXPECT_EQ(mymyLoadString(IDS_CANCEL_ACTION), L"Abbrechen");
+    EXPECT_EQ(mymyLoadString(IDS_OK), L"OK") << "empty in the library";
+
+    Place(TestLibrary(L"testlang_long5.dll"), L"Tool_DEU.dll");
+    InitalizeLanguagesIn(dir_.Path(), L"Tool");
+    const std::wstring text = mymyLoadString(IDS_CANCEL_ACTION);
+    EXPECT_EQ(text.size(), 1199u);
+    EXPECT_EQ(text.substr(0, 15), L"0123456789ABCDE");
+}
+
+TEST_F(Localize, TheShippedGermanLibraryTranslatesEveryText) {
+    gLanguageId = 1031;
+    Place(GermanLibrary(), L"Tool_DEU.dll");
+    InitalizeLanguagesIn(dir_.Path(), L"Tool");
+    ASSERT_TRUE(gLanguageLibrary);
+    EXPECT_EQ(mymyLoadString(IDS_CONFIGURE_CAPTION), L"Optionen f\u00FCr den geplanten Neustart festlegen");
+    EXPECT_EQ(mymyLoadString(IDS_CLOSE), L"Schlie\u00DFen");
+    int own = 0;
+    for (int id : {0, 1, 4, 5, 6, 8, 9, 10, 12, 18, 26, 30, 31, 37, 40, 41, 53, 54, 101, 102, 103, 104, 106, 110}) {
+        wchar_t lib[1200] = {}, builtIn[1200] = {};
+        ASSERT_GT(::LoadStringW(gLanguageLibrary.get(), static_cast<UINT>(id), lib, 1200), 0) << id;
+        ::LoadStringW(::GetModuleHandleW(nullptr), static_cast<UINT>(id), builtIn, 1200);
+        if (std::wstring(lib) != builtIn) ++own;
+    }
+    EXPECT_EQ(own, 24) << "each of these is translated";
+}
+
+TEST_F(Localize, BrokenLibrariesFallBackToTheBuiltInTable) {
+    gLanguageId = 1031;
+    const std::string real = test::ReadBytes(GermanLibrary());
+    ASSERT_GT(real.size(), 1000u);
+    const struct {
+        std::string bytes;
+        bool mayMap;  // headers intact: the loader may map it, but it has no strings
+    } cases[] = {{real.substr(0, 600), true}, {"not a library at all", false}, {"", false}};
+    for (const auto& c : cases) {
+        gLanguageLibrary.reset();
+        test::WriteBytes(dir_.File(L"Tool_DEU.dll"), c.bytes);
+        ASSERT_EQ(test::ReadBytes(dir_.File(L"Tool_DEU.dll")), c.bytes);
+        InitalizeLanguagesIn(dir_.Path(), L"Tool");
+        if (!c.mayMap) EXPECT_FALSE(gLanguageLibrary);
+        EXPECT_EQ(mymyLoadString(IDS_CANCEL_ACTION), L"Cancel Action");
+        EXPECT_EQ(mymyLoadString(IDS_OK), L"OK");
+        EXPECT_EQ(gLanguageCodes, std::vector<std::wstring>{L"DEU"});
+    }
+}
+
+TEST_F(Localize, DiscoveryMatchesTheProgramNameAndDllEndingIgnoringCase) {
+    for (const wchar_t* name : {L"Tool.exe", L"Tool_DEU.dll", L"Tool_KOR.dll", L"Tool_ENX.dll", L"Tool_FRA.txt",
+                                L"tool_JPN.DLL", L"Other_ITA.dll", L"Toolbox_NLD.dll", L"Tool_.dll"}) {
+        test::WriteBytes(dir_.File(name), "");
+    }
+    const auto codes = DiscoverLanguageCodes(dir_.Path(), L"Tool");
+    EXPECT_EQ(std::set<std::wstring>(codes.begin(), codes.end()),
+              (std::set<std::wstring>{L"DEU", L"KOR", L"ENX", L"JPN", L"ol_"}));
+    EXPECT_EQ(strLanguageNameFromCode(L"KOR"), strLanguageNameFromId(1033));
+    EXPECT_EQ(LanguageIdFromCode(L"KOR"), 1033);
+    EXPECT_EQ(strLanguageNameFromCode(L"ENX"), L"English (TDD/TTY)");
+    EXPECT_EQ(LanguageIdFromCode(L"DEU"), 1031);
+    test::ScratchDir empty;
+    EXPECT_EQ(DiscoverLanguageCodes(empty.Path(), L"Tool"), std::vector<std::wstring>{L""});
+}
+
+TEST_F(Localize, LowerCaseCodeLoadsForAGermanUserButNamesAs1033) {
+    gLanguageId = 1031;
+    Place(GermanLibrary(), L"Tool_deu.dll");
+    InitalizeLanguagesIn(dir_.Path(), L"Tool");
+    EXPECT_TRUE(gLanguageLibrary) << "file names ignore case";
+    EXPECT_EQ(gLanguageCodes, std::vector<std::wstring>{L"deu"});
+    EXPECT_EQ(LanguageIdFromCode(gLanguageCodes[0]), 1033);
+}
+
+TEST_F(Localize, CodesAndNamesComeFromThePlatform) {
+    EXPECT_EQ(strLanguageCodeFromId(1033), L"ENU");
+    EXPECT_EQ(strLanguageCodeFromId(1031), L"DEU");
+    EXPECT_EQ(strLanguageCodeFromId(1041), L"JPN");
+    EXPECT_EQ(strLanguageCodeFromId(33801), L"ENX");
+    EXPECT_EQ(strLanguageNameFromId(33801), L"English (TDD/TTY)");
+    EXPECT_NE(strLanguageNameFromId(1031).find(L"German"), std::wstring::npos);
+    EXPECT_EQ(strLanguageCodeFromId(0x7F7F), L"ERR");
+}
+
+TEST_F(Localize, FirstRunTakesTheUsersLanguageAndASecondKeepsIt) {
+    InitalizeLanguagesIn(dir_.Path(), L"Tool");
+    EXPECT_EQ(gLanguageId, static_cast<std::int16_t>(::GetUserDefaultLangID()));
+    EXPECT_EQ(gLanguageCodes, std::vector<std::wstring>{L""});
+    gLanguageId = 1041;
+    InitalizeLanguagesIn(dir_.Path(), L"Tool");
+    EXPECT_EQ(gLanguageId, 1041);
+}
+
+class TwoLabels : public rt::Form {
+public:
+    TwoLabels() : rt::Form(L"frmTwo", L"Two", 3000, 1500) {
+        Add(rt::ControlKind::Label, L"lblA", L"A", {100, 100, 2000, 300});
+        Add(rt::ControlKind::Button, L"cmdB", L"B", {100, 600, 2000, 400});
+    }
+};
+
+LOGFONTW FontOf(const rt::Control& c) {
+    LOGFONTW lf{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(c.Hwnd(), WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf;
+}
+
+TEST_F(Localize, FontsFollowTheLanguageOnRealControls) {
+    TwoLabels form;
+    form.Show();
+    gLanguageId = 1041;
+    SetFormLanguageFonts(form);
+    for (const auto& c : form.Controls()) {
+        const LOGFONTW lf = FontOf(*c);
+        EXPECT_EQ(lf.lfCharSet, 128);
+        EXPECT_STREQ(lf.lfFaceName, L"\xFF2D\xFF33\x0020\xFF30\x30B4\x30B7\x30C3\x30AF");
+    }
+    gLanguageId = 1031;
+    SetFormLanguageFonts(form);
+    for (const auto& c : form.Controls()) {
+        const LOGFONTW lf = FontOf(*c);
+        EXPECT_EQ(lf.lfCharSet, 1);
+        EXPECT_STREQ(lf.lfFaceName, L"");
+    }
+    // A Korean user with no library: English texts, Korean font, on every loaded form.
+    gLanguageId = 1042;
+    InitalizeLanguagesIn(dir_.Path(), L"Tool");
+    EXPECT_EQ(FontOf(form[L"lblA"]).lfCharSet, 129);
+    EXPECT_STREQ(FontOf(form[L"cmdB"]).lfFaceName, L"\xAD74\xB9BC");
+    EXPECT_EQ(mymyLoadString(IDS_OK), L"OK");
+    form.Unload();
+}
+
+}  // namespace

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "hostenv/OrvaneVersion.h"
+#include "hostenv/RegistryAPI.h"
+#include "runtime/ProgramError.h"
+
+namespace {
+
+// A key of our own under HKLM\Software, removed afterwards.
+class Registry : public ::testing::Test {
+protected:
+    static constexpr wchar_t kKey[] = L"Software\\OrvaneTest\\RegistryReader";
+    void SetUp() override {
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest");
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr),
+                  ERROR_SUCCESS);
+    }
+    void TearDown() override {
+        ::RegCloseKey(key_);
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest");
+    }
+    void Put(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+        ASSERT_EQ(::RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    }
+    void PutAnsi(const char* name, DWORD type, const std::string& bytes) {
+        ASSERT_EQ(::RegSetValueExA(key_, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                                   static_cast<DWORD>(bytes.size())),
+                  ERROR_SUCCESS);
+    }
+    RegVariant Get(const wchar_t* name, std::int16_t type, const RegVariant& def = {}) {
+        return GetRegValue(HKEY_LOCAL_MACHINE, kKey, name, type, def);
+    }
+    HKEY key_ = nullptr;
+};
+
+TEST_F(Registry, TextValuesComeBackWithoutTheirTerminatorAndKeepEveryCharacter) {
+    PutAnsi("Root Path", REG_SZ, std::string("C:\\Orvane\\", 11));  // with its NUL
+    EXPECT_EQ(std::get<std::wstring>(Get(L"Root Path", kRegText)), L"C:\\Orvane\\");
+    PutAnsi("Empty", REG_SZ, std::string(1, '\0'));
+    EXPECT_EQ(std::get<std::wstring>(Get(L"Empty", kRegText)), L"");
+    PutAnsi("NoNul", REG_SZ, "C:\\Orvane");  // stored without a terminator
+    EXPECT_EQ(std::get<std::wstring>(Get(L"NoNul", kRegText)), L"C:\\Orvane");
+    PutAnsi("Caf", REG_SZ, std::string("Caf\xe9", 5));
+    if (::GetACP() == 1252) {
+        EXPECT_EQ(std::get<std::wstring>(Get(L"Caf", kRegText)), L"Caf\x00e9");
+    }
+}
+
+TEST_F(Registry, NumbersAndBytes) {
+    const DWORD ones = 0xFFFFFFFF, version = 0x00040000;
+    Put(L"All Ones", REG_DWORD, &ones, 4);
+    Put(L"Version Number", REG_DWORD, &version, 4);
+    EXPECT_EQ(std::get<std::int32_t>(Get(L"All Ones", kRegNumber)), -1);
+    EXPECT_EQ(std::get<std::int32_t>(Get(L"Version Number", kRegNumber)), 0x00040000);
+    const unsigned char bytes[] = {1, 0, 255, 7};
+    Put(L"Blob", REG_BINARY, bytes, sizeof bytes);
+    EXPECT_EQ(std::get<std::vector<std::uint8_t>>(Get(L"Blob", kRegBytes)), (std::vector<std::uint8_t>{1, 0, 255, 7}));
+    Put(L"Nothing", REG_BINARY, bytes, 0);
+    EXPECT_TRUE(std::get<std::vector<std::uint8_t>>(Get(L"Nothing", kRegBytes)).empty());
+    // The stored type is not compared: a short text read as a number is its bytes.
+    PutAnsi("Abc", REG_SZ, std::string("ab\0", 3));
+    EXPECT_EQ(std::get<std::int32_t>(Get(L"Abc", kRegNumber)), 0x6261);
+}
+
+TEST_F(Registry, MissingOrOversizeGivesTheDefaultInItsOwnForm) {
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(Get(L"Missing", kRegNumber)));
+    EXPECT_EQ(std::get<std::wstring>(Get(L"Missing", kRegText, std::wstring())), L"");
+    EXPECT_EQ(std::get<std::int32_t>(Get(L"Missing", kRegText, std::int32_t{42})), 42);
+    EXPECT_EQ(std::get<std::wstring>(GetRegValue(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest\\NoSuchKey", L"Root Path",
+                                                 kRegText, std::wstring(L"dflt"))),
+              L"dflt");
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(
+        GetRegValue(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest\\NoSuchKey", L"x", kRegNumber, {})));
+
+    PutAnsi("Long Text", REG_SZ, std::string(2000, 'x') + '\0');
+    EXPECT_EQ(std::get<std::wstring>(Get(L"Long Text", kRegText, std::wstring(L"d"))), L"d");
+    PutAnsi("Text As Number", REG_SZ, std::string("1234", 5));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(Get(L"Text As Number", kRegNumber)));
+    const std::string big(5000, 'b');
+    PutAnsi("Big Blob", REG_BINARY, big);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(Get(L"Big Blob", kRegBytes)));
+    const ULONGLONG qword = 1;
+    Put(L"Qword", REG_QWORD, &qword, 8);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(Get(L"Qword", kRegNumber)));
+}
+
+TEST_F(Registry, UnsupportedTypeRaises1001AndClosesTheKey) {
+    for (std::int16_t type : {0, 2, 7, 11, -1}) {
+        try {
+            Get(L"Version Number", type);
+            FAIL() << "type " << type;
+        } catch (const ProgramError& e) {
+            EXPECT_EQ(e.Number(), 1001);
+            EXPECT_STREQ(e.what(), "Unsupported value type");
+        }
+    }
+    // The key was closed on that path too: it can be deleted at once.
+    ::RegCloseKey(key_);
+    key_ = nullptr;
+    EXPECT_EQ(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest"), ERROR_SUCCESS);
+}
+
+// getVersion reads the product's own key; the test writes it and removes it.
+class ProductVersion : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HKEY k = nullptr;
+        existed_ = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Pellmark", 0, KEY_READ, &k) == ERROR_SUCCESS;
+        if (k) ::RegCloseKey(k);
+        if (existed_) GTEST_SKIP() << "a real product key is present; not touching it";
+    }
+    void TearDown() override {
+        if (!existed_) ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Pellmark");
+    }
+    void Write(DWORD version, DWORD build) {
+        HKEY k = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Pellmark", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                    &k, nullptr),
+                  ERROR_SUCCESS);
+        ::RegSetValueExW(k, L"Version Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&version), 4);
+        ::RegSetValueExW(k, L"Build Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&build), 4);
+        ::RegCloseKey(k);
+    }
+    bool existed_ = false;
+};
+
+TEST_F(ProductVersion, ReadsTheInstalledVersionOrZerosWithoutAnyMessage) {
+    EXPECT_EQ(getVersion().DisplayText, "0.0(0.0)");
+    Write(0x00040000, 0x00010123);
+    EXPECT_EQ(getVersion().DisplayText, "4.0(1.291)");
+    Write(0x00120003, 0x0002FFFF);
+    const VersionInfo v = getVersion();
+    EXPECT_EQ(v.DisplayText, "12.3(2.-1)");
+    EXPECT_EQ(v.Major, 12);
+    EXPECT_EQ(v.BuildMinor, -1);
+    Write(0x00A10000, 0);
+    EXPECT_EQ(getVersion().Major, 0);
+}
+
+}  // namespace
