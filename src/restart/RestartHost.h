@@ -1,0 +1,54 @@
+// What the restart sequences need from the machine, as an interface, so that
+// the sequences stay in the portable core and run under a virtual clock in
+// tests. Texts are UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Thrown by a host whose EndProcess must return (tests); never caught by the
+// sequences' step handling.
+struct ProcessEnded {};
+
+class RestartHost {
+public:
+    virtual ~RestartHost() = default;
+
+    // Command runner. Start throws ProgramError when the program cannot be started.
+    virtual std::int32_t Start(const std::string& commandLine, int windowStyle) = 0;
+    virtual bool Wait(std::int32_t processId, std::int32_t timeoutMs) = 0;
+    virtual void Pause(std::int32_t milliseconds) = 0;
+
+    virtual void SetCurrentDrive(const std::string& drive) = 0;
+    virtual void SetCurrentFolder(const std::string& folder) = 0;
+    virtual std::string ProgramFolder() = 0;
+    virtual std::string DriveOf(const std::string& path) = 0;
+    // "Root Path" of the product; empty when missing.
+    virtual std::string ProductRootPath() = 0;
+
+    // Run log: one timestamped line; closing.
+    virtual void Log(const std::string& text) = 0;
+    virtual void CloseLog() = 0;
+
+    // Event log: information events 1-4 and 6-10, error event 5.
+    virtual void InfoEvent(int number, const std::string& serviceName = {}) = 0;
+    virtual void ErrorEvent(const std::string& text) = 0;
+
+    // The restart window.
+    virtual std::string Text(int stringId) = 0;
+    virtual void SetStatus(const std::string& text) = 0;
+    virtual void SetSeconds(const std::string& text) = 0;
+    virtual void RepaintStatus() = 0;
+    virtual void RepaintSeconds() = 0;
+    virtual void SetTimerEnabled(bool enabled) = 0;
+
+    // The product's gateway control object, created anew for each use.
+    virtual void GatewayCreate() = 0;
+    virtual std::int32_t GatewayLastStatus() = 0;
+    virtual void GatewayStopTr() = 0;
+    virtual void GatewayStartTr() = 0;
+
+    // Ends the process at once (the log is already closed) / in the orderly way.
+    virtual void EndProcess() = 0;
+    virtual void EndProgram() = 0;
+};

@@ -1,0 +1,290 @@
+#include "restart/RestartSequences.h"
+
+#include <array>
+
+#include "localize/RestartResCONST.h"
+
+void TickStep::Report(long number, const std::string& description) noexcept {
+    const std::string text = description + " number=" + std::to_string(number);
+    try {
+        host_.Log("(error) in restart timer: " + text);
+    } catch (...) {
+    }
+    try {
+        host_.ErrorEvent(text);
+    } catch (...) {
+    }
+}
+
+namespace {
+
+struct ShutdownStep {
+    const char* before;  // nullptr: no line before the step
+    const char* command;
+    int style;
+    std::int32_t timeoutMs;
+    const char* notFinished;
+    const char* finished;
+};
+
+constexpr const char* kNetStopLate30 = "(error) Net stop took longer than 30 seconds, task terminated";
+constexpr const char* kNetStopDone = "    Net stop process completed";
+constexpr const char* kNetStopLate30Lower = "(error) net stop process took longer than 30 seconds, task terminated";
+constexpr const char* kNetStopLate40Lower = "(error) net stop process took longer than 40 seconds, task terminated";
+constexpr const char* kNetStopLate60Lower = "(error) net stop process took longer than 60 seconds, task terminated";
+constexpr const char* kNetStopDoneLower = "    net stop process completed";
+constexpr const char* kKillLate40 = "(error) Kill process took longer than 40 seconds, task terminated";
+constexpr const char* kKillDone = "    Kill process completed";
+
+// The fixed order of the product shut-down. Every "Not finished" line names
+// the step's real time-out.
+constexpr std::array<ShutdownStep, 17> kShutdown = {{
+    {" Stopping PmDirWriter", "Net Stop PmDirWriter service", 1, 30000, kNetStopLate30, kNetStopDone},
+    {" Stopping PmDirCatalog service", "Net STop PmDirCatalog", 1, 30000, kNetStopLate30Lower, kNetStopDoneLower},
+    {nullptr, "Net Stop PmGateway", 1, 30000, kNetStopLate30, kNetStopDone},
+    {"    Stopping PmCoreMgr", "Net Stop PmCoreMgr", 1, 30000, kNetStopLate30, kNetStopDone},
+    {"    Stopping PmDirLink", "Net Stop PmDirLink", 1, 30000, kNetStopLate30, kNetStopDone},
+    {"    Stopping PmDirCatalog service", "Net STop PmDirCatalog", 1, 30000, kNetStopLate30Lower, kNetStopDoneLower},
+    {"    Stopping PmNotifySvr service", "Net STop PmNotifySvr", 1, 30000, kNetStopLate30Lower, kNetStopDoneLower},
+    {"    Stopping PmBridgeLink (if installed)", "Net Stop PmBridgeLink", 1, 30000, kNetStopLate30Lower,
+     kNetStopDoneLower},
+    {"    Stopping PmStoreMonSvr (if installed)", "Net Stop PmStoreMonSvr", 1, 30000, kNetStopLate30Lower,
+     kNetStopDoneLower},
+    {"    Stopping PmReplDirSvc", "Net Stop PmReplDirSvc", 1, 30000, kNetStopLate30Lower, kNetStopDoneLower},
+    {"    Stopping PmSyncSvr", "Net Stop PmSyncSvr", 1, 60000, kNetStopLate60Lower, kNetStopDoneLower},
+    {"    Stopping PmSpeechSvr", "Net Stop PmSpeechSvr", 1, 30000, kNetStopLate30Lower, kNetStopDoneLower},
+    {" killing all PM*.* services", "kill.exe pm*.* -f", 2, 40000, kKillLate40, kKillDone},
+    {" Stopping the WWW service", "Net Stop W3svc", 1, 40000, kNetStopLate40Lower, kNetStopDoneLower},
+    {" Stopping the SQL Server Agent service", "Net Stop SQLServerAgent", 1, 40000, kNetStopLate40Lower,
+     kNetStopDoneLower},
+    {" killing all PM*.* services a 2nd time", "kill.exe pm*.* -f", 2, 40000, kKillLate40, kKillDone},
+    {" Stopping the MSSQLServer service", "Net Stop MSSQLServer", 1, 40000, kNetStopLate40Lower,
+     kNetStopDoneLower},
+}};
+
+constexpr std::size_t kSyncStep = 10;     // step 11: a pause follows it
+constexpr std::size_t kFirstKillStep = 12;  // step 13: runs from the program's folder
+constexpr std::int32_t kAfterSyncStopPause = 30000;
+
+constexpr std::array<const char*, 8> kOtherAutoStartServices = {
+    "Net Start PmDirLink",   "Net Start PmDirCatalog", "Net Start PmNotifySvr", "Net Start PmDirWriter",
+    "Net Start PmAuxSvr",    "Net Start PmSyncSvr",    "Net Start PmSpeechSvr", "Net Start PmReplDirSvc",
+};
+
+// Starts a command and waits; a command that cannot be started counts as
+// one that did not finish in time.
+bool RunAndWait(RestartHost& host, TickStep& step, const std::string& command, int style, std::int32_t timeoutMs) {
+    std::int32_t pid = 0;
+    if (!step([&] { pid = host.Start(command, style); })) return false;
+    bool finished = false;
+    step([&] { finished = host.Wait(pid, timeoutMs); });
+    return finished;
+}
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::string WithTrailingBackslash(std::string folder) {
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    return folder;
+}
+
+bool IsMessageSyncService(const std::string& name) {
+    static constexpr char kPrefix[] = "PMSYN";
+    if (name.size() < 5) return false;
+    for (std::size_t i = 0; i < 5; ++i) {
+        char c = name[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != kPrefix[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void RunShutdown(RestartHost& host) {
+    TickStep step(host);
+    step([&] { host.Log(" Starting Orvane shutdown process"); });
+    step([&] { host.SetStatus(host.Text(IDS_SHUTTING_DOWN_NOW)); });
+    step([&] { host.SetSeconds(host.Text(IDS_ZERO)); });
+    step([&] { host.RepaintStatus(); });
+    step([&] { host.RepaintSeconds(); });
+    step([&] { host.SetTimerEnabled(false); });
+
+    step([&] { host.GatewayCreate(); });
+    std::int32_t status = 32;  // a failed read leads to the stop request
+    step([&] { status = host.GatewayLastStatus(); });
+    if (status == 32) {
+        step([&] { host.Log(" Orvane is running, stopping via gateway"); });
+        step([&] { host.GatewayStopTr(); });
+    }
+
+    for (std::size_t i = 0; i < kShutdown.size(); ++i) {
+        const ShutdownStep& s = kShutdown[i];
+        if (i == kFirstKillStep) step([&] { host.SetCurrentFolder(host.ProgramFolder()); });
+        if (s.before) step([&] { host.Log(s.before); });
+        const bool finished = RunAndWait(host, step, s.command, s.style, s.timeoutMs);
+        step([&] { host.Log(finished ? s.finished : s.notFinished); });
+        if (i == kSyncStep) step([&] { host.Pause(kAfterSyncStopPause); });
+    }
+
+    step([&] { host.InfoEvent(2); });
+    step([&] { host.Log(" Orvane is off line."); });
+}
+
+void RunStartup(RestartHost& host) {
+    TickStep step(host);
+    const auto run = [&](const std::string& command) {
+        RunAndWait(host, step, command, kStyleMinimizedNoFocus, kWaitForever);
+    };
+    step([&] { host.Log(" Restarting Orvane"); });
+    step([&] { host.InfoEvent(3); });
+    step([&] { host.SetStatus(host.Text(IDS_VOICE_SERVER_STARTING)); });
+    step([&] { host.RepaintStatus(); });
+    step([&] { host.Log("    starting WWW service"); });
+    run("Net Start W3svc");
+    step([&] { host.Log("    starting gateway"); });
+    run("Net Start PmGateway");
+    step([&] { host.Pause(2000); });
+    step([&] { host.Log("    starting other auto start Orvane services"); });
+    for (const char* command : kOtherAutoStartServices) run(command);
+
+    std::string root;
+    step([&] { root = host.ProductRootPath(); });
+    // Quoted, so that a root with blanks starts the right file; a root
+    // without its trailing backslash still names the file inside it.
+    step([&] {
+        const std::string tray = WithTrailingBackslash(root) + "PmTrayStatus.exe";
+        host.Start(Quoted(tray), kStyleMinimizedNoFocus);
+    });
+    step([&] { host.GatewayCreate(); });
+    step([&] { host.Log("    Orvane startup sequence initiated through gateway."); });
+    step([&] { host.GatewayStartTr(); });
+    step([&] { host.CloseLog(); });
+    step([&] { host.InfoEvent(10); });
+    host.EndProcess();
+}
+
+void RunReboot(RestartHost& host) {
+    TickStep step(host);
+    step([&] { host.InfoEvent(4); });
+    step([&] { host.Log(" Server reboot sequence initiated."); });
+    step([&] { host.CloseLog(); });
+    step([&] { host.SetStatus(host.Text(IDS_RESTARTING_SERVER)); });
+    step([&] { host.SetSeconds(host.Text(IDS_ZERO)); });
+    step([&] { host.SetTimerEnabled(false); });
+    std::string folder;
+    step([&] { folder = host.ProgramFolder(); });
+    step([&] { host.SetCurrentDrive(host.DriveOf(folder)); });
+    step([&] { host.SetCurrentFolder(folder); });
+    step([&] { host.Start(Quoted(WithTrailingBackslash(folder) + "reboot.bat"), kStyleMinimizedFocus); });
+    step([&] { host.Pause(100); });
+    host.EndProgram();
+}
+
+void RunBounce(RestartHost& host, const std::vector<std::string>& names) {
+    TickStep step(host);
+    const std::size_t n = names.empty() ? 0 : names.size() - 1;
+    step([&] { host.SetSeconds(host.Text(IDS_ZERO)); });
+    step([&] { host.RepaintStatus(); });
+    step([&] { host.RepaintSeconds(); });
+    step([&] { host.SetTimerEnabled(false); });
+    if (n == 0) {
+        step([&] { host.Log("(error) no services included in shutdown request"); });
+        step([&] { host.CloseLog(); });
+        step([&] { host.ErrorEvent(host.Text(IDS_NO_SERVICES)); });
+        host.EndProcess();
+        return;
+    }
+    step([&] { host.Log("Starting the service shut down sequence"); });
+
+    for (std::size_t i = 1; i <= n; ++i) {
+        const std::string& name = names[i];
+        step([&] { host.Log("    Stopping " + name + " service"); });
+        step([&] { host.InfoEvent(6, name); });
+        if (RunAndWait(host, step, "Net Stop " + name, kStyleNormalFocus, 120000)) {
+            step([&] { host.Log("    net stop process completed"); });
+            step([&] { host.InfoEvent(7, name); });
+        } else {
+            step([&] { host.Log("(error) net stop process took longer than 120 seconds, task terminated"); });
+            step([&] { host.ErrorEvent(host.Text(IDS_COULD_NOT_STOP) + name); });
+        }
+        if (IsMessageSyncService(name)) step([&] { host.Pause(60000); });
+    }
+    step([&] { host.Pause(5000); });
+
+    for (std::size_t i = 1; i <= n; ++i) {
+        const std::string& name = names[i];
+        step([&] { host.Log("    Killing " + name + " service"); });
+        if (RunAndWait(host, step, "Kill " + name + " -f", kStyleNormalFocus, 60000)) {
+            step([&] { host.Log("    Kill process completed"); });
+        } else {
+            step([&] { host.Log("(error) kill process took longer than 60 seconds, task terminated"); });
+            step([&] { host.ErrorEvent(host.Text(IDS_COULD_NOT_STOP) + name); });
+        }
+    }
+    step([&] { host.Pause(5000); });
+    step([&] { host.Log("Starting the service initialization"); });
+
+    for (std::size_t i = 1; i <= n; ++i) {
+        const std::string& name = names[i];
+        step([&] { host.Log("    Starting " + name + " service"); });
+        step([&] { host.InfoEvent(8, name); });
+        if (RunAndWait(host, step, "Net start " + name, kStyleNormalFocus, 60000)) {
+            step([&] { host.Log("    net start process completed"); });
+            step([&] { host.InfoEvent(9, name); });
+        } else {
+            step([&] { host.Log("(error) net start process took longer than 60 seconds, task terminated"); });
+            step([&] { host.ErrorEvent(host.Text(IDS_COULD_NOT_START) + name); });
+        }
+    }
+
+    step([&] { host.InfoEvent(10); });
+    step([&] { host.CloseLog(); });
+    host.EndProcess();
+}
+
+void RestartCountdown::Start() {
+    TickStep step(host_);
+    step([&] { host_.SetStatus(host_.Text(action_ == 3 ? IDS_RESTARTING_SELECTED : IDS_SHUTTING_DOWN_IN)); });
+    shutdownPending_ = true;
+    secondsLeft_ = 20;
+    step([&] { host_.SetTimerEnabled(true); });
+}
+
+void RestartCountdown::Tick() {
+    TickStep step(host_);
+    --secondsLeft_;
+    if (secondsLeft_ > 0) {
+        step([&] { host_.SetSeconds(std::to_string(secondsLeft_)); });
+        return;
+    }
+    if (action_ == 3) {
+        RunBounce(host_, names_);
+        return;
+    }
+    if (shutdownPending_) {
+        RunShutdown(host_);
+        shutdownPending_ = false;
+        if (action_ == 1) {
+            step([&] { host_.SetStatus(host_.Text(IDS_VOICE_SERVER_STOPPED)); });
+            step([&] { host_.RepaintStatus(); });
+            secondsLeft_ = 20;
+            step([&] { host_.SetSeconds(host_.Text(IDS_TWENTY)); });
+            step([&] { host_.RepaintSeconds(); });
+            step([&] { host_.SetTimerEnabled(true); });
+            return;
+        }
+        RunStartup(host_);
+        return;
+    }
+    RunReboot(host_);
+}
+
+void RestartCountdown::Cancel() {
+    TickStep step(host_);
+    secondsLeft_ = 20;
+    step([&] { host_.SetTimerEnabled(false); });
+    step([&] { host_.Log("(error) Restart sequence stopped by user intervention.  Restart termianted."); });
+    step([&] { host_.ErrorEvent(host_.Text(IDS_USER_CANCELED)); });
+    host_.EndProgram();
+}

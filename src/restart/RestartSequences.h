@@ -1,0 +1,73 @@
+// The three restart actions and the countdown that leads to them, as fixed
+// sequences over a RestartHost. Portable core.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "restart/RestartHost.h"
+
+// Window styles the sequences start commands with.
+inline constexpr int kStyleNormalFocus = 1;
+inline constexpr int kStyleMinimizedFocus = 2;
+inline constexpr int kStyleMinimizedNoFocus = 6;
+inline constexpr std::int32_t kWaitForever = -1;
+
+// The failure handling of the restart timer: a failed step is logged as
+// "(error) in restart timer: <description> number=<n>" with error event 5,
+// and the sequence goes on. The handling itself never fails.
+class TickStep {
+public:
+    explicit TickStep(RestartHost& host) : host_(host) {}
+    template <class Body>
+    bool operator()(Body&& body);  // true when the body completed
+
+private:
+    void Report(long number, const std::string& description) noexcept;
+    RestartHost& host_;
+};
+
+void RunShutdown(RestartHost& host);
+void RunStartup(RestartHost& host);
+void RunReboot(RestartHost& host);
+void RunBounce(RestartHost& host, const std::vector<std::string>& bounceServiceNames);
+
+// The countdown window's logic: load, one-second ticks, Cancel.
+class RestartCountdown {
+public:
+    RestartCountdown(RestartHost& host, std::int16_t restartAction, std::vector<std::string> bounceServiceNames)
+        : host_(host), action_(restartAction), names_(std::move(bounceServiceNames)) {}
+
+    // After the window has opened its log: status line, counter, timer on.
+    void Start();
+    void Tick();
+    void Cancel();
+
+    std::int16_t SecondsLeft() const { return secondsLeft_; }
+    bool ShutdownPending() const { return shutdownPending_; }
+
+private:
+    RestartHost& host_;
+    std::int16_t action_;
+    std::vector<std::string> names_;
+    std::int16_t secondsLeft_ = 20;
+    bool shutdownPending_ = true;
+};
+
+// ---- implementation of the template ---------------------------------------
+
+#include "runtime/ProgramError.h"
+
+template <class Body>
+bool TickStep::operator()(Body&& body) {
+    try {
+        body();
+        return true;
+    } catch (const ProgramError& e) {
+        Report(e.Number(), e.what());
+    } catch (const std::exception& e) {
+        Report(5, e.what());
+    }
+    return false;
+}
