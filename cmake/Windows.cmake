@@ -26,12 +26,15 @@ add_library(orv_win STATIC
     src/localize/modLocalize.cpp
     src/restart/modCallExternalApp.cpp
     src/restart/frmRestart.cpp
+    src/restart/EventLog.cpp
+    src/restart/GatewayControl.cpp
     src/config/frmConfigure.cpp
     src/startup/Module1.cpp
 )
 target_include_directories(orv_win PUBLIC src ${CMAKE_BINARY_DIR}/generated)
 target_compile_options(orv_win PRIVATE ${ORV_WARNINGS})
-target_link_libraries(orv_win PUBLIC orv_core user32 gdi32 comctl32 version advapi32 shell32 netapi32)
+target_link_libraries(orv_win PUBLIC orv_core user32 gdi32 comctl32 version advapi32 shell32 netapi32 ole32
+                                     oleaut32 uuid)
 
 # The version resource and the built-in string table, for test programs that
 # read their own version and texts as the program does.
@@ -69,3 +72,46 @@ foreach(code IN LISTS ORV_LANGUAGES)
     target_link_options(lang_${code} PRIVATE -nostdlib -Wl,-e,0 -s)
     add_dependencies(OrvaneScheduledRestart lang_${code})
 endforeach()
+
+# Event message libraries: one .mc source, three resource-only DLLs.
+set(ORV_MC ${CMAKE_SOURCE_DIR}/src/restart/EventMessages.mc)
+set(ORV_MC_OUT ${CMAKE_BINARY_DIR}/generated/mc)
+add_custom_command(OUTPUT ${ORV_MC_OUT}/EventMessages.rc ${ORV_MC_OUT}/EventMessages.h
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${ORV_MC_OUT}
+    COMMAND x86_64-w64-mingw32-windmc -U -h ${ORV_MC_OUT} -r ${ORV_MC_OUT} ${ORV_MC}
+    DEPENDS ${ORV_MC}
+    COMMENT "Compiling the event messages")
+foreach(kind EVT CAT PARAM)
+    add_library(msg_${kind} SHARED ${ORV_MC_OUT}/EventMessages.rc)
+    set_target_properties(msg_${kind} PROPERTIES
+        OUTPUT_NAME ${kind}_OrvaneScheduledRestart PREFIX "" LINKER_LANGUAGE C
+        RUNTIME_OUTPUT_DIRECTORY ${ORV_PROGRAM_DIR})
+    target_include_directories(msg_${kind} PRIVATE ${ORV_MC_OUT})
+    target_link_options(msg_${kind} PRIVATE -nostdlib -Wl,-e,0 -s)
+    add_dependencies(OrvaneScheduledRestart msg_${kind})
+endforeach()
+
+# Shipped beside the program: the kill utility and a sample reboot.bat.
+add_executable(kill tools/kill/kill.cpp)
+target_link_libraries(kill PRIVATE orv_core)
+target_compile_options(kill PRIVATE ${ORV_WARNINGS})
+target_link_options(kill PRIVATE -municode $<$<CONFIG:Release>:-s>)
+set_target_properties(kill PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ORV_PROGRAM_DIR})
+add_dependencies(OrvaneScheduledRestart kill)
+configure_file(tools/reboot.bat ${ORV_PROGRAM_DIR}/reboot.bat COPYONLY)
+
+# The test sandbox's stand-ins for what a real Orvane server has.
+set(ORV_SANDBOX_DIR ${CMAKE_BINARY_DIR}/sandbox)
+add_executable(stubsvc sandbox/stubs/stubsvc.cpp)
+add_executable(sbtrace sandbox/stubs/sbtrace.cpp)
+add_library(OrvaneGatewayStub SHARED sandbox/stubs/gateway.cpp sandbox/stubs/gateway.def)
+set_target_properties(OrvaneGatewayStub PROPERTIES PREFIX "")
+target_link_libraries(OrvaneGatewayStub PRIVATE ole32 oleaut32 uuid advapi32)
+target_link_libraries(stubsvc PRIVATE advapi32)
+foreach(t stubsvc sbtrace OrvaneGatewayStub)
+    target_compile_options(${t} PRIVATE ${ORV_WARNINGS})
+    set_target_properties(${t} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ORV_SANDBOX_DIR})
+endforeach()
+target_link_options(stubsvc PRIVATE -municode)
+target_link_options(sbtrace PRIVATE -municode)
+add_custom_target(sandbox ALL DEPENDS stubsvc sbtrace OrvaneGatewayStub OrvaneScheduledRestart)

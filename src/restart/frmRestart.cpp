@@ -1,8 +1,18 @@
 #include "restart/frmRestart.h"
 
+#include "hostenv/OrvaneVersion.h"
+#include "hostenv/RegistryAPI.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
+#include "logging/modLogging.h"
+#include "restart/GatewayControl.h"
+#include "restart/modCallExternalApp.h"
+#include "runtime/App.h"
+#include "runtime/Dialogs.h"
 #include "runtime/ErrorReporting.h"
+#include "runtime/FileSystem.h"
+#include "runtime/Text.h"
+#include "startup/ActionValues.h"
 #include "startup/Module1.h"
 
 namespace {
@@ -11,8 +21,63 @@ constexpr int kClientWidth = 5430;
 constexpr int kClientHeight = 2310;
 }  // namespace
 
+// The machine as the restart sequences see it, through this window.
+class frmRestart::Host : public RestartHost {
+public:
+    explicit Host(frmRestart& form) : form_(form) {}
+
+    std::int32_t Start(const std::string& commandLine, int style) override {
+        return StartCommand(rt::FromUtf8(commandLine), style);
+    }
+    bool Wait(std::int32_t pid, std::int32_t timeoutMs) override { return bWaitForProcess(pid, timeoutMs); }
+    void Pause(std::int32_t ms) override { ::Sleep(static_cast<DWORD>(ms)); }
+    void SetCurrentDrive(const std::string& drive) override {
+        if (!drive.empty()) ::SetCurrentDirectoryW(rt::FromUtf8(drive).c_str());
+    }
+    void SetCurrentFolder(const std::string& folder) override {
+        if (!::SetCurrentDirectoryW(rt::FromUtf8(folder).c_str())) throw ProgramError(76, "Path not found");
+    }
+    std::string ProgramFolder() override { return rt::ToUtf8(rt::App().path); }
+    std::string DriveOf(const std::string& path) override {
+        return rt::ToUtf8(rt::gFileSystem().GetDriveName(rt::FromUtf8(path)));
+    }
+    std::string ProductRootPath() override {
+        return rt::ToUtf8(RegTextOrEmpty(GetRegValue(HKEY_LOCAL_MACHINE, L"Software\\Pellmark\\Trellan\\1.0",
+                                                     L"Root Path", kRegText, std::wstring())));
+    }
+    void Log(const std::string& text) override { WriteLogLine(std::string_view(text), true); }
+    void CloseLog() override { CloseLogFile(); }
+    void InfoEvent(int number, const std::string& name) override {
+        form_.EventLog().LogInfoEvent(number, rt::FromUtf8(name));
+    }
+    void ErrorEvent(const std::string& text) override { form_.EventLog().LogErrorEvent(5, rt::FromUtf8(text)); }
+    std::string Text(int id) override { return rt::ToUtf8(mymyLoadString(id)); }
+    void SetStatus(const std::string& text) override { form_[L"lblStatus"].SetCaption(rt::FromUtf8(text)); }
+    void SetSeconds(const std::string& text) override { form_[L"lblSeconds"].SetCaption(rt::FromUtf8(text)); }
+    void RepaintStatus() override { form_[L"lblStatus"].Refresh(); }
+    void RepaintSeconds() override { form_[L"lblSeconds"].Refresh(); }
+    void SetTimerEnabled(bool on) override { form_.GetTimer(L"Timer1").SetEnabled(on); }
+    void GatewayCreate() override {
+        gateway_.reset();  // drop any earlier reference first
+        gateway_ = std::make_unique<GatewayControl>();
+    }
+    std::int32_t GatewayLastStatus() override { return Gateway().LastStatus(); }
+    void GatewayStopTr() override { Gateway().StopTr(); }
+    void GatewayStartTr() override { Gateway().StartTr(); }
+    void EndProcess() override { ::TerminateProcess(::GetCurrentProcess(), 0); }
+    void EndProgram() override { ::EndProgram(); }
+
+private:
+    GatewayControl& Gateway() {
+        if (!gateway_) throw ProgramError(91, "Object variable or With block variable not set");
+        return *gateway_;
+    }
+    frmRestart& form_;
+    std::unique_ptr<GatewayControl> gateway_;
+};
+
 frmRestart::frmRestart() : rt::Form(L"frmRestart", L"Restart System", kClientWidth, kClientHeight) {
-    AddTimer(L"Timer1", 1000);
+    AddTimer(L"Timer1", 1000).Tick = [this] { Timer1_Timer(); };
     Add(rt::ControlKind::Button, L"cmdCancel", L"Cancel Action", {1740, 1800, 2115, 435}).Click = [this] {
         cmdCancel_Click();
     };
@@ -20,24 +85,74 @@ frmRestart::frmRestart() : rt::Form(L"frmRestart", L"Restart System", kClientWid
     Add(rt::ControlKind::Label, L"lblSeconds", L"20", {1800, 780, 255, 255});
     Add(rt::ControlKind::Label, L"lblStatus", L"Shutting down Orvane in:", {180, 360, 4695, 195});
     Publish(L"frmRestart_Auto_Init", [this] { frmRestart_Auto_Init(); });
+    host_ = std::make_unique<Host>(*this);
+}
+
+frmRestart::~frmRestart() = default;
+
+EventLogger& frmRestart::EventLog() {
+    if (!eventLog_) eventLog_ = std::make_unique<EventLogger>();
+    return *eventLog_;
 }
 
 void frmRestart::frmRestart_Auto_Init() {
-    SetFormLanguageFonts(*this);
-    const auto caption = [this](auto&& assign) {
-        rt::ContinueAfterProcedureBox(L"frmRestart_Auto_Init", rt::ErrorScope::Form, L"frmRestart", assign);
+    const auto step = [this](auto&& body) {
+        try {
+            body();
+        } catch (...) {
+            const rt::ErrorInfo e = rt::CurrentError();
+            rt::MsgBox(mymyLoadString(IDS_ERROR_PREFIX) + std::to_wstring(e.number) + L" (" + e.description +
+                       L") in procedure frmRestart_Auto_Init of Form frmRestart");
+        }
     };
-    caption([this] { SetCaption(mymyLoadString(IDS_RESTART_SYSTEM)); });
-    caption([this] { (*this)[L"cmdCancel"].SetCaption(mymyLoadString(IDS_CANCEL_ACTION)); });
-    caption([this] { (*this)[L"Label3"].SetCaption(mymyLoadString(IDS_SECONDS)); });
-    caption([this] { (*this)[L"lblStatus"].SetCaption(mymyLoadString(IDS_SHUTTING_DOWN_IN)); });
+    step([this] { SetFormLanguageFonts(*this); });
+    step([this] { SetCaption(mymyLoadString(IDS_RESTART_SYSTEM)); });
+    step([this] { (*this)[L"cmdCancel"].SetCaption(mymyLoadString(IDS_CANCEL_ACTION)); });
+    step([this] { (*this)[L"Label3"].SetCaption(mymyLoadString(IDS_SECONDS)); });
+    step([this] { (*this)[L"lblStatus"].SetCaption(mymyLoadString(IDS_SHUTTING_DOWN_IN)); });
 }
 
-void frmRestart::Form_Load() { frmRestart_Auto_Init(); }
+void frmRestart::Form_Load() {
+    rt::ContinueSilently([this] { frmRestart_Auto_Init(); });
+    rt::ContinueSilently([] { InstalledVersion = getVersion(); });
+    rt::ContinueSilently([] {
+        const std::wstring folder = rt::App().path;
+        EventSourceRegistration registration;
+        registration.SetSourceName(kEventSource);
+        registration.SetEventMessageFile(rt::JoinPath(folder, L"EVT_OrvaneScheduledRestart.dll"));
+        registration.SetCategoryMessageFile(rt::JoinPath(folder, L"CAT_OrvaneScheduledRestart.dll"));
+        registration.SetCategoryCount(2);
+        registration.SetParameterMessageFile(rt::JoinPath(folder, L"PARAM_OrvaneScheduledRestart.dll"));
+        registration.SetTypesSupported(7);
+    });
+    rt::ContinueSilently([this] {
+        EventLog().SetMode(1);
+        EventLog().SetSourceName(kEventSource);
+        EventLog().LogInfoEvent(1);
+    });
+    rt::ContinueSilently([] { OpenLogFile(GenerateNewLogFileName()); });
+    countdown_ = std::make_unique<RestartCountdown>(*host_, RestartAction, BounceServiceNames);
+    rt::ContinueSilently([this] { countdown_->Start(); });
+}
+
+void frmRestart::Timer1_Timer() {
+    // A tick that runs an action pumps events while it logs; a second tick
+    // must never start inside it.
+    if (inTick_ || !countdown_) return;
+    inTick_ = true;
+    try {
+        countdown_->Tick();
+    } catch (...) {
+    }
+    inTick_ = false;
+}
 
 void frmRestart::Form_Unload(bool&) { EndProgram(); }
 
-void frmRestart::cmdCancel_Click() { EndProgram(); }
+void frmRestart::cmdCancel_Click() {
+    if (countdown_) countdown_->Cancel();
+    EndProgram();
+}
 
 frmRestart& TheRestartForm() {
     static frmRestart form;

@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "runtime/Forms.h"
 #include "startup/Module1.h"
@@ -10,6 +11,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
+    // The gateway control object is a COM component.
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     Main();
     return rt::RunMessageLoop();
 }

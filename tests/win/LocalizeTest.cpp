@@ -116,7 +116,9 @@ TEST_F(Localize, BrokenLibrariesFallBackToTheBuiltInTable) {
         test::WriteBytes(dir_.File(L"Tool_DEU.dll"), c.bytes);
         ASSERT_EQ(test::ReadBytes(dir_.File(L"Tool_DEU.dll")), c.bytes);
         InitalizeLanguagesIn(dir_.Path(), L"Tool");
-        if (!c.mayMap) EXPECT_FALSE(gLanguageLibrary);
+        if (!c.mayMap) {
+            EXPECT_FALSE(gLanguageLibrary);
+        }
         EXPECT_EQ(mymyLoadString(IDS_CANCEL_ACTION), L"Cancel Action");
         EXPECT_EQ(mymyLoadString(IDS_OK), L"OK");
         EXPECT_EQ(gLanguageCodes, std::vector<std::wstring>{L"DEU"});

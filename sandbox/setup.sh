@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Makes the Wine prefix $WINEPREFIX look like an Orvane server:
+#   C:\Program Files\Orvane Restart\   the program folder (the build's program/),
+#                                      with a reboot.bat stand-in that only traces
+#   C:\Program Files\Pellmark\         the product: one stub service exe per
+#                                      service, PmTrayStatus.exe, the gateway stub
+#   services PmDirWriter ... MSSQLServer, registered and started
+#   HKLM\Software\Pellmark             version 4.0, build 1.291
+#   HKLM\Software\Pellmark\Trellan\1.0 "Root Path" (without a trailing backslash)
+#   the gateway stand-in registered under the program's class identity
+# Every stand-in appends to C:\sandbox\trace.txt.
+# Usage: sandbox/setup.sh BUILD_DIR    (BUILD_DIR: build/windows)
+# Needs scripts/wine-env.sh sourced and a prefix made; keeps a sleeper
+# process running so that the services live (see ORV_SLEEPER_PID).
+set -euo pipefail
+build=$(cd "$1" && pwd)
+: "${WINEPREFIX:?}"
+c="$WINEPREFIX/drive_c"
+prog="$c/Program Files/Orvane Restart"
+product="$c/Program Files/Pellmark"
+mkdir -p "$prog" "$product" "$c/sandbox"
+cp -r "$build/program/." "$prog/"
+cp "$build/sandbox/sbtrace.exe" "$c/sandbox/sbtrace.exe"
+cp "$build/sandbox/sbtrace.exe" "$product/PmTrayStatus.exe"
+cp "$build/sandbox/OrvaneGatewayStub.dll" "$product/OrvaneGatewayStub.dll"
+: > "$c/sandbox/trace.txt"
+
+# The stand-in never reboots anything: it only leaves its mark in the trace.
+printf '@echo off\r\n"C:\\sandbox\\sbtrace.exe" reboot.bat ran\r\n' > "$prog/reboot.bat"
+
+product_services="PmDirWriter PmDirCatalog PmGateway PmCoreMgr PmDirLink PmNotifySvr PmBridgeLink PmStoreMonSvr PmReplDirSvc PmSyncSvr PmSpeechSvr PmAuxSvr"
+# Named so that "kill.exe pm*.*" leaves the web and database servers alone.
+declare -A other_images=([W3svc]=inetsrv_w3svc [SQLServerAgent]=sqlagent [MSSQLServer]=sqlservr)
+
+# Keep the prefix alive: Wine ends services when no ordinary process is left.
+"$WINE64" 'C:\sandbox\sbtrace.exe' --sleep >/dev/null 2>&1 &
+export ORV_SLEEPER_PID=$!
+
+reg="$c/sandbox/sandbox.reg"
+{
+    printf 'REGEDIT4\r\n\r\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Pellmark]\r\n"Version Number"=dword:00040000\r\n"Build Number"=dword:00010123\r\n\r\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Pellmark\\Trellan\\1.0]\r\n"Root Path"="C:\\\\Program Files\\\\Pellmark"\r\n\r\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\OrvaneSandbox]\r\n"TraceFile"="C:\\\\sandbox\\\\trace.txt"\r\n"GatewayStatus"=dword:%08x\r\n\r\n' "${ORV_GATEWAY_STATUS:-32}"
+    printf '[HKEY_LOCAL_MACHINE\\Software\\OrvaneSandbox\\HangStop]\r\n'
+    for s in ${ORV_HANG_STOP:-}; do printf '"%s"=dword:00000001\r\n' "$s"; done
+    printf '\r\n'
+} > "$reg"
+"$WINE64" regedit /S 'C:\sandbox\sandbox.reg' >/dev/null 2>&1
+
+for s in $product_services; do
+    cp "$build/sandbox/stubsvc.exe" "$product/$s.exe"
+    "$WINE64" sc create "$s" binPath= "\"C:\\Program Files\\Pellmark\\$s.exe\"" >/dev/null 2>&1 || true
+done
+for s in "${!other_images[@]}"; do
+    cp "$build/sandbox/stubsvc.exe" "$product/${other_images[$s]}.exe"
+    "$WINE64" sc create "$s" binPath= "\"C:\\Program Files\\Pellmark\\${other_images[$s]}.exe\"" >/dev/null 2>&1 || true
+done
+if [ "${ORV_NO_GATEWAY:-0}" != 1 ]; then
+    "$WINE64" regsvr32 /s 'C:\Program Files\Pellmark\OrvaneGatewayStub.dll' >/dev/null 2>&1
+fi
+if [ "${ORV_NO_KILL:-0}" = 1 ]; then rm -f "$prog/kill.exe"; fi
+if [ "${ORV_NO_REBOOT_BAT:-0}" = 1 ]; then rm -f "$prog/reboot.bat"; fi
+
+# The product is running: start everything.
+for s in W3svc MSSQLServer SQLServerAgent $product_services; do
+    "$WINE64" net start "$s" >/dev/null 2>&1 || true
+done
+# net start returns while a service is still starting; wait for the trace.
+for _ in $(seq 1 100); do
+    n=$(grep -c ' started' "$c/sandbox/trace.txt" || true)
+    [ "$n" -ge 15 ] && break
+    sleep 0.1
+done
+echo "sandbox ready: $(grep -c ' started' "$c/sandbox/trace.txt") services running" >&2
