@@ -32,21 +32,28 @@ product_services="PmDirWriter PmDirCatalog PmGateway PmCoreMgr PmDirLink PmNotif
 # Named so that "kill.exe pm*.*" leaves the web and database servers alone.
 declare -A other_images=([W3svc]=inetsrv_w3svc [SQLServerAgent]=sqlagent [MSSQLServer]=sqlservr)
 
-# Keep the prefix alive: Wine ends services when no ordinary process is left.
-"$WINE64" 'C:\sandbox\sbtrace.exe' --sleep >/dev/null 2>&1 &
-export ORV_SLEEPER_PID=$!
-
 reg="$c/sandbox/sandbox.reg"
 {
     printf 'REGEDIT4\r\n\r\n'
     printf '[HKEY_LOCAL_MACHINE\\Software\\Pellmark]\r\n"Version Number"=dword:00040000\r\n"Build Number"=dword:00010123\r\n\r\n'
     printf '[HKEY_LOCAL_MACHINE\\Software\\Pellmark\\Trellan\\1.0]\r\n"Root Path"="C:\\\\Program Files\\\\Pellmark"\r\n\r\n'
-    printf '[HKEY_LOCAL_MACHINE\\Software\\OrvaneSandbox]\r\n"TraceFile"="C:\\\\sandbox\\\\trace.txt"\r\n"GatewayStatus"=dword:%08x\r\n\r\n' "${ORV_GATEWAY_STATUS:-32}"
+    printf '[HKEY_LOCAL_MACHINE\\Software\\OrvaneSandbox]\r\n"TraceFile"="C:\\\\sandbox\\\\trace.txt"\r\n"GatewayStatus"=dword:%08x\r\n"HangStopSeconds"=dword:%08x\r\n\r\n' "${ORV_GATEWAY_STATUS:-32}" "${ORV_HANG_STOP_SECONDS:-90}"
+    # Like Windows, the service manager waits for a stop that hangs (up to two
+    # minutes here) instead of giving up after Wine's default ten seconds.
+    # Wine reads this value as a string.
+    printf '[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control]\r\n"ServicesPipeTimeout"="120000"\r\n\r\n'
     printf '[HKEY_LOCAL_MACHINE\\Software\\OrvaneSandbox\\HangStop]\r\n'
     for s in ${ORV_HANG_STOP:-}; do printf '"%s"=dword:00000001\r\n' "$s"; done
     printf '\r\n'
 } > "$reg"
 "$WINE64" regedit /S 'C:\sandbox\sandbox.reg' >/dev/null 2>&1
+# The service manager reads its control time-out when it starts: let this
+# server end so that the next one starts with the values above.
+"$WINESERVER" -w
+
+# Keep the prefix alive: Wine ends services when no ordinary process is left.
+"$WINE64" 'C:\sandbox\sbtrace.exe' --sleep >/dev/null 2>&1 &
+export ORV_SLEEPER_PID=$!
 
 for s in $product_services; do
     cp "$build/sandbox/stubsvc.exe" "$product/$s.exe"

@@ -20,6 +20,7 @@ have xvfb-run                     || pkg_for xvfb
 have xauth                        || pkg_for xauth
 have xwd                          || pkg_for x11-apps
 [ -x /usr/bin/convert ]           || pkg_for imagemagick
+have python3                      || pkg_for python3
 # The German locale for the regional-settings tests.
 locale -a 2>/dev/null | grep -qi '^de_DE.utf8$' || pkg_for locales
 

@@ -2,8 +2,11 @@
 // reboot.bat stand-in); "sbtrace.exe --sleep" keeps the prefix alive.
 // PmTrayStatus.exe is the same program: started under that name it traces
 // the tray program's start.
+// "sbtrace.exe --click TITLE MS" clicks the first button of the window TITLE
+// once it has been visible for MS milliseconds; "--close TITLE MS" closes it.
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 #include "Trace.h"
@@ -16,6 +19,27 @@ int wmain(int argc, wchar_t** argv) {
     if (lstrcmpiW(image.c_str(), L"PmTrayStatus.exe") == 0) {
         sandbox::Trace(L"tray PmTrayStatus.exe started");
         return 0;
+    }
+    if (argc >= 4 && (std::wstring(argv[1]) == L"--click" || std::wstring(argv[1]) == L"--close")) {
+        const bool click = std::wstring(argv[1]) == L"--click";
+        const DWORD after = static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10));
+        for (int i = 0; i < 6000; ++i) {  // up to a minute for the window to show
+            HWND w = ::FindWindowW(nullptr, argv[2]);
+            if (w && ::IsWindowVisible(w)) {
+                ::Sleep(after);
+                if (click) {
+                    HWND button = ::FindWindowExW(w, nullptr, L"Button", nullptr);
+                    sandbox::Trace(L"user clicks Cancel");
+                    ::PostMessageW(button, BM_CLICK, 0, 0);
+                } else {
+                    sandbox::Trace(L"user closes the window");
+                    ::PostMessageW(w, WM_CLOSE, 0, 0);
+                }
+                return 0;
+            }
+            ::Sleep(10);
+        }
+        return 1;
     }
     if (argc >= 2 && std::wstring(argv[1]) == L"--sleep") {
         ::Sleep(INFINITE);

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# One end-to-end case: a fresh Wine prefix made into an Orvane server by the
+# sandbox, the shipped program run as a scheduled task would run it, then the
+# run log, the sandbox trace and the raised events checked by check.py.
+# Usage: run_case.sh BUILD_DIR CASE   (needs a display: run inside xvfb-run)
+set -euo pipefail
+build=$(cd "$1" && pwd)
+case_name=$2
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+out="$build/e2e/$case_name"
+rm -rf "$out" && mkdir -p "$out"
+
+args=/Restart
+timeout_s=240
+after=""
+case "$case_name" in
+    restart) ;;
+    reboot) args=/Reboot ;;
+    bounce) args=/Bounce:PmNotifySvr:PmSyncSvr ;;
+    bounce-empty) args=/Bounce ;;
+    cancel) args=/Reboot; after="--click"; ;;
+    close) after="--close" ;;
+    hang) export ORV_HANG_STOP=PmCoreMgr ;;
+    gateway-stopped) export ORV_GATEWAY_STATUS=4 ;;
+    no-gateway) export ORV_NO_GATEWAY=1 ;;
+    no-kill) export ORV_NO_KILL=1 ;;
+    no-reboot-bat) args=/Reboot; export ORV_NO_REBOOT_BAT=1 ;;
+    unwritable-log) ;;
+    *) echo "unknown case $case_name" >&2; exit 2 ;;
+esac
+
+. "$root/scripts/wine-env.sh"
+new_wine_prefix
+# Wine's relay channel shows each ReportEventW call with its event identifier;
+# the eventlog channel shows its strings.
+"$WINE64" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d advapi32.ReportEventW /f >/dev/null 2>&1
+. "$root/sandbox/setup.sh" "$build"
+prog="$WINEPREFIX/drive_c/Program Files/Orvane Restart"
+if [ "$case_name" = unwritable-log ]; then
+    # A log folder that exists but takes no new file, even from root.
+    ln -s /sys/dev "$prog/logs"
+fi
+if [ -n "$after" ]; then
+    "$WINE64" 'C:\sandbox\sbtrace.exe' "$after" "Restart System" 3000 >/dev/null 2>&1 &
+fi
+
+cd "$prog"
+start=$(date +%s.%N)
+set +e
+WINEDEBUG=-all,+relay,+eventlog timeout "$timeout_s" "$WINE64" OrvaneScheduledRestart.exe "$args" \
+    >"$out/stdout.txt" 2>"$out/wine.txt"
+rc=$?
+set -e
+end=$(date +%s.%N)
+echo "$rc" > "$out/exit_code"
+echo "$start $end" > "$out/times"
+sleep 1  # let stand-ins started last (tray, reboot.bat) finish their trace lines
+cp "$WINEPREFIX/drive_c/sandbox/trace.txt" "$out/trace.txt"
+if [ -d "$prog/logs" ] && [ ! -L "$prog/logs" ]; then
+    cat "$prog"/logs/*.TXT > "$out/run.log" 2>/dev/null || : > "$out/run.log"
+    ls "$prog/logs" > "$out/log_files"
+else
+    : > "$out/run.log"
+    : > "$out/log_files"
+fi
+grep -a -E 'Call advapi32\.ReportEventW|:eventlog:ReportEventW' "$out/wine.txt" > "$out/events.txt" || true
+python3 "$here/check.py" "$case_name" "$out"
