@@ -115,3 +115,9 @@ endforeach()
 target_link_options(stubsvc PRIVATE -municode)
 target_link_options(sbtrace PRIVATE -municode)
 add_custom_target(sandbox ALL DEPENDS stubsvc sbtrace OrvaneGatewayStub OrvaneScheduledRestart)
+
+# Benchmark helper (bench/run.sh): the program's per-step path, timed.
+add_executable(stepbench EXCLUDE_FROM_ALL bench/stepbench.cpp)
+target_link_libraries(stepbench PRIVATE orv_win)
+target_link_options(stepbench PRIVATE -municode)
+set_target_properties(stepbench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)

@@ -1,36 +1,56 @@
 #!/usr/bin/env bash
-# Builds the program and runs it in a sandbox Wine prefix of its own.
-#   scripts/run.sh [ARGUMENTS]     e.g. /Restart, /Reboot, /Bounce:PmSyncSvr, or nothing
-# With a display the window opens there and the script waits for the program
-# to end. Without one it runs under Xvfb for ORV_RUN_SECONDS (default 5),
-# saves a screenshot to build/run.png and ends the program.
+# Builds the program, makes a sandbox Wine prefix look like an Orvane server
+# (sandbox/setup.sh) and runs the program in it for real, then prints the run
+# log and the sandbox trace (what the stand-in services, gateway, tray program
+# and reboot.bat saw, in order).
+#   scripts/run.sh [ARGUMENTS]   default /Restart; also /Reboot, /Bounce:PmSyncSvr,
+#                                or "" for the configuration window
+# With a display the window opens there. Without one it runs under Xvfb and
+# saves screenshots to build/run-<seconds>s.png at the seconds in ORV_SHOTS
+# (default "3 25 60"). A run that does not end by itself is stopped after
+# ORV_RUN_SECONDS (default 300).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
+args=("$@")
+[ $# -eq 0 ] && args=(/Restart)
 
 bash scripts/bootstrap.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target OrvaneScheduledRestart >/dev/null
+cmake --build --preset windows --target sandbox >/dev/null
 
-exe="$root/build/windows/program/OrvaneScheduledRestart.exe"
-
-if [ -n "${DISPLAY:-}" ] && [ "${ORV_RUN_HEADLESS:-0}" != 1 ]; then
-    export ORV_WINE_MANAGED=Y
-    . scripts/wine-env.sh
-    new_wine_prefix
-    echo "Running OrvaneScheduledRestart.exe $* on $DISPLAY (prefix $WINEPREFIX)"
-    "$WINE64" "$exe" "$@" || true
-    exit 0
-fi
-
-export ORV_RUN_SECONDS="${ORV_RUN_SECONDS:-5}"
-exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+export ORV_RUN_SECONDS="${ORV_RUN_SECONDS:-300}"
+export ORV_SHOTS="${ORV_SHOTS:-3 25 60}"
+run_in_sandbox='
     set -euo pipefail
     . scripts/wine-env.sh
     new_wine_prefix
-    echo "Running OrvaneScheduledRestart.exe $* under Xvfb (prefix $WINEPREFIX)"
-    "$WINE64" "$0" "$@" &
-    sleep "$ORV_RUN_SECONDS"
-    xwd -root -silent | /usr/bin/convert xwd:- build/run.png
-    echo "Screenshot: build/run.png"
-' "$exe" "$@"
+    . sandbox/setup.sh build/windows
+    prog="$WINEPREFIX/drive_c/Program Files/Orvane Restart"
+    echo "Running OrvaneScheduledRestart.exe $* in the sandbox (prefix $WINEPREFIX)"
+    (cd "$prog" && timeout "$ORV_RUN_SECONDS" "$WINE64" OrvaneScheduledRestart.exe "$@") &
+    program=$!
+    if [ -z "${ORV_ON_DISPLAY:-}" ]; then
+        begin=$(date +%s)
+        for s in $ORV_SHOTS; do
+            while [ $(( $(date +%s) - begin )) -lt "$s" ]; do
+                kill -0 "$program" 2>/dev/null || break 2
+                sleep 0.2
+            done
+            xwd -root -silent | /usr/bin/convert xwd:- "build/run-${s}s.png"
+            echo "Screenshot: build/run-${s}s.png"
+        done
+    fi
+    wait "$program" || echo "(the program was stopped after $ORV_RUN_SECONDS s)"
+    sleep 1
+    echo
+    echo "==== run log"
+    cat "$prog"/logs/*.TXT 2>/dev/null | tr -d "\r" || echo "(no log)"
+    echo
+    echo "==== sandbox trace"
+    tr -d "\r" < "$WINEPREFIX/drive_c/sandbox/trace.txt"
+'
+if [ -n "${DISPLAY:-}" ] && [ "${ORV_RUN_HEADLESS:-0}" != 1 ]; then
+    export ORV_WINE_MANAGED=Y ORV_ON_DISPLAY=1
+    exec bash -c "$run_in_sandbox" bash "${args[@]}"
+fi
+exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$run_in_sandbox" bash "${args[@]}"

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Called by bench/run.sh inside Xvfb: BUILD_DIR OUT_DIR.
+set -euo pipefail
+build=$1 out=$2
+. scripts/wine-env.sh
+
+fresh_sandbox() {
+    end_wine_prefix
+    new_wine_prefix
+    . sandbox/setup.sh "$build" 2>/dev/null
+    prog="$WINEPREFIX/drive_c/Program Files/Orvane Restart"
+}
+
+commands=$(grep -o "{L\"[^\"]*\", [0-9]}" bench/stepbench.cpp | sed -E "s/\{L\"([^\"]*)\", [0-9]\}/\1/")
+
+# 1. The batch file: the same commands, one per line, each after a marker
+# that the sandbox's trace tool stamps to the millisecond. A second batch of
+# markers alone measures what a marker itself costs.
+marker='"C:\\sandbox\\sbtrace.exe" T'
+fresh_sandbox
+{
+    printf "@echo off\r\n"
+    while IFS= read -r c; do printf "%s\r\n%s >nul 2>&1\r\n" "$marker" "$c"; done <<< "$commands"
+    printf "%s\r\n" "$marker"
+    for _ in $(seq 1 28); do printf "%s\r\n" "$marker"; done
+} > "$prog/bench.bat"
+: > "$WINEPREFIX/drive_c/sandbox/trace.txt"
+(cd "$prog" && "$WINE64" cmd /c bench.bat) >/dev/null 2>&1
+tr -d "\r" < "$WINEPREFIX/drive_c/sandbox/trace.txt" | grep " T$" > "$out/batch_times.txt"
+
+# 2. The program's way, step by step.
+fresh_sandbox
+cp "$build/bench/stepbench.exe" "$prog/"
+(cd "$prog" && "$WINE64" stepbench.exe "C:\\sandbox\\stepbench.log") 2>/dev/null | tr -d "\r" > "$out/program_steps.txt"
+
+# 3. A whole "/Restart", with Wine's relay log of the program's own calls to
+# start commands, wait for them and pause, each with its time.
+fresh_sandbox
+"$WINE64" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d \
+    "kernel32.CreateProcessW;kernel32.WaitForSingleObject;kernel32.Sleep" /f >/dev/null 2>&1
+start=$(date +%s.%N)
+(cd "$prog" && WINEDEBUG=-all,+timestamp,+relay "$WINE64" OrvaneScheduledRestart.exe /Restart) \
+    2>"$out/relay.txt" >/dev/null
+end=$(date +%s.%N)
+echo "$start $end" > "$out/restart_times.txt"
+end_wine_prefix
+
+python3 bench/report.py "$out"

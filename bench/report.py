@@ -1,0 +1,61 @@
+#!/usr/bin/env python3
+"""Figures and ratios of bench/measure.sh."""
+import sys
+from pathlib import Path
+out = Path(sys.argv[1])
+
+import re
+from datetime import datetime
+
+stamps = [datetime.strptime(" ".join(l.split()[:2]), "%Y-%m-%d %H:%M:%S.%f").timestamp()
+          for l in (out / "batch_times.txt").read_text().splitlines()]
+steps_n = 27
+marks = [(b - a) * 1000 for a, b in zip(stamps, stamps[1:])]
+marker_cost = sorted(marks[steps_n + 1:])[len(marks[steps_n + 1:]) // 2]  # median of markers alone
+batch = [m - marker_cost for m in marks[:steps_n]]
+prog = []
+total_prog = 0.0
+for line in (out / "program_steps.txt").read_text().splitlines():
+    parts = line.split(" ", 3)
+    if parts[0] == "step":
+        prog.append((float(parts[2]), parts[3]))
+    elif parts[0] == "total":
+        total_prog = float(parts[1])
+start, end = map(float, (out / "restart_times.txt").read_text().split())
+whole = end - start
+batch_total = sum(batch) / 1000
+
+# The program's own calls, from Wine's relay log (calls made from the exe only).
+command_time = pause_time = 0.0
+started = None
+for line in (out / "relay.txt").read_text("utf-8", "replace").splitlines():
+    m = re.match(r"^\s*(\d+\.\d+):[0-9a-f]+:(Call|Ret)\s+kernel32\.(\w+)\(.*ret=(14[0-9a-f]{7})\s*$", line, re.I)
+    if not m:
+        continue
+    t, kind, fn = float(m[1]), m[2], m[3]
+    if fn == "CreateProcessW" and kind == "Call":
+        started = t
+    elif fn == "WaitForSingleObject" and kind == "Ret" and started is not None:
+        command_time += t - started
+        started = None
+    elif fn == "Sleep":
+        if kind == "Call":
+            sleep_from = t
+        else:
+            pause_time += t - sleep_from
+countdown = 20.0
+overhead = whole - countdown - pause_time - command_time
+
+print(f"{'step':>4} {'program ms':>11} {'batch ms':>9} {'ratio':>6}  command")
+worse = 0
+for i, ((p, cmd), b) in enumerate(zip(prog, batch), 1):
+    ratio = p / b if b > 0 else float("inf")
+    # The batch markers are stamped as they arrive through a pipe: allow 5 ms.
+    if p > b + 5:
+        worse += 1
+    print(f"{i:>4} {p:>11.1f} {b:>9.1f} {ratio:>6.2f}  {cmd}")
+print(f"steps: program {total_prog/1000:.2f} s, batch {batch_total:.2f} s, ratio {total_prog/1000/batch_total:.2f}")
+print(f"steps where the program was slower than the batch file by more than 5 ms: {worse} of {len(prog)}")
+print(f"batch marker cost subtracted per step: {marker_cost:.1f} ms")
+print(f'whole "/Restart": {whole:.2f} s = countdown {countdown:.0f} s + pauses {pause_time:.2f} s '
+      f"+ commands {command_time:.2f} s + the program's own overhead {overhead:.2f} s (target < 1 s)")
