@@ -1,0 +1,179 @@
+// The restart window's Windows parts: the event components and their message
+// libraries, the gateway client, and the shipped kill utility.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "TestSupport.h"
+#include "restart/EventLog.h"
+#include "restart/GatewayControl.h"
+#include "restart/modCallExternalApp.h"
+#include "runtime/App.h"
+#include "runtime/ProgramError.h"
+#include "runtime/Text.h"
+
+namespace {
+
+std::wstring ProgramFile(const wchar_t* name) {
+    return rt::JoinPath(rt::App().path, std::wstring(L"..\\program\\") + name);
+}
+
+TEST(EventMessages, EveryEventNumberHasARealTextInEachLibrary) {
+    for (const wchar_t* lib : {L"EVT_OrvaneScheduledRestart.dll", L"CAT_OrvaneScheduledRestart.dll",
+                               L"PARAM_OrvaneScheduledRestart.dll"}) {
+        HMODULE m = ::LoadLibraryExW(ProgramFile(lib).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(m, nullptr) << rt::ToUtf8(lib);
+        for (int n = 1; n <= 10; ++n) {
+            const DWORD id = EventLogger::EventId(n, n == 5);
+            wchar_t* text = nullptr;
+            const wchar_t* args[] = {L"PmSyncSvr"};
+            const DWORD len = ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                                                   FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                                               m, id, 1033, reinterpret_cast<wchar_t*>(&text), 0,
+                                               reinterpret_cast<va_list*>(const_cast<wchar_t**>(args)));
+            ASSERT_GT(len, 10u) << "event " << n;
+            const std::wstring s(text, len);
+            ::LocalFree(text);
+            if (n >= 6 && n <= 9) {
+                EXPECT_NE(s.find(L"PmSyncSvr"), std::wstring::npos) << n;
+            }
+        }
+        // The two categories.
+        for (DWORD category : {1u, 2u}) {
+            wchar_t buf[128] = {};
+            EXPECT_GT(::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, m, category, 1033,
+                                       buf, 128, nullptr),
+                      0u);
+        }
+        ::FreeLibrary(m);
+    }
+    EXPECT_EQ(EventLogger::EventId(1, false), 0x40000001u);
+    EXPECT_EQ(EventLogger::EventId(5, true), 0xC0000005u);
+}
+
+TEST(EventSource, RegistrationValuesAreWrittenUnderTheSource) {
+    const std::wstring source = L"OrvaneTestSource";
+    const std::wstring key = EventSourceRegistration::KeyPath(source);
+    EventSourceRegistration reg;
+    EXPECT_THROW(reg.SetCategoryCount(2), ProgramError) << "a source name comes first";
+    reg.SetSourceName(source);
+    reg.SetEventMessageFile(L"C:\\Tool\\EVT_OrvaneScheduledRestart.dll");
+    reg.SetCategoryMessageFile(L"C:\\Tool\\CAT_OrvaneScheduledRestart.dll");
+    reg.SetCategoryCount(2);
+    reg.SetParameterMessageFile(L"C:\\Tool\\PARAM_OrvaneScheduledRestart.dll");
+    reg.SetTypesSupported(7);
+    wchar_t text[MAX_PATH] = {};
+    DWORD size = sizeof text, number = 0, nsize = sizeof number;
+    EXPECT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"EventMessageFile", RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                             nullptr, text, &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(text, L"C:\\Tool\\EVT_OrvaneScheduledRestart.dll");
+    EXPECT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"TypesSupported", RRF_RT_REG_DWORD, nullptr, &number,
+                             &nsize),
+              ERROR_SUCCESS);
+    EXPECT_EQ(number, 7u);
+    EXPECT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"CategoryCount", RRF_RT_REG_DWORD, nullptr, &number,
+                             &nsize),
+              ERROR_SUCCESS);
+    EXPECT_EQ(number, 2u);
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
+
+    EventLogger logger;
+    logger.SetMode(1);
+    logger.SetSourceName(source);
+    EXPECT_NO_THROW(logger.LogInfoEvent(6, L"PmSyncSvr"));
+    EXPECT_NO_THROW(logger.LogErrorEvent(5, L"File not found number=53"));
+}
+
+TEST(Gateway, AnUnregisteredGatewayCannotBeCreated) {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    wchar_t clsid[64] = {};
+    ::StringFromGUID2(kGatewayControlClsid, clsid, 64);
+    const std::wstring key = std::wstring(L"Software\\Classes\\CLSID\\") + clsid;
+    HKEY k = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS) {
+        ::RegCloseKey(k);
+        GTEST_SKIP() << "a gateway is registered on this machine";
+    }
+    try {
+        GatewayControl gateway;
+        FAIL();
+    } catch (const ProgramError& e) {
+        EXPECT_EQ(e.Number(), 429);
+        EXPECT_STREQ(e.what(), "ActiveX component can't create object");
+    }
+}
+
+// kill.exe, started the way the sequences start it.
+int RunKill(const std::wstring& args) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi{};
+    std::wstring line = L"\"" + ProgramFile(L"kill.exe") + L"\" " + args;
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                          &pi)) {
+        return -1;
+    }
+    ::WaitForSingleObject(pi.hProcess, 20000);
+    DWORD code = 99;
+    ::GetExitCodeProcess(pi.hProcess, &code);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+struct Victim {
+    explicit Victim(const std::wstring& exe) {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        std::wstring line = L"\"" + exe + L"\" forever";
+        ok = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                              &pi) != FALSE;
+    }
+    ~Victim() {
+        if (!ok) return;
+        ::TerminateProcess(pi.hProcess, 0);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+    }
+    bool Running() const { return ok && ::WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
+    bool EndsWithin(DWORD ms) const { return ok && ::WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0; }
+    PROCESS_INFORMATION pi{};
+    bool ok = false;
+};
+
+TEST(KillUtility, PatternsEndMatchingProcessesOnly) {
+    test::ScratchDir dir;
+    const std::wstring pm = dir.File(L"PmOrvTestSvr.exe");
+    const std::wstring other = dir.File(L"SqlOrvTest.exe");
+    ASSERT_TRUE(::CopyFileW(test::ChildProc().c_str(), pm.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(test::ChildProc().c_str(), other.c_str(), FALSE));
+    {
+        Victim a(pm), b(other);
+        ASSERT_TRUE(a.Running() && b.Running());
+        EXPECT_EQ(RunKill(L"pmorvtest*.* -f"), 0);
+        EXPECT_TRUE(a.EndsWithin(5000));
+        EXPECT_TRUE(b.Running()) << "not matched";
+    }
+    {
+        Victim a(pm);
+        EXPECT_EQ(RunKill(L"PMORVTESTSVR -f"), 0) << "without the extension, any case";
+        EXPECT_TRUE(a.EndsWithin(5000));
+    }
+    EXPECT_EQ(RunKill(L"NoSuchProcess4711* -f"), 1) << "nothing matched";
+    EXPECT_EQ(RunKill(L""), 2);
+    EXPECT_EQ(RunKill(L"-f"), 2);
+    EXPECT_EQ(RunKill(L"a b -f"), 2);
+}
+
+TEST(KillUtility, NeverEndsItselfOrItsParent) {
+    // "kill*" matches kill.exe itself; "win_tests*" matches the parent.
+    EXPECT_EQ(RunKill(L"kill* -f"), 1);
+    EXPECT_EQ(RunKill(L"win_tests* -f"), 1);
+}
+
+}  // namespace
