@@ -20,6 +20,7 @@ prog="$c/Program Files/Orvane Restart"
 product="$c/Program Files/Pellmark"
 mkdir -p "$prog" "$product" "$c/sandbox"
 cp -r "$build/program/." "$prog/"
+rm -rf "$prog/logs"  # a fresh server has no run logs yet
 cp "$build/sandbox/sbtrace.exe" "$c/sandbox/sbtrace.exe"
 cp "$build/sandbox/sbtrace.exe" "$product/PmTrayStatus.exe"
 cp "$build/sandbox/OrvaneGatewayStub.dll" "$product/OrvaneGatewayStub.dll"

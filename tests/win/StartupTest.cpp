@@ -37,11 +37,16 @@ std::vector<TopWindow> WindowsOf(DWORD pid) {
     return ctx.found;
 }
 
-// Runs the program from the program folder the build lays out.
+// Runs a copy of the program folder the build lays out, so that the run's
+// logs and language choice stay in a scratch folder of this test.
 class Program {
 public:
     explicit Program(const std::wstring& arguments) {
-        const std::wstring exe = rt::JoinPath(rt::App().path, L"..\\program\\OrvaneScheduledRestart.exe");
+        const std::wstring from = rt::JoinPath(rt::App().path, L"..\\program\\");
+        for (const wchar_t* file : {L"OrvaneScheduledRestart.exe", L"OrvaneScheduledRestart_DEU.dll"}) {
+            ::CopyFileW((from + file).c_str(), folder_.File(file).c_str(), FALSE);
+        }
+        const std::wstring exe = folder_.File(L"OrvaneScheduledRestart.exe");
         std::wstring line = L"\"" + exe + L"\" " + arguments;
         STARTUPINFOW si{};
         si.cb = sizeof si;
@@ -82,6 +87,7 @@ public:
     }
 
 private:
+    test::ScratchDir folder_;
     PROCESS_INFORMATION pi_{};
     BOOL started_ = FALSE;
 };
