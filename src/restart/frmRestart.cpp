@@ -140,10 +140,8 @@ void frmRestart::Timer1_Timer() {
     // must never start inside it.
     if (inTick_ || !countdown_) return;
     inTick_ = true;
-    try {
-        countdown_->Tick();
-    } catch (...) {
-    }
+    // The sequences report their own failures; nothing may escape a tick.
+    rt::ContinueSilently([this] { countdown_->Tick(); });
     inTick_ = false;
 }
 
