@@ -8,7 +8,7 @@
 # With a display the window opens there. Without one it runs under Xvfb and
 # saves screenshots to build/run-<seconds>s.png at the seconds in ORV_SHOTS
 # (default "3 25 60"). A run that does not end by itself is stopped after
-# ORV_RUN_SECONDS (default 300).
+# ORV_RUN_SECONDS (default 300, or 8 for the configuration window).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 args=("$@")
@@ -18,7 +18,12 @@ bash scripts/bootstrap.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target sandbox >/dev/null
 
-export ORV_RUN_SECONDS="${ORV_RUN_SECONDS:-300}"
+# The configuration face waits for a person: without an action, stop it soon.
+if printf '%s' "${args[*]}" | grep -qiE 'restart|reboot|bounce'; then
+    export ORV_RUN_SECONDS="${ORV_RUN_SECONDS:-300}"
+else
+    export ORV_RUN_SECONDS="${ORV_RUN_SECONDS:-8}"
+fi
 export ORV_SHOTS="${ORV_SHOTS:-3 25 60}"
 run_in_sandbox='
     set -euo pipefail

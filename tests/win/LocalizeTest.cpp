@@ -186,20 +186,17 @@ LOGFONTW FontOf(const rt::Control& c) {
 TEST_F(Localize, FontsFollowTheLanguageOnRealControls) {
     TwoLabels form;
     form.Show();
-    gLanguageId = 1041;
-    SetFormLanguageFonts(form);
-    for (const auto& c : form.Controls()) {
-        const LOGFONTW lf = FontOf(*c);
-        EXPECT_EQ(lf.lfCharSet, 128);
-        EXPECT_STREQ(lf.lfFaceName, L"\xFF2D\xFF33\x0020\xFF30\x30B4\x30B7\x30C3\x30AF");
-    }
-    gLanguageId = 1031;
-    SetFormLanguageFonts(form);
-    for (const auto& c : form.Controls()) {
-        const LOGFONTW lf = FontOf(*c);
-        EXPECT_EQ(lf.lfCharSet, 1);
-        EXPECT_STREQ(lf.lfFaceName, L"");
-    }
+    const auto switchTo = [&](std::int32_t language, BYTE charset, const wchar_t* face) {
+        gLanguageId = language;
+        SetFormLanguageFonts(form);
+        for (const auto& c : form.Controls()) {
+            const LOGFONTW lf = FontOf(*c);
+            EXPECT_EQ(lf.lfCharSet, charset) << language;
+            EXPECT_STREQ(lf.lfFaceName, face) << language;
+        }
+    };
+    switchTo(1041, 128, L"\xFF2D\xFF33\x0020\xFF30\x30B4\x30B7\x30C3\x30AF");
+    switchTo(1031, 1, L"");
     // A Korean user with no library: English texts, Korean font, on every loaded form.
     gLanguageId = 1042;
     InitalizeLanguagesIn(dir_.Path(), L"Tool");
