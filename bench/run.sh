@@ -6,10 +6,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/bootstrap.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target sandbox stepbench >/dev/null
-build=$(pwd)/build/windows
-out=$build/bench-results
-rm -rf "$out" && mkdir -p "$out"
-
-exec xvfb-run -a -s "-screen 0 1024x768x24" bash bench/measure.sh "$build" "$out"
+for preset in windows windows-x64; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" --target sandbox stepbench >/dev/null
+done
+exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    set -euo pipefail
+    . scripts/wine-env.sh
+    new_wine_prefix
+    build=$(pwd)/build/$(windows_test_preset)
+    end_wine_prefix
+    out=$build/bench-results
+    rm -rf "$out" && mkdir -p "$out"
+    echo "benchmarking $build"
+    bash bench/measure.sh "$build" "$out"
+'

@@ -15,7 +15,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
     LogFilePath = argv[1];
     const std::vector<std::pair<std::wstring, int>> steps = {
-        {L"Net Stop PmDirWriter service", 1}, {L"Net STop PmDirCatalog", 1}, {L"Net Stop PmGateway", 1},
+        {L"Net Stop PmDirWriter", 1}, {L"Net STop PmDirCatalog", 1}, {L"Net Stop PmGateway", 1},
         {L"Net Stop PmCoreMgr", 1},           {L"Net Stop PmDirLink", 1},    {L"Net STop PmDirCatalog", 1},
         {L"Net STop PmNotifySvr", 1},         {L"Net Stop PmBridgeLink", 1}, {L"Net Stop PmStoreMonSvr", 1},
         {L"Net Stop PmReplDirSvc", 1},        {L"Net Stop PmSyncSvr", 1},    {L"Net Stop PmSpeechSvr", 1},

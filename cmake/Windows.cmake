@@ -7,17 +7,24 @@ configure_file(src/res/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONL
 
 set(ORV_PROGRAM_DIR ${CMAKE_BINARY_DIR}/program)
 
-add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601 WINVER=0x0601)
 # No MinGW DLL beside the program: the C and C++ runtimes and winpthread are linked in.
-add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--nxcompat -Wl,--dynamicbase -Wl,--high-entropy-va)
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--nxcompat -Wl,--dynamicbase)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_link_options(-Wl,--large-address-aware)
+else()
+    add_link_options(-Wl,--high-entropy-va)
+endif()
 
 add_library(orv_win STATIC
     src/runtime/App.cpp
+    src/runtime/ApartmentThread.cpp
     src/runtime/DateTime.cpp
     src/runtime/Dialogs.cpp
     src/runtime/ErrorReporting.cpp
     src/runtime/FileSystem.cpp
     src/runtime/Forms.cpp
+    src/runtime/SystemApi.cpp
     src/runtime/Text.cpp
     src/logging/modLogging.cpp
     src/hostenv/OrvaneVersion.cpp
@@ -33,7 +40,7 @@ add_library(orv_win STATIC
 )
 target_include_directories(orv_win PUBLIC src ${CMAKE_BINARY_DIR}/generated)
 target_compile_options(orv_win PRIVATE ${ORV_WARNINGS})
-target_link_libraries(orv_win PUBLIC orv_core user32 gdi32 comctl32 version advapi32 shell32 netapi32 ole32
+target_link_libraries(orv_win PUBLIC orv_core user32 gdi32 comctl32 advapi32 shell32 ole32
                                      oleaut32 uuid)
 
 # The version resource and the built-in string table, for test programs that
@@ -78,7 +85,7 @@ set(ORV_MC ${CMAKE_SOURCE_DIR}/src/restart/EventMessages.mc)
 set(ORV_MC_OUT ${CMAKE_BINARY_DIR}/generated/mc)
 add_custom_command(OUTPUT ${ORV_MC_OUT}/EventMessages.rc ${ORV_MC_OUT}/EventMessages.h
     COMMAND ${CMAKE_COMMAND} -E make_directory ${ORV_MC_OUT}
-    COMMAND x86_64-w64-mingw32-windmc -U -h ${ORV_MC_OUT} -r ${ORV_MC_OUT} ${ORV_MC}
+    COMMAND ${ORV_WINDMC} -U -h ${ORV_MC_OUT} -r ${ORV_MC_OUT} ${ORV_MC}
     DEPENDS ${ORV_MC}
     COMMENT "Compiling the event messages")
 foreach(kind EVT CAT PARAM)
@@ -106,6 +113,12 @@ add_executable(stubsvc sandbox/stubs/stubsvc.cpp)
 add_executable(sbtrace sandbox/stubs/sbtrace.cpp)
 add_library(OrvaneGatewayStub SHARED sandbox/stubs/gateway.cpp sandbox/stubs/gateway.def)
 set_target_properties(OrvaneGatewayStub PROPERTIES PREFIX "")
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # The .def names the COM exports undecorated, as Windows looks them up.
+    target_link_options(OrvaneGatewayStub PRIVATE -Wl,--enable-stdcall-fixup)
+endif()
+# Which regsvr32 registers the stand-in: its bitness must match the program's.
+file(WRITE ${ORV_SANDBOX_DIR}/bits "${CMAKE_SIZEOF_VOID_P}\n")
 target_link_libraries(OrvaneGatewayStub PRIVATE ole32 oleaut32 uuid advapi32)
 target_link_libraries(stubsvc PRIVATE advapi32)
 foreach(t stubsvc sbtrace OrvaneGatewayStub)

@@ -5,8 +5,9 @@
 #   C:\Program Files\Pellmark\         the product: one stub service exe per
 #                                      service, PmTrayStatus.exe, the gateway stub
 #   services PmDirWriter ... MSSQLServer, registered and started
-#   HKLM\Software\Pellmark             version 4.0, build 1.291
-#   HKLM\Software\Pellmark\Trellan\1.0 "Root Path" (without a trailing backslash)
+#   HKLM\Software\Pellmark             version 4.0, build 1.291, in the 32-bit
+#   HKLM\Software\Pellmark\Trellan\1.0 view (WOW6432Node) like the product's
+#                                      own; "Root Path" without a trailing backslash
 #   the gateway stand-in registered under the program's class identity
 # Every stand-in appends to C:\sandbox\trace.txt.
 # Usage: sandbox/setup.sh BUILD_DIR    (BUILD_DIR: build/windows)
@@ -36,16 +37,19 @@ declare -A other_images=([W3svc]=inetsrv_w3svc [SQLServerAgent]=sqlagent [MSSQLS
 reg="$c/sandbox/sandbox.reg"
 {
     printf 'REGEDIT4\r\n\r\n'
-    printf '[HKEY_LOCAL_MACHINE\\Software\\Pellmark]\r\n"Version Number"=dword:00040000\r\n"Build Number"=dword:00010123\r\n\r\n'
-    printf '[HKEY_LOCAL_MACHINE\\Software\\Pellmark\\Trellan\\1.0]\r\n"Root Path"="C:\\\\Program Files\\\\Pellmark"\r\n\r\n'
-    printf '[HKEY_LOCAL_MACHINE\\Software\\OrvaneSandbox]\r\n"TraceFile"="C:\\\\sandbox\\\\trace.txt"\r\n"GatewayStatus"=dword:%08x\r\n"HangStopSeconds"=dword:%08x\r\n\r\n' "${ORV_GATEWAY_STATUS:-32}" "${ORV_HANG_STOP_SECONDS:-90}"
+    printf '[HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Pellmark]\r\n"Version Number"=dword:00040000\r\n"Build Number"=dword:00010123\r\n\r\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Pellmark\\Trellan\\1.0]\r\n"Root Path"="C:\\\\Program Files\\\\Pellmark"\r\n\r\n'
+    # The stand-ins read their switches in their own view, whichever it is.
+    for view in '' 'WOW6432Node\\'; do
+        printf '[HKEY_LOCAL_MACHINE\\Software\\%sOrvaneSandbox]\r\n"TraceFile"="C:\\\\sandbox\\\\trace.txt"\r\n"GatewayStatus"=dword:%08x\r\n"HangStopSeconds"=dword:%08x\r\n\r\n' "$view" "${ORV_GATEWAY_STATUS:-32}" "${ORV_HANG_STOP_SECONDS:-90}"
+        printf '[HKEY_LOCAL_MACHINE\\Software\\%sOrvaneSandbox\\HangStop]\r\n' "$view"
+        for s in ${ORV_HANG_STOP:-}; do printf '"%s"=dword:00000001\r\n' "$s"; done
+        printf '\r\n'
+    done
     # Like Windows, the service manager waits for a stop that hangs (up to two
     # minutes here) instead of giving up after Wine's default ten seconds.
     # Wine reads this value as a string.
     printf '[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control]\r\n"ServicesPipeTimeout"="120000"\r\n\r\n'
-    printf '[HKEY_LOCAL_MACHINE\\Software\\OrvaneSandbox\\HangStop]\r\n'
-    for s in ${ORV_HANG_STOP:-}; do printf '"%s"=dword:00000001\r\n' "$s"; done
-    printf '\r\n'
 } > "$reg"
 "$WINE64" regedit /S 'C:\sandbox\sandbox.reg' >/dev/null 2>&1
 # The service manager reads its control time-out when it starts: let this
@@ -65,7 +69,11 @@ for s in "${!other_images[@]}"; do
     "$WINE64" sc create "$s" binPath= "\"C:\\Program Files\\Pellmark\\${other_images[$s]}.exe\"" >/dev/null 2>&1 || true
 done
 if [ "${ORV_NO_GATEWAY:-0}" != 1 ]; then
-    "$WINE64" regsvr32 /s 'C:\Program Files\Pellmark\OrvaneGatewayStub.dll' >/dev/null 2>&1
+    # An in-process server registers in its own view: the 32-bit one for
+    # the x86 program, through the 32-bit regsvr32.
+    regsvr32='regsvr32'
+    [ "$(cat "$build/sandbox/bits")" = 4 ] && regsvr32='C:\windows\syswow64\regsvr32.exe'
+    "$WINE64" "$regsvr32" /s 'C:\Program Files\Pellmark\OrvaneGatewayStub.dll' >/dev/null 2>&1
 fi
 if [ "${ORV_NO_KILL:-0}" = 1 ]; then rm -f "$prog/kill.exe"; fi
 if [ "${ORV_NO_REBOOT_BAT:-0}" = 1 ]; then rm -f "$prog/reboot.bat"; fi

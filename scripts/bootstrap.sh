@@ -7,15 +7,22 @@ need_pkgs=()
 have() { command -v "$1" >/dev/null 2>&1; }
 pkg_for() { need_pkgs+=("$1"); }
 
-have x86_64-w64-mingw32-g++-posix || pkg_for g++-mingw-w64-x86-64-posix
-have x86_64-w64-mingw32-windres   || pkg_for binutils-mingw-w64-x86-64
-have x86_64-w64-mingw32-windmc    || pkg_for binutils-mingw-w64-x86-64
-have x86_64-w64-mingw32-widl      || pkg_for mingw-w64-tools
+# The program is 32-bit, like the product it serves; the 64-bit build of the
+# same sources is for test hosts that cannot run 32-bit code.
+for arch in i686:i686 x86_64:x86-64; do
+    triple=${arch%%:*}-w64-mingw32 pkg=${arch#*:}
+    have "$triple-g++-posix" || pkg_for "g++-mingw-w64-$pkg-posix"
+    have "$triple-windres"   || pkg_for "binutils-mingw-w64-$pkg"
+    have "$triple-windmc"    || pkg_for "binutils-mingw-w64-$pkg"
+done
+have i686-w64-mingw32-widl        || pkg_for mingw-w64-tools
 have cmake                        || pkg_for cmake
 have ninja                        || pkg_for ninja-build
 have g++                          || pkg_for g++
 [ -f /usr/src/googletest/CMakeLists.txt ] || pkg_for googletest
 { have wine64 || [ -x /usr/lib/wine/wine64 ]; } || pkg_for wine64
+# Wine's 32-bit half runs the x86 programs under WOW64 in a 64-bit prefix.
+dpkg -s wine32:i386 >/dev/null 2>&1 || pkg_for wine32:i386
 have xvfb-run                     || pkg_for xvfb
 have xauth                        || pkg_for xauth
 have xwd                          || pkg_for x11-apps
@@ -37,6 +44,9 @@ fi
 
 echo "Installing: ${need_pkgs[*]}"
 export DEBIAN_FRONTEND=noninteractive
+if printf '%s\n' "${need_pkgs[@]}" | grep -q ':i386$'; then
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+fi
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${need_pkgs[@]}" >/dev/null
 if printf '%s\n' "${need_pkgs[@]}" | grep -qx locales; then

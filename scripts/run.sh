@@ -15,8 +15,10 @@ args=("$@")
 [ $# -eq 0 ] && args=(/Restart)
 
 bash scripts/bootstrap.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target sandbox >/dev/null
+for preset in windows windows-x64; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" --target sandbox >/dev/null
+done
 
 # The configuration face waits for a person: without an action, stop it soon.
 if printf '%s' "${args[*]}" | grep -qiE 'restart|reboot|bounce'; then
@@ -29,7 +31,8 @@ run_in_sandbox='
     set -euo pipefail
     . scripts/wine-env.sh
     new_wine_prefix
-    . sandbox/setup.sh build/windows
+    preset=$(windows_test_preset)
+    . sandbox/setup.sh "build/$preset"
     prog="$WINEPREFIX/drive_c/Program Files/Orvane Restart"
     echo "Running OrvaneScheduledRestart.exe $* in the sandbox (prefix $WINEPREFIX)"
     (cd "$prog" && timeout "$ORV_RUN_SECONDS" "$WINE64" OrvaneScheduledRestart.exe "$@") &

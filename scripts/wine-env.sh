@@ -26,3 +26,19 @@ end_wine_prefix() {
         rm -rf "$WINEPREFIX"
     fi
 }
+
+# The preset whose programs this host can run: the shipped x86 build where
+# Wine runs 32-bit code here, otherwise its x64 twin built from the same
+# sources (some hosts refuse 32-bit code: no i386 executables, no WoW64).
+# Needs a prefix and the x86 build; kill.exe without arguments exits with 2.
+windows_test_preset() {
+    local rc=0
+    "$WINE64" build/windows/program/kill.exe >/dev/null 2>&1 || rc=$?
+    if [ "$rc" -eq 2 ]; then
+        echo windows
+    else
+        echo "note: this host does not run 32-bit Windows programs (kill.exe gave $rc);" \
+             "the tests run the x64 build of the same sources" >&2
+        echo windows-x64
+    fi
+}

@@ -10,7 +10,7 @@
 #include <atomic>
 #include <string>
 
-#include "../../src/restart/GatewayControl.h"
+#include "../../src/restart/GatewayClsid.h"
 #include "Trace.h"
 
 namespace {

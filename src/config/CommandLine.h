@@ -33,5 +33,19 @@ bool ContainsNoCase(std::wstring_view text, std::wstring_view word);
 // line, by the same rules the C runtime uses for argv[0].
 std::wstring_view ArgumentsOf(std::wstring_view fullCommandLine);
 
+// The same, but an unquoted program path with blanks is recognised from the
+// program's module path (its long and its 8.3 form; either may be empty):
+// the longest run of the line, ending at a blank, that names the module (any
+// case, ".exe" optional, in full or as its tail after a backslash) is the
+// program. Windows hands a scheduled task's unquoted line over as it stands,
+// so "C:\Program Files\Orvane Restart\X.exe /Reboot" must not become the
+// arguments "Files\Orvane Restart\X.exe /Reboot". Otherwise as ArgumentsOf.
+std::wstring_view ArgumentsAfterProgram(std::wstring_view fullCommandLine, std::wstring_view modulePath,
+                                        std::wstring_view shortModulePath);
+
+// Any action at all: the restart word, or "/Reboot" or "/Bounce" for the
+// configuration window to hand on. Such a run is unattended.
+bool NamesAnAction(std::wstring_view arguments);
+
 // Start-up's mode choice: the word "restart" anywhere, in any case.
 bool NamesRestartWindow(std::wstring_view arguments);

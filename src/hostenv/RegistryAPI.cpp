@@ -9,8 +9,15 @@ RegVariant GetRegValue(HKEY hive, const std::wstring& keyPath, const std::wstrin
     RegVariant result = defaultValue;
     const std::string key = rt::ToAnsi(keyPath);
     const std::string name = rt::ToAnsi(valueName);
+    // The product's tools are 32-bit and keep their values in the 32-bit
+    // view (WOW6432Node on 64-bit Windows). A key missing there is looked
+    // for in the 64-bit view, for a 64-bit product.
     HKEY opened = nullptr;
-    if (::RegOpenKeyExA(hive, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return result;
+    LSTATUS status = ::RegOpenKeyExA(hive, key.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &opened);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        status = ::RegOpenKeyExA(hive, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &opened);
+    }
+    if (status != ERROR_SUCCESS) return result;
     rt::UniqueKey owner(opened);
     switch (requestedType) {
     case kRegText: {

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <lm.h>
 
+#include "runtime/SystemApi.h"
+
 namespace {
 
 std::int32_t CurrentPlatformId() {
@@ -21,10 +23,20 @@ std::int32_t CurrentPlatformId() {
     return ok ? static_cast<std::int32_t>(info.dwPlatformId) : 0;
 }
 
+// netapi32 is no known system DLL: taken from System32 at run time, never
+// from beside the program.
+template <class Fn>
+Fn NetApi(const char* name) {
+    return rt::SystemFunction<Fn>(L"netapi32.dll", name);
+}
+
 struct NetBuffer {
     LPBYTE p = nullptr;
     ~NetBuffer() {
-        if (p) ::NetApiBufferFree(p);
+        using Free = NET_API_STATUS(WINAPI*)(LPVOID);
+        if (p) {
+            if (auto free = NetApi<Free>("NetApiBufferFree")) free(p);
+        }
     }
 };
 
@@ -49,7 +61,9 @@ void WorkStationInfo::Refresh() {
     if (!bIsNT) return;
     {
         NetBuffer buf;
-        if (::NetWkstaGetInfo(nullptr, 102, &buf.p) == NERR_Success && buf.p) {
+        using GetInfo = NET_API_STATUS(WINAPI*)(LMSTR, DWORD, LPBYTE*);
+        auto get = NetApi<GetInfo>("NetWkstaGetInfo");
+        if (get && get(nullptr, 102, &buf.p) == NERR_Success && buf.p) {
             const auto* w = reinterpret_cast<const WKSTA_INFO_102*>(buf.p);
             platformId_ = static_cast<std::int32_t>(w->wki102_platform_id);
             computerName_ = strFromWidePointer(w->wki102_computername);
@@ -62,7 +76,9 @@ void WorkStationInfo::Refresh() {
     }
     {
         NetBuffer buf;
-        if (::NetWkstaUserGetInfo(nullptr, 1, &buf.p) == NERR_Success && buf.p) {
+        using UserInfo = NET_API_STATUS(WINAPI*)(LMSTR, DWORD, LPBYTE*);
+        auto get = NetApi<UserInfo>("NetWkstaUserGetInfo");
+        if (get && get(nullptr, 1, &buf.p) == NERR_Success && buf.p) {
             const auto* u = reinterpret_cast<const WKSTA_USER_INFO_1*>(buf.p);
             userName_ = strFromWidePointer(u->wkui1_username);
             logonDomain_ = strFromWidePointer(u->wkui1_logon_domain);

@@ -1,37 +1,37 @@
 #include "restart/GatewayControl.h"
 
+#include <objbase.h>
+#include <oaidl.h>
+#include <wrl/client.h>
+
+#include <cstdio>
 #include <string>
 
 #include "runtime/ProgramError.h"
 #include "runtime/Text.h"
 
+struct GatewayControl::Object {
+    Microsoft::WRL::ComPtr<IDispatch> dispatch;
+};
+
 namespace {
 
-[[noreturn]] void Raise(HRESULT hr, const EXCEPINFO* info) {
-    std::wstring text;
-    if (info && info->bstrDescription) text = info->bstrDescription;
-    if (text.empty()) text = rt::SystemErrorText(static_cast<DWORD>(hr));
-    throw ProgramError(static_cast<long>(hr), rt::ToUtf8(text));
+std::string HresultText(HRESULT hr) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08lX", static_cast<unsigned long>(hr));
+    return std::string(hex) + " " + rt::ToUtf8(rt::SystemErrorText(static_cast<DWORD>(hr)));
 }
 
-}  // namespace
-
-GatewayControl::GatewayControl() {
-    const HRESULT hr = ::CoCreateInstance(kGatewayControlClsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                          IID_IDispatch, reinterpret_cast<void**>(dispatch_.GetAddressOf()));
-    if (FAILED(hr) || !dispatch_) throw ProgramError(429, "ActiveX component can't create object");
-}
-
-VARIANT GatewayControl::Invoke(const wchar_t* member, WORD kind) {
+VARIANT Invoke(IDispatch& dispatch, const wchar_t* member, WORD kind) {
     DISPID id = 0;
     LPOLESTR name = const_cast<LPOLESTR>(member);
-    HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
+    HRESULT hr = dispatch.GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) throw ProgramError(438, "Object doesn't support this property or method");
     DISPPARAMS none{};
     VARIANT result;
     ::VariantInit(&result);
     EXCEPINFO info{};
-    hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &none, &result, &info, nullptr);
+    hr = dispatch.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &none, &result, &info, nullptr);
     if (FAILED(hr)) {
         ::VariantClear(&result);
         const bool described = hr == DISP_E_EXCEPTION;
@@ -45,22 +45,74 @@ VARIANT GatewayControl::Invoke(const wchar_t* member, WORD kind) {
     return result;
 }
 
-std::int32_t GatewayControl::LastStatus() {
-    VARIANT v = Invoke(L"LastStatus", DISPATCH_PROPERTYGET);
-    VARIANT asLong;
-    ::VariantInit(&asLong);
-    const HRESULT hr = ::VariantChangeType(&asLong, &v, 0, VT_I4);
+void Method(IDispatch& dispatch, const wchar_t* member) {
+    VARIANT v = Invoke(dispatch, member, DISPATCH_METHOD);
     ::VariantClear(&v);
-    if (FAILED(hr)) Raise(hr, nullptr);
-    return asLong.lVal;
+}
+
+}  // namespace
+
+GatewayControl::GatewayControl(const CLSID& clsid, DWORD callLimitMs)
+    : object_(std::make_shared<Object>()), limitMs_(callLimitMs) {
+    auto object = object_;
+    const CLSID id = clsid;
+    const auto create = [object, id] {
+        const HRESULT hr = ::CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                              reinterpret_cast<void**>(object->dispatch.GetAddressOf()));
+        if (FAILED(hr) || !object->dispatch) {
+            throw ProgramError(429, "ActiveX component can't create object: " + HresultText(FAILED(hr) ? hr : E_NOINTERFACE));
+        }
+    };
+    if (!thread_.Run(create, limitMs_)) {
+        throw ProgramError(429, "ActiveX component can't create object: no answer within " +
+                                    std::to_string(limitMs_ / 1000) + " seconds");
+    }
+}
+
+GatewayControl::~GatewayControl() {
+    // Released on the thread that made it; an abandoned thread keeps it.
+    if (!thread_.Abandoned()) {
+        auto object = object_;
+        try {
+            thread_.Run([object] { object->dispatch.Reset(); }, 5000);
+        } catch (...) {
+        }
+    }
+}
+
+void GatewayControl::Call(const char* member, void (*body)(Object&, std::int32_t&), std::int32_t& result) {
+    // The value lives as long as the call, which may outlive this frame.
+    auto object = object_;
+    auto value = std::make_shared<std::int32_t>(0);
+    if (!thread_.Run([object, body, value] { body(*object, *value); }, limitMs_)) {
+        // HRESULT_FROM_WIN32(ERROR_TIMEOUT)
+        throw ProgramError(static_cast<long>(0x800705B4), std::string("Gateway call ") + member +
+                                                             " did not return within " +
+                                                             std::to_string(limitMs_ / 1000) + " seconds");
+    }
+    result = *value;
+}
+
+std::int32_t GatewayControl::LastStatus() {
+    std::int32_t status = 0;
+    Call("LastStatus", [](Object& o, std::int32_t& out) {
+        VARIANT v = Invoke(*o.dispatch.Get(), L"LastStatus", DISPATCH_PROPERTYGET);
+        VARIANT asLong;
+        ::VariantInit(&asLong);
+        const HRESULT hr = ::VariantChangeType(&asLong, &v, 0, VT_I4);
+        ::VariantClear(&v);
+        if (FAILED(hr)) throw ProgramError(static_cast<long>(hr), rt::ToUtf8(rt::SystemErrorText(static_cast<DWORD>(hr))));
+        out = asLong.lVal;
+    }, status);
+    return status;
 }
 
 void GatewayControl::StopTr() {
-    VARIANT v = Invoke(L"StopTr", DISPATCH_METHOD);
-    ::VariantClear(&v);
+    std::int32_t unused = 0;
+    Call("StopTr", [](Object& o, std::int32_t&) { Method(*o.dispatch.Get(), L"StopTr"); }, unused);
 }
 
 void GatewayControl::StartTr() {
-    VARIANT v = Invoke(L"StartTr", DISPATCH_METHOD);
-    ::VariantClear(&v);
+    std::int32_t unused = 0;
+    Call("StartTr", [](Object& o, std::int32_t&) { Method(*o.dispatch.Get(), L"StartTr"); }, unused);
 }

@@ -1,27 +1,35 @@
 // The product's gateway control object, reached late-bound through IDispatch.
+// It lives on a thread of its own, so that a call that never returns cannot
+// hold the restart run: such a call is abandoned after a time limit.
 #pragma once
 
 #include <windows.h>
-#include <objbase.h>
-#include <oaidl.h>
-#include <wrl/client.h>
 
 #include <cstdint>
+#include <memory>
 
-// Class identity under which the product registers its gateway control object.
-// {7D9C4E21-3B5A-4F8E-9C1D-2A6B8E0F4C13}
-inline constexpr CLSID kGatewayControlClsid = {
-    0x7d9c4e21, 0x3b5a, 0x4f8e, {0x9c, 0x1d, 0x2a, 0x6b, 0x8e, 0x0f, 0x4c, 0x13}};
+#include "restart/GatewayClsid.h"
+#include "runtime/ApartmentThread.h"
 
 class GatewayControl {
 public:
-    // Creates a new object; throws ProgramError 429 when it cannot.
-    GatewayControl();
+    static constexpr DWORD kCallLimitMs = 120000;
+
+    // Creates a new object; throws ProgramError 429, naming the HRESULT and
+    // the system's text for it, when it cannot.
+    explicit GatewayControl(const CLSID& clsid = kGatewayControlClsid, DWORD callLimitMs = kCallLimitMs);
+    ~GatewayControl();
+
+    // Each throws ProgramError when the call fails or has not returned
+    // within the limit.
     std::int32_t LastStatus();
     void StopTr();
     void StartTr();
 
 private:
-    VARIANT Invoke(const wchar_t* member, WORD kind);
-    Microsoft::WRL::ComPtr<IDispatch> dispatch_;
+    struct Object;
+    void Call(const char* member, void (*body)(Object&, std::int32_t&), std::int32_t& result);
+    rt::ApartmentThread thread_;
+    std::shared_ptr<Object> object_;  // touched on thread_ only
+    DWORD limitMs_;
 };

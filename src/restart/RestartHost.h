@@ -48,7 +48,8 @@ public:
     virtual void GatewayStopTr() = 0;
     virtual void GatewayStartTr() = 0;
 
-    // Ends the process at once (the log is already closed) / in the orderly way.
-    virtual void EndProcess() = 0;
-    virtual void EndProgram() = 0;
+    // Ends the process at once (the log is already closed) / in the orderly
+    // way, with the run's exit code.
+    virtual void EndProcess(int exitCode) = 0;
+    virtual void EndProgram(int exitCode) = 0;
 };

@@ -3,6 +3,12 @@
 #include <array>
 
 #include "localize/RestartResCONST.h"
+#include "startup/ActionValues.h"
+
+void ReportFailure(RestartHost& host, const std::string& text) {
+    TheRunOutcome.failed = true;
+    host.ErrorEvent(text);
+}
 
 void TickStep::Report(long number, const std::string& description) noexcept {
     const std::string text = description + " number=" + std::to_string(number);
@@ -11,7 +17,7 @@ void TickStep::Report(long number, const std::string& description) noexcept {
     } catch (...) {
     }
     try {
-        host_.ErrorEvent(text);
+        ReportFailure(host_, text);
     } catch (...) {
     }
 }
@@ -39,7 +45,9 @@ constexpr const char* kKillDone = "    Kill process completed";
 // The fixed order of the product shut-down. Every "Not finished" line names
 // the step's real time-out.
 constexpr std::array<ShutdownStep, 17> kShutdown = {{
-    {" Stopping PmDirWriter", "Net Stop PmDirWriter service", 1, 30000, kNetStopLate30, kNetStopDone},
+    // net takes one service name: "Net Stop PmDirWriter service" would fail
+    // every time and leave the writer to the kill pass.
+    {" Stopping PmDirWriter", "Net Stop PmDirWriter", 1, 30000, kNetStopLate30, kNetStopDone},
     {" Stopping PmDirCatalog service", "Net STop PmDirCatalog", 1, 30000, kNetStopLate30Lower, kNetStopDoneLower},
     {nullptr, "Net Stop PmGateway", 1, 30000, kNetStopLate30, kNetStopDone},
     {"    Stopping PmCoreMgr", "Net Stop PmCoreMgr", 1, 30000, kNetStopLate30, kNetStopDone},
@@ -161,7 +169,7 @@ void RunStartup(RestartHost& host) {
     step([&] { host.GatewayStartTr(); });
     step([&] { host.CloseLog(); });
     step([&] { host.InfoEvent(10); });
-    host.EndProcess();
+    host.EndProcess(TheRunOutcome.ExitCode());
 }
 
 void RunReboot(RestartHost& host) {
@@ -178,7 +186,7 @@ void RunReboot(RestartHost& host) {
     step([&] { host.SetCurrentFolder(folder); });
     step([&] { host.Start(Quoted(WithTrailingBackslash(folder) + "reboot.bat"), kStyleMinimizedFocus); });
     step([&] { host.Pause(100); });
-    host.EndProgram();
+    host.EndProgram(TheRunOutcome.ExitCode());
 }
 
 void RunBounce(RestartHost& host, const std::vector<std::string>& names) {
@@ -191,8 +199,8 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& names) {
     if (n == 0) {
         step([&] { host.Log("(error) no services included in shutdown request"); });
         step([&] { host.CloseLog(); });
-        step([&] { host.ErrorEvent(host.Text(IDS_NO_SERVICES)); });
-        host.EndProcess();
+        step([&] { ReportFailure(host, host.Text(IDS_NO_SERVICES)); });
+        host.EndProcess(TheRunOutcome.ExitCode());
         return;
     }
     step([&] { host.Log("Starting the service shut down sequence"); });
@@ -206,7 +214,7 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& names) {
             step([&] { host.InfoEvent(7, name); });
         } else {
             step([&] { host.Log("(error) net stop process took longer than 120 seconds, task terminated"); });
-            step([&] { host.ErrorEvent(host.Text(IDS_COULD_NOT_STOP) + name); });
+            step([&] { ReportFailure(host, host.Text(IDS_COULD_NOT_STOP) + name); });
         }
         if (IsMessageSyncService(name)) step([&] { host.Pause(60000); });
     }
@@ -219,7 +227,7 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& names) {
             step([&] { host.Log("    Kill process completed"); });
         } else {
             step([&] { host.Log("(error) kill process took longer than 60 seconds, task terminated"); });
-            step([&] { host.ErrorEvent(host.Text(IDS_COULD_NOT_STOP) + name); });
+            step([&] { ReportFailure(host, host.Text(IDS_COULD_NOT_STOP) + name); });
         }
     }
     step([&] { host.Pause(5000); });
@@ -234,13 +242,13 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& names) {
             step([&] { host.InfoEvent(9, name); });
         } else {
             step([&] { host.Log("(error) net start process took longer than 60 seconds, task terminated"); });
-            step([&] { host.ErrorEvent(host.Text(IDS_COULD_NOT_START) + name); });
+            step([&] { ReportFailure(host, host.Text(IDS_COULD_NOT_START) + name); });
         }
     }
 
     step([&] { host.InfoEvent(10); });
     step([&] { host.CloseLog(); });
-    host.EndProcess();
+    host.EndProcess(TheRunOutcome.ExitCode());
 }
 
 void RestartCountdown::Start() {
@@ -286,5 +294,6 @@ void RestartCountdown::Cancel() {
     step([&] { host_.SetTimerEnabled(false); });
     step([&] { host_.Log("(error) Restart sequence stopped by user intervention.  Restart termianted."); });
     step([&] { host_.ErrorEvent(host_.Text(IDS_USER_CANCELED)); });
-    host_.EndProgram();
+    TheRunOutcome.cancelled = true;
+    host_.EndProgram(TheRunOutcome.ExitCode());
 }

@@ -28,6 +28,9 @@ private:
     RestartHost& host_;
 };
 
+// Error event 5 for a failed step; the run then ends with kExitFailed.
+void ReportFailure(RestartHost& host, const std::string& text);
+
 void RunShutdown(RestartHost& host);
 void RunStartup(RestartHost& host);
 void RunReboot(RestartHost& host);

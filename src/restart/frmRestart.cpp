@@ -30,7 +30,7 @@ public:
         return StartCommand(rt::FromUtf8(commandLine), style);
     }
     bool Wait(std::int32_t pid, std::int32_t timeoutMs) override { return bWaitForProcess(pid, timeoutMs); }
-    void Pause(std::int32_t ms) override { ::Sleep(static_cast<DWORD>(ms)); }
+    void Pause(std::int32_t ms) override { rt::WaitPaintingOnly(nullptr, static_cast<DWORD>(ms)); }
     void SetCurrentDrive(const std::string& drive) override {
         if (!drive.empty()) ::SetCurrentDirectoryW(rt::FromUtf8(drive).c_str());
     }
@@ -64,8 +64,8 @@ public:
     std::int32_t GatewayLastStatus() override { return Gateway().LastStatus(); }
     void GatewayStopTr() override { Gateway().StopTr(); }
     void GatewayStartTr() override { Gateway().StartTr(); }
-    void EndProcess() override { ::TerminateProcess(::GetCurrentProcess(), 0); }
-    void EndProgram() override { ::EndProgram(); }
+    void EndProcess(int exitCode) override { ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode)); }
+    void EndProgram(int exitCode) override { ::EndProgram(exitCode); }
 
 private:
     GatewayControl& Gateway() {
@@ -113,6 +113,9 @@ void frmRestart::frmRestart_Auto_Init() {
 }
 
 void frmRestart::Form_Load() {
+    // First, so that a Cancel at any moment of the load (the header's lines
+    // let window events run) is logged and evented like any other.
+    countdown_ = std::make_unique<RestartCountdown>(*host_, RestartAction, BounceServiceNames);
     rt::ContinueSilently([this] { frmRestart_Auto_Init(); });
     rt::ContinueSilently([] { InstalledVersion = getVersion(); });
     rt::ContinueSilently([] {
@@ -131,7 +134,6 @@ void frmRestart::Form_Load() {
         EventLog().LogInfoEvent(1);
     });
     rt::ContinueSilently([] { OpenLogFile(GenerateNewLogFileName()); });
-    countdown_ = std::make_unique<RestartCountdown>(*host_, RestartAction, BounceServiceNames);
     rt::ContinueSilently([this] { countdown_->Start(); });
 }
 
@@ -145,11 +147,16 @@ void frmRestart::Timer1_Timer() {
     inTick_ = false;
 }
 
-void frmRestart::Form_Unload(bool&) { EndProgram(); }
+void frmRestart::Form_Unload(bool&) {
+    // Closed by the user: no log line, no event, but not a good run either.
+    TheRunOutcome.cancelled = true;
+    EndProgram(TheRunOutcome.ExitCode());
+}
 
 void frmRestart::cmdCancel_Click() {
+    TheRunOutcome.cancelled = true;
     if (countdown_) countdown_->Cancel();
-    EndProgram();
+    EndProgram(TheRunOutcome.ExitCode());
 }
 
 frmRestart& TheRestartForm() {

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include "runtime/Forms.h"
 #include "runtime/Handles.h"
 #include "runtime/ProgramError.h"
 #include "runtime/Text.h"
@@ -40,6 +41,15 @@ WORD ShowCommandFor(int windowStyle) {
     }
 }
 
+// The program a command line names: quoted, or up to the first blank.
+std::wstring ProgramOf(std::wstring_view line) {
+    if (!line.empty() && line.front() == L'"') {
+        const std::size_t close = line.find(L'"', 1);
+        return std::wstring(line.substr(1, close == std::wstring_view::npos ? std::wstring_view::npos : close - 1));
+    }
+    return std::wstring(line.substr(0, line.find_first_of(L" \t")));
+}
+
 }  // namespace
 
 std::int32_t StartCommand(std::wstring_view commandLine, int windowStyle) {
@@ -54,7 +64,7 @@ std::int32_t StartCommand(std::wstring_view commandLine, int windowStyle) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_BAD_PATHNAME ||
             error == ERROR_INVALID_NAME) {
-            throw ProgramError(53, "File not found");
+            throw ProgramError(53, "File not found: " + rt::ToUtf8(ProgramOf(commandLine)));
         }
         throw ProgramError(static_cast<long>(error), rt::ToUtf8(rt::SystemErrorText(error)));
     }
@@ -70,5 +80,6 @@ bool bWaitForProcess(std::int32_t processId, std::int32_t timeoutMs) {
     rt::UniqueHandle process = TakeKeptHandle(pid);
     if (!process) process.reset(::OpenProcess(SYNCHRONIZE, TRUE, pid));
     if (!process) return false;
-    return ::WaitForSingleObject(process.get(), static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+    // The restart window stays painted during the wait; input waits.
+    return rt::WaitPaintingOnly(process.get(), static_cast<DWORD>(timeoutMs));
 }

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <cstring>
 
 namespace rt {
 namespace {
@@ -32,17 +32,17 @@ AppInfo ReadAppInfo() {
         const DWORD size = ::SizeofResource(nullptr, res);
         HGLOBAL loaded = ::LoadResource(nullptr, res);
         const void* data = loaded ? ::LockResource(loaded) : nullptr;
-        if (data && size) {
-            // VerQueryValue wants a writable copy.
-            std::vector<unsigned char> copy(static_cast<const unsigned char*>(data),
-                                            static_cast<const unsigned char*>(data) + size);
-            VS_FIXEDFILEINFO* fixed = nullptr;
-            UINT len = 0;
-            if (::VerQueryValueW(copy.data(), L"\\", reinterpret_cast<void**>(&fixed), &len) && fixed &&
-                len >= sizeof *fixed) {
-                info.major = HIWORD(fixed->dwFileVersionMS);
-                info.minor = LOWORD(fixed->dwFileVersionMS);
-                info.revision = LOWORD(fixed->dwFileVersionLS);
+        // The fixed part follows the root block's header and its key
+        // "VS_VERSION_INFO", at a DWORD boundary: read in place, so the
+        // program needs no version.dll.
+        constexpr DWORD kFixedOffset = 40;
+        if (data && size >= kFixedOffset + sizeof(VS_FIXEDFILEINFO)) {
+            VS_FIXEDFILEINFO fixed;
+            std::memcpy(&fixed, static_cast<const unsigned char*>(data) + kFixedOffset, sizeof fixed);
+            if (fixed.dwSignature == 0xFEEF04BD) {
+                info.major = HIWORD(fixed.dwFileVersionMS);
+                info.minor = LOWORD(fixed.dwFileVersionMS);
+                info.revision = LOWORD(fixed.dwFileVersionLS);
             }
         }
     }

@@ -1,6 +1,7 @@
 #include "runtime/Dialogs.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace rt {
@@ -83,8 +84,75 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+namespace {
+
+struct Unattended {
+    std::function<void(const std::wstring&)> report;
+    DWORD closeAfterMs = 0;
+};
+Unattended* gUnattended = nullptr;
+
+// The box being shown by TimedBox on this (the only UI) thread.
+HWND gTimedBox = nullptr;
+HHOOK gBoxHook = nullptr;
+
+LRESULT CALLBACK CatchBox(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_ACTIVATE && !gTimedBox) {
+        wchar_t cls[16] = {};
+        ::GetClassNameW(reinterpret_cast<HWND>(wp), cls, 16);
+        if (std::wstring_view(cls) == L"#32770") gTimedBox = reinterpret_cast<HWND>(wp);
+    }
+    return ::CallNextHookEx(gBoxHook, code, wp, lp);
+}
+
+void CALLBACK CloseTimedBox(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    if (gTimedBox) ::EndDialog(gTimedBox, IDOK);
+}
+
+int TimedBox(const std::wstring& text, UINT buttons, DWORD closeAfterMs) {
+    const HWND outerBox = std::exchange(gTimedBox, nullptr);
+    gBoxHook = ::SetWindowsHookExW(WH_CBT, &CatchBox, nullptr, ::GetCurrentThreadId());
+    // A thread timer: the box's own message loop runs it.
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, closeAfterMs, &CloseTimedBox);
+    const int result = ::MessageBoxW(::GetActiveWindow(), text.c_str(), kProgramTitle, buttons | MB_SETFOREGROUND);
+    ::KillTimer(nullptr, timer);
+    if (gBoxHook) ::UnhookWindowsHookEx(gBoxHook);
+    gBoxHook = nullptr;
+    gTimedBox = outerBox;
+    return result;
+}
+
+}  // namespace
+
+void MakeBoxesUnattended(std::function<void(const std::wstring&)> report, DWORD closeAfterMs) {
+    static Unattended settings;
+    settings.report = std::move(report);
+    settings.closeAfterMs = closeAfterMs;
+    gUnattended = settings.report ? &settings : nullptr;
+}
+
+bool DesktopIsVisible() {
+    USEROBJECTFLAGS flags{};
+    DWORD needed = 0;
+    HWINSTA station = ::GetProcessWindowStation();
+    if (!station || !::GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, &needed)) return true;
+    return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 int MsgBox(std::wstring_view prompt, UINT buttons) {
     const std::wstring text(prompt);
+    if (gUnattended) {
+        if (gUnattended->report) {
+            try {
+                gUnattended->report(text);
+            } catch (...) {
+            }
+        }
+        if (!DesktopIsVisible()) return IDOK;
+        const int result = TimedBox(text, buttons, gUnattended->closeAfterMs);
+        return result > 0 ? result : IDOK;
+    }
     const int result = ::MessageBoxW(::GetActiveWindow(), text.c_str(), kProgramTitle, buttons | MB_SETFOREGROUND);
     return result > 0 ? result : 0;
 }

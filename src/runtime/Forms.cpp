@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "runtime/ProgramError.h"
+#include "runtime/SystemApi.h"
 
 namespace rt {
 namespace {
@@ -105,16 +106,19 @@ std::wstring WindowText(HWND hwnd) {
     return text;
 }
 
+BOOL CALLBACK CollectEnabledWindow(HWND h, LPARAM lp) {
+    auto* list = reinterpret_cast<std::vector<HWND>*>(lp);
+    if (::IsWindowVisible(h) && ::IsWindowEnabled(h)) list->push_back(h);
+    return TRUE;
+}
+
 }  // namespace
 
 int TwipsToPixels(int twips, unsigned dpi) {
     return ::MulDiv(twips, static_cast<int>(dpi), 1440);
 }
 
-unsigned WindowDpi(HWND hwnd) {
-    const UINT dpi = hwnd ? ::GetDpiForWindow(hwnd) : 0;
-    return dpi ? dpi : 96;
-}
+unsigned WindowDpi(HWND hwnd) { return DpiOfWindow(hwnd); }
 
 HFONT FontStore::Get(const std::wstring& face, int heightPixels, BYTE charset, int weight) {
     Key key{face, heightPixels, charset, weight};
@@ -309,14 +313,7 @@ void Form::Show(ShowMode mode) {
     }
     // Modal: disable every other enabled top-level window of this thread.
     std::vector<HWND> disabled;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* list = reinterpret_cast<std::vector<HWND>*>(lp);
-            if (::IsWindowVisible(h) && ::IsWindowEnabled(h)) list->push_back(h);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&disabled));
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
     disabled.erase(std::remove(disabled.begin(), disabled.end(), hwnd_), disabled.end());
     for (HWND h : disabled) ::EnableWindow(h, FALSE);
     ::ShowWindow(hwnd_, SW_SHOW);
@@ -513,7 +510,7 @@ void Form::PlaceAll() {
     if (!hwnd_) return;
     const unsigned dpi = WindowDpi(hwnd_);
     RECT r{0, 0, TwipsToPixels(clientWidthTwips_, dpi), TwipsToPixels(clientHeightTwips_, dpi)};
-    ::AdjustWindowRectExForDpi(&r, style_, ::GetMenu(hwnd_) != nullptr, WS_EX_CONTROLPARENT, dpi);
+    AdjustWindowRectForDpi(r, style_, ::GetMenu(hwnd_) != nullptr, WS_EX_CONTROLPARENT, dpi);
     ::SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     for (auto& c : controls_) {
@@ -609,6 +606,45 @@ void DoEvents() {
             return;
         }
         Dispatch(msg);
+    }
+}
+
+namespace {
+
+void DispatchPaintOnly() {
+    MSG msg;
+    // PM_QS_PAINT takes paint messages alone (sent messages are delivered by
+    // any PeekMessage); input stays queued, so no click re-enters an action.
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        Dispatch(msg);
+    }
+}
+
+}  // namespace
+
+bool WaitPaintingOnly(HANDLE handle, DWORD timeoutMs) {
+    // Windows marks a window "Not Responding" when its thread has not looked
+    // at its queue for 5 s: look at least every quarter second.
+    constexpr DWORD kSlice = 250;
+    const ULONGLONG start = ::GetTickCount64();
+    for (;;) {
+        DWORD slice = kSlice;
+        if (timeoutMs != INFINITE) {
+            const ULONGLONG elapsed = ::GetTickCount64() - start;
+            if (elapsed >= timeoutMs) return handle && ::WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+            slice = static_cast<DWORD>(std::min<ULONGLONG>(kSlice, timeoutMs - elapsed));
+        }
+        const DWORD r = ::MsgWaitForMultipleObjects(handle ? 1 : 0, handle ? &handle : nullptr, FALSE, slice, QS_PAINT);
+        if (handle && r == WAIT_OBJECT_0) return true;
+        if (r == WAIT_FAILED) {
+            if (handle) return false;  // not a handle that can be waited on
+            ::Sleep(slice);
+        }
+        DispatchPaintOnly();
     }
 }
 

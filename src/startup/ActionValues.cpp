@@ -2,3 +2,4 @@
 
 std::int16_t RestartAction = ActionNone;
 std::vector<std::string> BounceServiceNames;
+RunOutcome TheRunOutcome;

@@ -20,3 +20,18 @@ extern std::int16_t RestartAction;
 // Element 0 is always empty; the chosen services stand in 1..n in canonical
 // order. Empty (no elements) until the first parse.
 extern std::vector<std::string> BounceServiceNames;
+
+// How a restart run ends, as Task Scheduler shows it ("Last Run Result").
+enum RunExitCode : int {
+    kExitDone = 0,       // the action ran and nothing failed
+    kExitCancelled = 1,  // cancelled or closed by the user
+    kExitFailed = 2,     // the action ran, but a step raised error event 5
+};
+
+// What the run has seen so far; a cancel outranks a failure.
+struct RunOutcome {
+    bool failed = false;
+    bool cancelled = false;
+    int ExitCode() const { return cancelled ? kExitCancelled : failed ? kExitFailed : kExitDone; }
+};
+extern RunOutcome TheRunOutcome;

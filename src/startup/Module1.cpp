@@ -6,15 +6,50 @@
 #include "config/frmConfigure.h"
 #include "logging/modLogging.h"
 #include "restart/frmRestart.h"
+#include "startup/ActionValues.h"
+#include "runtime/Dialogs.h"
 #include "runtime/ErrorReporting.h"
 #include "runtime/Handles.h"
 
-std::wstring ProgramArguments() {
-    return std::wstring(ArgumentsOf(::GetCommandLineW()));
+namespace {
+
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) return path.substr(0, n);
+        path.resize(path.size() * 2);
+    }
 }
 
+std::wstring ShortPathOf(const std::wstring& path) {
+    const DWORD n = path.empty() ? 0 : ::GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (n == 0) return {};
+    std::wstring shortPath(n, L'\0');
+    const DWORD got = ::GetShortPathNameW(path.c_str(), shortPath.data(), n);
+    return got > 0 && got < n ? shortPath.substr(0, got) : std::wstring();
+}
+
+void ReportUnattendedBox(const std::wstring& text) {
+    TheRunOutcome.failed = true;
+    if (LogFileNumber != 0) rt::ContinueSilently([&] { WriteLogLine(L"(error) message box: " + text, true); });
+    rt::ContinueSilently([&] { TheRestartForm().EventLog().LogErrorEvent(5, text); });
+}
+
+}  // namespace
+
+std::wstring ProgramArguments() {
+    const std::wstring module = ModulePath();
+    return std::wstring(ArgumentsAfterProgram(::GetCommandLineW(), module, ShortPathOf(module)));
+}
+
+void MakeRunUnattended(unsigned closeAfterMs) { rt::MakeBoxesUnattended(&ReportUnattendedBox, closeAfterMs); }
+
 void Main() {
-    if (NamesRestartWindow(ProgramArguments())) {
+    const std::wstring arguments = ProgramArguments();
+    if (NamesAnAction(arguments)) MakeRunUnattended();
+    if (NamesRestartWindow(arguments)) {
         // RestartAction stays 0: the restart window restarts the product only.
         TheRestartForm().Show(rt::ShowMode::Modeless);
     } else {
@@ -44,10 +79,10 @@ bool bFileExists(const std::wstring& path) {
     return found;
 }
 
-void EndProgram() {
+void EndProgram(int exitCode) {
     rt::ContinueSilently([] { CloseLogFile(); });
     // At once: no further window event and no unload handler may run, so no
     // orderly exit that would tear windows down.
-    ::TerminateProcess(::GetCurrentProcess(), 0);
-    ::ExitProcess(0);
+    ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode));
+    ::ExitProcess(static_cast<UINT>(exitCode));
 }

@@ -3,12 +3,12 @@
 #include <objbase.h>
 
 #include "runtime/Forms.h"
+#include "runtime/SystemApi.h"
 #include "startup/Module1.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    // We run elevated from a folder others may write to: load DLLs from the
-    // system folder only.
-    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // We run elevated: DLLs come from the system folder only.
+    rt::UseSystemLibrariesOnly();
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
     // The gateway control object is a COM component.

@@ -120,14 +120,52 @@ TEST(StartUp, TheWordRestartAnywhereChoosesTheRestartWindow) {
     EXPECT_FALSE(NamesRestartWindow(L"/Re start"));
 }
 
-TEST(StartUp, ArgumentsFollowTheProgramName) {
-    EXPECT_EQ(ArgumentsOf(L"\"C:\\Program Files\\Orvane\\Tool.exe\" /Reboot"), L"/Reboot");
-    EXPECT_EQ(ArgumentsOf(L"Tool.exe   /Bounce:PmSyncSvr"), L"/Bounce:PmSyncSvr");
-    EXPECT_EQ(ArgumentsOf(L"Tool.exe"), L"");
-    EXPECT_EQ(ArgumentsOf(L""), L"");
-    EXPECT_EQ(ArgumentsOf(L"\"C:\\a b\\restart.exe\""), L"");  // the word in the path does not count
-    EXPECT_EQ(ArgumentsOf(L"\"unterminated /Restart"), L"");
-    EXPECT_EQ(ArgumentsOf(L"C:\\x\"y z\".exe /Reboot"), L"/Reboot");
+TEST(StartUp, ArgumentsFollowTheProgramFoundFromItsModulePath) {
+    constexpr std::wstring_view kLong = L"C:\\Program Files\\Orvane Restart\\OrvaneScheduledRestart.exe";
+    constexpr std::wstring_view kShort = L"C:\\PROGRA~1\\ORVANE~1\\ORVANE~1.EXE";
+    struct Case {
+        std::wstring_view line;
+        std::wstring_view args;
+    };
+    const Case cases[] = {
+        {L"\"C:\\Program Files\\Orvane Restart\\OrvaneScheduledRestart.exe\" /Reboot", L"/Reboot"},
+        // Unquoted with blanks, as Windows hands a task's line over: the
+        // folder's "Restart" must not be read as an argument.
+        {L"C:\\Program Files\\Orvane Restart\\OrvaneScheduledRestart.exe /Reboot", L"/Reboot"},
+        {L"C:\\Program Files\\Orvane Restart\\OrvaneScheduledRestart.exe", L""},
+        {L"C:\\Program Files\\Orvane Restart\\OrvaneScheduledRestart.exe   ", L""},
+        {L"c:\\PROGRAM FILES\\orvane restart\\orvanescheduledrestart.EXE /Bounce:PmSyncSvr", L"/Bounce:PmSyncSvr"},
+        {L"C:\\Program Files\\Orvane Restart\\OrvaneScheduledRestart /Reboot", L"/Reboot"},
+        {L"C:\\PROGRA~1\\ORVANE~1\\ORVANE~1.EXE /Reboot", L"/Reboot"},
+        {L"c:\\progra~1\\orvane~1\\orvane~1 /Reboot", L"/Reboot"},
+        {L"OrvaneScheduledRestart.exe /Reboot", L"/Reboot"},
+        {L"Orvane Restart\\OrvaneScheduledRestart /Reboot", L"/Reboot"},
+        // Not the program (another name): the C runtime's rule.
+        {L"C:\\Program Files\\Other\\Tool.exe /Reboot", L"Files\\Other\\Tool.exe /Reboot"},
+        {L"ScheduledRestart.exe /Reboot", L"/Reboot"},
+        {L"", L""},
+        {L"\"unterminated /Restart", L""},
+        {L"C:\\x\"y z\".exe /Reboot", L"/Reboot"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ArgumentsAfterProgram(c.line, kLong, kShort), c.args) << std::string(c.line.begin(), c.line.end());
+    }
+    // Without a short form (8.3 names switched off) the long path alone decides.
+    EXPECT_EQ(ArgumentsAfterProgram(L"C:\\Program Files\\Orvane Restart\\OrvaneScheduledRestart.exe /x", kLong, L""),
+              L"/x");
+    // The word in the path never selects a face; in the arguments it does.
+    EXPECT_FALSE(NamesAnAction(ArgumentsAfterProgram(
+        L"C:\\Program Files\\Orvane Restart\\OrvaneScheduledRestart.exe", kLong, kShort)));
+}
+
+TEST(StartUp, UnattendedRunsAreThoseThatNameAnAction) {
+    const std::pair<std::wstring_view, bool> cases[] = {
+        {L"/Restart", true}, {L"/Reboot", true}, {L"/BOUNCE:PmSyncSvr", true}, {L"/Bounce", true},
+        {L"", false},        {L"/Reboo", false}, {L"anything", false},
+    };
+    for (const auto& [line, unattended] : cases) {
+        EXPECT_EQ(NamesAnAction(line), unattended) << std::string(line.begin(), line.end());
+    }
 }
 
 }  // namespace

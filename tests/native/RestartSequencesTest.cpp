@@ -11,6 +11,7 @@
 #include "localize/RestartResCONST.h"
 #include "restart/RestartSequences.h"
 #include "runtime/ProgramError.h"
+#include "startup/ActionValues.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ struct Command {
 
 class FakeHost : public RestartHost {
 public:
+    FakeHost() { TheRunOutcome = {}; }  // process-wide, like the real run's
     // Virtual milliseconds since the window loaded.
     long now = 0;
     std::vector<std::string> log;       // "t|text"
@@ -116,14 +118,17 @@ public:
         if (gatewayMissing) throw ProgramError(91, "Object variable or With block variable not set");
         calls.push_back("gateway StartTr");
     }
-    void EndProcess() override {
+    void EndProcess(int code) override {
         calls.push_back("end process");
+        exitCode = code;
         throw ProcessEnded{};
     }
-    void EndProgram() override {
+    void EndProgram(int code) override {
         calls.push_back("end program");
+        exitCode = code;
         throw ProcessEnded{};
     }
+    int exitCode = -1;
 
     long Count(const std::string& call) const { return std::count(calls.begin(), calls.end(), call); }
     long TimeOf(const std::string& text) const {
@@ -173,7 +178,7 @@ const std::vector<std::string> kShutdownLines = {
 };
 
 const std::vector<std::string> kShutdownCommands = {
-    "Net Stop PmDirWriter service", "Net STop PmDirCatalog", "Net Stop PmGateway", "Net Stop PmCoreMgr",
+    "Net Stop PmDirWriter", "Net STop PmDirCatalog", "Net Stop PmGateway", "Net Stop PmCoreMgr",
     "Net Stop PmDirLink", "Net STop PmDirCatalog", "Net STop PmNotifySvr", "Net Stop PmBridgeLink",
     "Net Stop PmStoreMonSvr", "Net Stop PmReplDirSvc", "Net Stop PmSyncSvr", "Net Stop PmSpeechSvr",
     "kill.exe pm*.* -f", "Net Stop W3svc", "Net Stop SQLServerAgent", "kill.exe pm*.* -f", "Net Stop MSSQLServer",
@@ -210,6 +215,7 @@ TEST(RestartRun, ShutsDownInOrderThenStartsTheProductAndEnds) {
         EXPECT_EQ(h.Count("gateway StopTr"), 1);
         EXPECT_EQ(h.Count("gateway StartTr"), 1);
         EXPECT_EQ(h.calls.back(), "end process");
+        EXPECT_EQ(h.exitCode, kExitDone);
         EXPECT_TRUE(h.logClosed);
     }
 }
@@ -363,6 +369,7 @@ TEST(BounceRun, NoServicesEndsBeforeAnyServiceIsTouched) {
     EXPECT_EQ(h.lines, (std::vector<std::string>{"(error) no services included in shutdown request"}));
     EXPECT_EQ(h.events, (std::vector<std::string>{"5:<" + std::to_string(IDS_NO_SERVICES) + ">"}));
     EXPECT_EQ(h.calls.back(), "end process");
+    EXPECT_EQ(h.exitCode, kExitFailed);
 }
 
 TEST(BounceRun, TimeOutsReportTheServiceAndTheLaterPassesStillHandleIt) {
@@ -381,6 +388,7 @@ TEST(BounceRun, TimeOutsReportTheServiceAndTheLaterPassesStillHandleIt) {
     EXPECT_NE(std::find(h.events.begin(), h.events.end(), "5:<102>PmSpeechSvr"), h.events.end());
     EXPECT_NE(std::find(h.events.begin(), h.events.end(), "5:<103>PmSpeechSvr"), h.events.end());
     EXPECT_EQ(h.commands.size(), 6u) << "the timed-out service is still killed and started";
+    EXPECT_EQ(h.exitCode, kExitFailed);
 }
 
 TEST(Cancel, DuringTheCountdownWritesOneLineRaisesEventFiveAndTouchesNothing) {
@@ -395,6 +403,7 @@ TEST(Cancel, DuringTheCountdownWritesOneLineRaisesEventFiveAndTouchesNothing) {
     EXPECT_TRUE(h.commands.empty());
     EXPECT_FALSE(h.timerEnabled);
     EXPECT_EQ(h.calls.back(), "end program");
+    EXPECT_EQ(h.exitCode, kExitCancelled);
 }
 
 TEST(Cancel, DuringTheShutdownEndsBetweenTwoSteps) {
@@ -432,6 +441,7 @@ TEST(TickFailures, HandlingThatFailsItselfStillLetsTheSequenceFinish) {
     RunToEnd(h, countdown);
     EXPECT_EQ(h.commands.size(), 28u);
     EXPECT_EQ(h.calls.back(), "end process");
+    EXPECT_EQ(h.exitCode, kExitFailed) << "a failure that could not even be reported still counts";
 }
 
 TEST(StartupRun, TrayPathIsQuotedAndGetsItsBackslash) {

@@ -94,10 +94,15 @@ TEST(CommandRunner, ProgramThatCannotBeStartedRaisesAnErrorToTheCaller) {
         FAIL() << "expected an error";
     } catch (const ProgramError& e) {
         EXPECT_EQ(e.Number(), 53);
-        EXPECT_STREQ(e.what(), "File not found");
+        EXPECT_STREQ(e.what(), "File not found: no_such_program_4711.exe") << "the log names the program";
     }
     test::ScratchDir dir;
-    EXPECT_THROW(StartCommand(Quoted(dir.File(L"missing.exe")), vbNormalFocus), ProgramError);
+    try {
+        StartCommand(Quoted(dir.File(L"missing one.exe")) + L" /x", vbNormalFocus);
+        FAIL() << "expected an error";
+    } catch (const ProgramError& e) {
+        EXPECT_EQ(std::string(e.what()), "File not found: " + rt::ToUtf8(dir.File(L"missing one.exe")));
+    }
     EXPECT_THROW(StartCommand(L"", vbNormalFocus), ProgramError);
 }
 

@@ -9,6 +9,9 @@
 #include "TestSupport.h"
 #include "logging/modLogging.h"
 #include "runtime/DateTime.h"
+#include "runtime/Dialogs.h"
+#include "startup/ActionValues.h"
+#include "startup/Module1.h"
 #include "runtime/Text.h"
 
 namespace {
@@ -154,6 +157,30 @@ TEST_F(LogWriter, ReentrantCallsFromPumpedEventsCompleteInOrder) {
     WriteLogLine(L"last", false);
     EXPECT_EQ(Lines(Disk()).back(), "last");
     ::DestroyWindow(w);
+}
+
+// A restart run at night: a box must not hold it. It closes itself as if OK
+// were pressed, and its text reaches the run log (and error event 5).
+TEST_F(LogWriter, UnattendedBoxesCloseThemselvesAndLeaveTheirTextInTheRunLog) {
+    LogFileNumber = 1;
+    TheRunOutcome = {};
+    MakeRunUnattended(500);
+    const ULONGLONG start = ::GetTickCount64();
+    const int answer = rt::MsgBox(L"(error):5 (Invalid procedure call) in procedure getVersion of Module OrvaneVersion");
+    const ULONGLONG shown = ::GetTickCount64() - start;
+    rt::MakeBoxesUnattended({}, 0);
+    EXPECT_EQ(answer, IDOK);
+    if (rt::DesktopIsVisible()) {
+        EXPECT_GE(shown, 450u);
+        EXPECT_LT(shown, 10000u);
+    }
+    const std::string text = Disk();
+    EXPECT_NE(text.find(": (error) message box: (error):5 (Invalid procedure call) in procedure getVersion of Module "
+                        "OrvaneVersion\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(TheRunOutcome.ExitCode(), kExitFailed);
+    TheRunOutcome = {};
 }
 
 TEST(GeneralDate, ShortDateAndLongTimeOfTheGivenLocaleAndDateAloneAtMidnight) {

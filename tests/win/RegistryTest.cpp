@@ -104,13 +104,56 @@ TEST_F(Registry, UnsupportedTypeRaises1001AndClosesTheKey) {
     EXPECT_EQ(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest"), ERROR_SUCCESS);
 }
 
+// The product keeps its values in the 32-bit view; a 64-bit product in the other.
+class RegistryViews : public ::testing::Test {
+protected:
+    static constexpr wchar_t kKey[] = L"Software\\OrvaneTestViews";
+    void TearDown() override {
+        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) Remove(view);
+    }
+    static void Remove(REGSAM view) {
+        HKEY software = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_ALL_ACCESS | view, &software) == ERROR_SUCCESS) {
+            ::RegDeleteTreeW(software, L"OrvaneTestViews");
+            ::RegCloseKey(software);
+        }
+    }
+    static void Put(REGSAM view, const wchar_t* text) {
+        HKEY k = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &k,
+                                    nullptr),
+                  ERROR_SUCCESS);
+        ::RegSetValueExW(k, L"Root Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                         static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(k);
+    }
+    static std::wstring Read() {
+        return RegTextOrEmpty(GetRegValue(HKEY_LOCAL_MACHINE, kKey, L"Root Path", kRegText, std::wstring(L"none")));
+    }
+};
+
+TEST_F(RegistryViews, The32BitViewFirstAndThe64BitViewWhereTheKeyIsMissingThere) {
+    Put(KEY_WOW64_64KEY, L"C:\\Sixty-four");
+    EXPECT_EQ(Read(), L"C:\\Sixty-four");
+    Put(KEY_WOW64_32KEY, L"C:\\Thirty-two");
+    EXPECT_EQ(Read(), L"C:\\Thirty-two");
+    Remove(KEY_WOW64_64KEY);
+    EXPECT_EQ(Read(), L"C:\\Thirty-two");
+    Remove(KEY_WOW64_32KEY);
+    EXPECT_EQ(Read(), L"none");
+}
+
 // getVersion reads the product's own key; the test writes it and removes it.
 class ProductVersion : public ::testing::Test {
 protected:
     void SetUp() override {
         HKEY k = nullptr;
-        existed_ = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Pellmark", 0, KEY_READ, &k) == ERROR_SUCCESS;
-        if (k) ::RegCloseKey(k);
+        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+            if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Pellmark", 0, KEY_READ | view, &k) == ERROR_SUCCESS) {
+                existed_ = true;
+                ::RegCloseKey(k);
+            }
+        }
         if (existed_) GTEST_SKIP() << "a real product key is present; not touching it";
     }
     void TearDown() override {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <string>
 
@@ -10,7 +11,9 @@
 #include "restart/EventLog.h"
 #include "restart/GatewayControl.h"
 #include "restart/modCallExternalApp.h"
+#include "runtime/ApartmentThread.h"
 #include "runtime/App.h"
+#include "runtime/Handles.h"
 #include "runtime/ProgramError.h"
 #include "runtime/Text.h"
 
@@ -102,8 +105,34 @@ TEST(Gateway, AnUnregisteredGatewayCannotBeCreated) {
         FAIL();
     } catch (const ProgramError& e) {
         EXPECT_EQ(e.Number(), 429);
-        EXPECT_STREQ(e.what(), "ActiveX component can't create object");
+        // The cause is kept: the HRESULT and the system's text for it.
+        EXPECT_EQ(std::string(e.what()).rfind("ActiveX component can't create object: 0x80040154 ", 0), 0u)
+            << e.what();
     }
+}
+
+// Gateway calls run on a thread of their own, so one that never returns is
+// abandoned after its limit and the run goes on.
+TEST(Gateway, CallsRunAwayFromTheWindowAndAHangingOneIsAbandonedAtItsLimit) {
+    rt::ApartmentThread thread;
+    DWORD ranOn = 0;
+    EXPECT_TRUE(thread.Run([&] { ranOn = ::GetCurrentThreadId(); }, 5000));
+    EXPECT_NE(ranOn, ::GetCurrentThreadId());
+    EXPECT_THROW(thread.Run([] { throw ProgramError(438, "no such member"); }, 5000), ProgramError);
+
+    rt::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    HANDLE gate = release.get();
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_FALSE(thread.Run([gate] { ::WaitForSingleObject(gate, 30000); }, 400));
+    const ULONGLONG waited = ::GetTickCount64() - start;
+    EXPECT_GE(waited, 390u);
+    EXPECT_LT(waited, 3000u);
+    EXPECT_TRUE(thread.Abandoned());
+    bool ran = false;
+    EXPECT_FALSE(thread.Run([&] { ran = true; }, 5000)) << "an abandoned thread takes no more calls";
+    EXPECT_FALSE(ran);
+    ::SetEvent(gate);  // let the abandoned call end before the handle goes
+    ::Sleep(50);
 }
 
 // kill.exe, started the way the sequences start it.

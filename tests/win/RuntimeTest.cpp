@@ -7,6 +7,8 @@
 #include "runtime/Dialogs.h"
 #include "runtime/Forms.h"
 #include "runtime/ProgramError.h"
+#include "runtime/SystemApi.h"
+#include "runtime/Text.h"
 
 namespace {
 
@@ -300,6 +302,28 @@ TEST(App, KnowsItsFolderNameAndVersion) {
     EXPECT_EQ(app.revision, ORV_TEST_VERSION_REVISION);
     EXPECT_EQ(rt::JoinPath(L"C:\\", L"x.dll"), L"C:\\x.dll");
     EXPECT_EQ(rt::JoinPath(L"C:\\Tools", L"x.dll"), L"C:\\Tools\\x.dll");
+}
+
+}  // namespace
+
+namespace {
+
+// The program runs elevated: a DLL planted beside it must never be taken for
+// a system library it loads at run time.
+TEST(SystemLibraries, ComeFromTheSystemFolderEvenWithAPlantedCopyBesideTheProgram) {
+    const std::wstring planted = rt::JoinPath(rt::App().path, L"mstask.dll");
+    ASSERT_TRUE(::CopyFileW(rt::JoinPath(rt::App().path, L"testlang_empty27.dll").c_str(), planted.c_str(), FALSE));
+    rt::UseSystemLibrariesOnly();
+    HMODULE m = rt::SystemLibrary(L"mstask.dll");
+    ::DeleteFileW(planted.c_str());
+    ASSERT_NE(m, nullptr);
+    wchar_t path[MAX_PATH] = {};
+    wchar_t system[MAX_PATH] = {};
+    ::GetModuleFileNameW(m, path, MAX_PATH);
+    const UINT n = ::GetSystemDirectoryW(system, MAX_PATH);
+    EXPECT_EQ(::CompareStringOrdinal(path, static_cast<int>(n), system, static_cast<int>(n), TRUE), CSTR_EQUAL)
+        << rt::ToUtf8(path);
+    EXPECT_NE(rt::SystemFunction<void (*)()>(L"mstask.dll", "DllGetClassObject"), nullptr);
 }
 
 }  // namespace

@@ -103,4 +103,54 @@ std::wstring DialogText(HWND dialog) {
     return all;
 }
 
+bool IsAdministrator() {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID admins = nullptr;
+    if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                    &admins)) {
+        return false;
+    }
+    BOOL member = FALSE;
+    if (!::CheckTokenMembership(nullptr, admins, &member)) member = FALSE;
+    ::FreeSid(admins);
+    return member != FALSE;
+}
+
+namespace {
+constexpr wchar_t kEventSourceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\OrvaneScheduledRestart";
+}
+
+EventSourceGuard::EventSourceGuard() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEventSourceKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    existed_ = true;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD nameLen = 256, type = 0, size = 0;
+        if (::RegEnumValueW(key, i, name, &nameLen, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+        std::string data(size, '\0');
+        nameLen = 256;
+        ::RegEnumValueW(key, i, name, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        values_.push_back({std::wstring(name, nameLen), type, data.substr(0, size)});
+    }
+    ::RegCloseKey(key);
+}
+
+EventSourceGuard::~EventSourceGuard() {
+    if (!existed_) {
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kEventSourceKey);
+        return;
+    }
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEventSourceKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    for (const Value& v : values_) {
+        ::RegSetValueExW(key, v.name.c_str(), 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()),
+                         static_cast<DWORD>(v.data.size()));
+    }
+    ::RegCloseKey(key);
+}
+
 }  // namespace test

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace test {
 
@@ -45,5 +46,25 @@ private:
 };
 
 std::wstring DialogText(HWND dialog);  // the static texts of a dialog, joined
+
+// The test runs with administrator rights (member of Administrators, elevated).
+bool IsAdministrator();
+
+// Keeps the program's event source registration as it was: the values are
+// read now and written back (or the key removed) when the guard dies.
+class EventSourceGuard {
+public:
+    EventSourceGuard();
+    ~EventSourceGuard();
+
+private:
+    struct Value {
+        std::wstring name;
+        DWORD type;
+        std::string data;
+    };
+    bool existed_ = false;
+    std::vector<Value> values_;
+};
 
 }  // namespace test
