@@ -16,10 +16,27 @@ struct GatewayControl::Object {
 
 namespace {
 
+// The system's text for a failed creation. Some systems (Wine) have none for
+// COM's own codes; those that an administrator meets here get their text.
+std::wstring CreationErrorText(HRESULT hr) {
+    const std::wstring none = L"Error " + std::to_wstring(static_cast<DWORD>(hr));
+    std::wstring text = rt::SystemErrorText(static_cast<DWORD>(hr));
+    if (text == none && HRESULT_FACILITY(hr) == FACILITY_WIN32) text = rt::SystemErrorText(HRESULT_CODE(hr));
+    if (text.rfind(L"Error ", 0) != 0) return text;
+    switch (hr) {
+    case REGDB_E_CLASSNOTREG: return L"Class not registered";
+    case CO_E_SERVER_EXEC_FAILURE: return L"Server execution failed";
+    case CLASS_E_CLASSNOTAVAILABLE: return L"ClassFactory cannot supply requested class";
+    case E_NOINTERFACE: return L"No such interface supported";
+    case CO_E_NOTINITIALIZED: return L"CoInitialize has not been called.";
+    default: return text;
+    }
+}
+
 std::string HresultText(HRESULT hr) {
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%08lX", static_cast<unsigned long>(hr));
-    return std::string(hex) + " " + rt::ToUtf8(rt::SystemErrorText(static_cast<DWORD>(hr)));
+    return std::string(hex) + " " + rt::ToUtf8(CreationErrorText(hr));
 }
 
 VARIANT Invoke(IDispatch& dispatch, const wchar_t* member, WORD kind) {
