@@ -37,7 +37,7 @@ cp "$build/bench/stepbench.exe" "$prog/"
 # start commands, wait for them and pause, each with its time.
 fresh_sandbox
 "$WINE64" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d \
-    "kernel32.CreateProcessW;kernel32.WaitForSingleObject;kernel32.Sleep" /f >/dev/null 2>&1
+    "kernel32.CreateProcessW;user32.MsgWaitForMultipleObjects" /f >/dev/null 2>&1
 start=$(date +%s.%N)
 (cd "$prog" && WINEDEBUG=-all,+timestamp,+relay "$WINE64" OrvaneScheduledRestart.exe /Restart) \
     2>"$out/relay.txt" >/dev/null

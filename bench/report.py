@@ -26,23 +26,51 @@ whole = end - start
 batch_total = sum(batch) / 1000
 
 # The program's own calls, from Wine's relay log (calls made from the exe only).
+# Waits and pauses are slices of MsgWaitForMultipleObjects (one handle: a
+# command; none: a pause) that keep the window painted: a command lasts from
+# its CreateProcessW to the end of the last slice of the wait that follows it,
+# a pause from its first slice to its last.
 command_time = pause_time = 0.0
-started = None
+started = None   # CreateProcessW of the command being waited on
+wait_end = None  # end of its last slice so far
+pause_from = pause_to = None
+
+
+def close_command():
+    global command_time, started, wait_end
+    if started is not None and wait_end is not None:
+        command_time += wait_end - started
+    started = wait_end = None
+
+
+def close_pause():
+    global pause_time, pause_from, pause_to
+    if pause_from is not None and pause_to is not None:
+        pause_time += pause_to - pause_from
+    pause_from = pause_to = None
+
+
 for line in (out / "relay.txt").read_text("utf-8", "replace").splitlines():
-    m = re.match(r"^\s*(\d+\.\d+):[0-9a-f]+:(Call|Ret)\s+kernel32\.(\w+)\(.*ret=(14[0-9a-f]{7})\s*$", line, re.I)
+    m = re.match(r"^\s*(\d+\.\d+):[0-9a-f]+:(Call|Ret)\s+(?:kernel32|user32)\.(\w+)\(([0-9a-f]*).*ret=(14[0-9a-f]{7})\s*$",
+                 line, re.I)
     if not m:
         continue
-    t, kind, fn = float(m[1]), m[2], m[3]
+    t, kind, fn, first = float(m[1]), m[2], m[3], m[4]
     if fn == "CreateProcessW" and kind == "Call":
+        close_command()
+        close_pause()
         started = t
-    elif fn == "WaitForSingleObject" and kind == "Ret" and started is not None:
-        command_time += t - started
-        started = None
-    elif fn == "Sleep":
-        if kind == "Call":
-            sleep_from = t
-        else:
-            pause_time += t - sleep_from
+    elif fn == "MsgWaitForMultipleObjects" and first and int(first, 16) == 0:
+        close_command()
+        if kind == "Call" and pause_from is None:
+            pause_from = t
+        elif kind == "Ret":
+            pause_to = t
+    elif fn == "MsgWaitForMultipleObjects" and kind == "Ret" and started is not None:
+        close_pause()
+        wait_end = t
+close_command()
+close_pause()
 countdown = 20.0
 overhead = whole - countdown - pause_time - command_time
 
