@@ -50,23 +50,31 @@ def close_pause():
     pause_from = pause_to = None
 
 
+ui_thread = None
+pending_count = None  # handle count of the UI thread's MsgWait call in flight
 for line in (out / "relay.txt").read_text("utf-8", "replace").splitlines():
-    m = re.match(r"^\s*(\d+\.\d+):[0-9a-f]+:(Call|Ret)\s+(?:kernel32|user32)\.(\w+)\(([0-9a-f]*).*ret=(14[0-9a-f]{7})\s*$",
+    m = re.match(r"^\s*(\d+\.\d+):([0-9a-f]+):(Call|Ret)\s+(?:kernel32|user32)\.(\w+)\(([0-9a-f]*).*ret=(14[0-9a-f]{7})\s*$",
                  line, re.I)
     if not m:
         continue
-    t, kind, fn, first = float(m[1]), m[2], m[3], m[4]
+    t, thread, kind, fn, first = float(m[1]), m[2], m[3], m[4], m[5]
     if fn == "CreateProcessW" and kind == "Call":
+        ui_thread = thread  # the gateway's own thread waits too: ignore it
         close_command()
         close_pause()
         started = t
-    elif fn == "MsgWaitForMultipleObjects" and first and int(first, 16) == 0:
-        close_command()
-        if kind == "Call" and pause_from is None:
-            pause_from = t
-        elif kind == "Ret":
-            pause_to = t
-    elif fn == "MsgWaitForMultipleObjects" and kind == "Ret" and started is not None:
+        continue
+    if fn != "MsgWaitForMultipleObjects" or thread != ui_thread:
+        continue
+    if kind == "Call":
+        pending_count = int(first, 16)
+        if pending_count == 0:
+            close_command()
+            if pause_from is None:
+                pause_from = t
+    elif pending_count == 0:
+        pause_to = t
+    elif started is not None:
         close_pause()
         wait_end = t
 close_command()
