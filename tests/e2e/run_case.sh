@@ -56,6 +56,11 @@ end=$(date +%s.%N)
 echo "$rc" > "$out/exit_code"
 echo "$start $end" > "$out/times"
 sleep 1  # let stand-ins started last (tray, reboot.bat) finish their trace lines
+# For the diagnosis of a failed case: each service's state as the manager sees it.
+for s in PmDirWriter PmDirCatalog PmGateway PmCoreMgr PmDirLink PmNotifySvr PmBridgeLink PmStoreMonSvr \
+         PmReplDirSvc PmSyncSvr PmSpeechSvr PmAuxSvr W3svc SQLServerAgent MSSQLServer; do
+    printf '%s %s\n' "$s" "$("$WINE64" sc query "$s" 2>&1 | tr -d '\r' | grep -o 'STATE.*' || echo '?')"
+done > "$out/services.txt"
 cp "$WINEPREFIX/drive_c/sandbox/trace.txt" "$out/trace.txt"
 if [ -d "$prog/logs" ] && [ ! -L "$prog/logs" ]; then
     cat "$prog"/logs/*.TXT > "$out/run.log" 2>/dev/null || : > "$out/run.log"
