@@ -36,6 +36,10 @@ add_library(orv_win STATIC
     src/restart/EventLog.cpp
     src/restart/GatewayControl.cpp
     src/config/frmConfigure.cpp
+    src/schedule/ScheduledTasks.cpp
+    src/schedule/frmSchedule.cpp
+    src/schedule/frmTaskProperties.cpp
+    src/about/frmAbout.cpp
     src/startup/Module1.cpp
 )
 target_include_directories(orv_win PUBLIC src ${CMAKE_BINARY_DIR}/generated)

@@ -1,26 +1,83 @@
 #include "config/frmConfigure.h"
 
+#include "about/frmAbout.h"
 #include "config/CommandLine.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "restart/frmRestart.h"
+#include "restart/modCallExternalApp.h"
+#include "runtime/App.h"
+#include "runtime/Dialogs.h"
 #include "runtime/ErrorReporting.h"
+#include "schedule/frmSchedule.h"
 #include "startup/ActionValues.h"
 #include "startup/Module1.h"
 
+namespace {
+// The service boxes in the order the command line names them.
+constexpr const wchar_t* kServiceBoxes[] = {L"chkPmNotifySvr", L"chkPmStoreMonSvr", L"chkPmSpeechSvr",
+                                            L"chkPmSyncSvr"};
+}  // namespace
+
 frmConfigure::frmConfigure()
     : rt::Form(L"frmConfigure", L"Configure Scheduled Restart Options", 6180, 3930, rt::Form::kFixedDialog) {
+    using K = rt::ControlKind;
+    const auto option = [this] { OptionClicked(); };
+    Add(K::OptionButton, L"optShutDownAndReboot", L"Shut down Orvane and force reboot of server (recommended)",
+        {240, 240, 5700, 300}, true)
+        .Click = option;
+    Add(K::OptionButton, L"optShutDownOrvaneOnly", L"Shut down and restart Orvane only", {240, 600, 5700, 300}).Click =
+        option;
+    Add(K::OptionButton, L"optBounceServices", L"Stop and start selected services:", {240, 960, 5700, 300}).Click =
+        option;
+    Add(K::CheckBox, L"chkPmNotifySvr", L"PmNotifySvr", {720, 1320, 3000, 255}, true);
+    Add(K::CheckBox, L"chkPmSpeechSvr", L"PmSpeechSvr", {720, 1620, 3000, 255});
+    Add(K::CheckBox, L"chkPmStoreMonSvr", L"PmStoreMonSvr", {720, 1920, 3000, 255});
+    Add(K::CheckBox, L"chkPmSyncSvr", L"PmSyncSvr", {720, 2220, 3000, 255});
+    Add(K::Button, L"cmdScheduleRestart", L"Schedule Selected Actions", {240, 3240, 2775, 435}, true).Click = [this] {
+        cmdScheduleRestart_Click();
+    };
+    Add(K::Button, L"cmdExit", L"Exit", {4320, 3240, 1620, 435}).Click = [] { EndProgram(); };
+    SetMenuBar({
+        {L"mnuFile", L"File", nullptr,
+         {{L"mnuViewLogDirectory", L"View log", [this] { mnuViewLogDirectory_Click(); }, {}},
+          {L"mnuTestActions", L"Test selected actions", [this] { mnuTestActions_Click(); }, {}},
+          {L"seperator2", L"-", nullptr, {}},
+          {L"mnuExit", L"Exit", [] { EndProgram(); }, {}}}},
+        {L"HelpMenu", L"Help", nullptr,
+         {{L"Help", L"Help", [this] { Help_Click(); }, {}},
+          {L"seperator", L"-", nullptr, {}},
+          {L"About", L"About", [this] { About_Click(); }, {}}}},
+    });
     Publish(L"frmConfigure_Auto_Init", [this] { frmConfigure_Auto_Init(); });
 }
 
 void frmConfigure::frmConfigure_Auto_Init() {
-    rt::ContinueAfterProcedureBox(L"frmConfigure_Auto_Init", rt::ErrorScope::Form, L"frmConfigure",
-                                  [this] { SetCaption(mymyLoadString(IDS_CONFIGURE_CAPTION)); });
+    const auto step = [this](auto&& body) {
+        rt::ContinueAfterProcedureBox(L"frmConfigure_Auto_Init", rt::ErrorScope::Form, L"frmConfigure", body);
+    };
+    step([this] { SetFormLanguageFonts(*this); });
+    step([this] { SetCaption(mymyLoadString(IDS_CONFIGURE_CAPTION)); });
+    step([this] { (*this)[L"optShutDownOrvaneOnly"].SetCaption(mymyLoadString(IDS_OPT_RESTART_ONLY)); });
+    step([this] { (*this)[L"optShutDownAndReboot"].SetCaption(mymyLoadString(IDS_OPT_REBOOT)); });
+    step([this] { (*this)[L"optBounceServices"].SetCaption(mymyLoadString(IDS_OPT_BOUNCE)); });
+    step([this] { SetMenuCaption(L"HelpMenu", mymyLoadString(IDS_HELP)); });
+    step([this] { SetMenuCaption(L"Help", mymyLoadString(IDS_HELP)); });
+    step([this] { SetMenuCaption(L"About", mymyLoadString(IDS_ABOUT)); });
+    step([this] { SetMenuCaption(L"mnuViewLogDirectory", mymyLoadString(IDS_VIEW_LOG)); });
+    step([this] { SetMenuCaption(L"mnuFile", mymyLoadString(IDS_FILE)); });
+    step([this] { SetMenuCaption(L"mnuExit", mymyLoadString(IDS_EXIT)); });
+    step([this] { SetMenuCaption(L"mnuTestActions", mymyLoadString(IDS_TEST_SELECTED)); });
+    step([this] { (*this)[L"cmdExit"].SetCaption(mymyLoadString(IDS_EXIT)); });
+    step([this] { (*this)[L"cmdScheduleRestart"].SetCaption(mymyLoadString(IDS_SCHEDULE_SELECTED)); });
 }
 
 void frmConfigure::Form_Load() {
     rt::ContinueSilently([] { InitalizeLanguages(); });
     rt::ContinueSilently([this] { frmConfigure_Auto_Init(); });
+    // Nothing is stored: every opening starts from the recommended action.
+    rt::ContinueSilently([this] { (*this)[L"optShutDownAndReboot"].SetValue(1); });
+    rt::ContinueSilently([this] { EnableServiceCheckBoxes(false); });
     rt::ContinueSilently([] { ParseCommandLine(ProgramArguments()); });
     // A scheduled "/Reboot" or "/Bounce" runs from here; the restart window
     // ends the program, so this window is never seen.
@@ -30,6 +87,50 @@ void frmConfigure::Form_Load() {
 }
 
 void frmConfigure::Form_Unload(bool&) { EndProgram(); }
+
+void frmConfigure::EnableServiceCheckBoxes(bool enabled) {
+    for (const wchar_t* box : kServiceBoxes) (*this)[box].SetEnabled(enabled);
+}
+
+void frmConfigure::OptionClicked() { EnableServiceCheckBoxes((*this)[L"optBounceServices"].Value() == 1); }
+
+std::wstring frmConfigure::strConstructCommandLine() {
+    CommandLineSelection selection;
+    if ((*this)[L"optBounceServices"].Value() == 1) {
+        selection.action = ScheduledAction::Bounce;
+    } else if ((*this)[L"optShutDownAndReboot"].Value() == 1) {
+        selection.action = ScheduledAction::Reboot;
+    }
+    for (std::size_t i = 0; i < std::size(kServiceBoxes); ++i) {
+        selection.checkState[i] = (*this)[kServiceBoxes[i]].Value();
+    }
+    return BuildCommandLine(selection);
+}
+
+void frmConfigure::cmdScheduleRestart_Click() {
+    frmSchedule schedule(*this);
+    schedule.Show(rt::ShowMode::Modal);
+}
+
+void frmConfigure::mnuTestActions_Click() {
+    // A real restart in this process: the restart window ends the program.
+    ParseCommandLine(strConstructCommandLine());
+    TheRestartForm().Show(rt::ShowMode::Modal);
+}
+
+void frmConfigure::mnuViewLogDirectory_Click() {
+    const std::wstring path = rt::JoinPath(rt::App().path, L"RestartHistory.Log");
+    if (bFileExists(path)) {
+        // Quoted: the program folder usually holds blanks.
+        rt::ContinueSilently([&] { StartCommand(L"notepad.exe \"" + path + L"\"", vbMaximizedFocus); });
+    } else {
+        rt::MsgBox(mymyLoadString(IDS_NO_LOGGING_ACTIVITY));
+    }
+}
+
+void frmConfigure::Help_Click() { TheDetailsForm().Show(rt::ShowMode::Modeless); }
+
+void frmConfigure::About_Click() { TheAboutForm().Show(rt::ShowMode::Modal); }
 
 frmConfigure& TheConfigureForm() {
     static frmConfigure form;

@@ -1,11 +1,18 @@
 // The configuration window: where an administrator picks and schedules an action.
 #pragma once
 
+#include <string>
+
 #include "runtime/Forms.h"
 
 class frmConfigure : public rt::Form {
 public:
     frmConfigure();
+
+    // The scheduled command line of the current choice.
+    std::wstring strConstructCommandLine();
+    // Enables the four service boxes; never changes a tick.
+    void EnableServiceCheckBoxes(bool enabled);
 
 protected:
     void Form_Load() override;
@@ -13,6 +20,12 @@ protected:
 
 private:
     void frmConfigure_Auto_Init();
+    void OptionClicked();
+    void cmdScheduleRestart_Click();
+    void mnuTestActions_Click();
+    void mnuViewLogDirectory_Click();
+    void Help_Click();
+    void About_Click();
 };
 
 frmConfigure& TheConfigureForm();

@@ -83,6 +83,8 @@ struct ControlClass {
 ControlClass ClassFor(ControlKind kind) {
     switch (kind) {
     case ControlKind::Label: return {WC_STATICW, SS_LEFT, 0};
+    case ControlKind::RightLabel: return {WC_STATICW, SS_RIGHT, 0};
+    case ControlKind::TextBox: return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::Button: return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
     case ControlKind::OptionButton: return {WC_BUTTONW, BS_AUTORADIOBUTTON | WS_TABSTOP, 0};
     case ControlKind::CheckBox: return {WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, 0};

@@ -27,7 +27,7 @@ struct TwipsRect {
     int height = 0;
 };
 
-enum class ControlKind { Label, Button, OptionButton, CheckBox, ListBox, MultiLineText, Frame, Picture };
+enum class ControlKind { Label, RightLabel, Button, OptionButton, CheckBox, ListBox, TextBox, MultiLineText, Frame, Picture };
 
 // Fonts made for a form's controls, kept until the form is destroyed.
 class FontStore {

@@ -1,0 +1,191 @@
+#include "schedule/frmSchedule.h"
+
+#include <memory>
+
+#include "config/frmConfigure.h"
+#include "localize/RestartResCONST.h"
+#include "localize/modLocalize.h"
+#include "runtime/App.h"
+#include "runtime/Dialogs.h"
+#include "runtime/ErrorReporting.h"
+#include "schedule/ScheduledTasks.h"
+
+namespace {
+
+std::unique_ptr<ScheduledTasks> gTasks;
+
+// A failure shown as "<prefix><description>", then go on.
+void ShowFailure(const std::wstring& prefix) { rt::ShowPrefixedError(prefix, rt::CurrentError()); }
+
+bool SameNoCase(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+frmSchedule::frmSchedule(frmConfigure& configure)
+    : rt::Form(L"frmSchedule", L"Orvane Restart Scheduler", 7950, 5250, rt::Form::kFixedDialog),
+      configure_(configure) {
+    using K = rt::ControlKind;
+    Add(K::ListBox, L"lstTasks", L"", {120, 120, 5535, 2475}, true).Click = [this] { lstTasks_Click(); };
+    Add(K::Button, L"cmdNew", L"Schedule Restart", {5835, 120, 1995, 375}).Click = [this] { cmdNew_Click(); };
+    Add(K::Button, L"cmdProps", L"Task Properties", {5835, 555, 1995, 375}).Click = [this] { cmdProps_Click(); };
+    Add(K::Button, L"cdmDelete", L"&Delete Task", {5835, 990, 1995, 375}).Click = [this] { cdmDelete_Click(); };
+    Add(K::Button, L"cmdClose", L"Close", {5835, 2220, 1995, 375}).Click = [this] { Unload(); };
+    Add(K::Frame, L"Frame1", L"", {120, 2700, 7710, 2430});
+    // The details rows: caption index, value control, top.
+    struct Row {
+        int label;
+        const wchar_t* value;
+        int top;
+    };
+    const Row rows[] = {{0, L"lblInfo(0)", 2880}, {1, L"lblInfo(1)", 3180}, {4, L"lblInfo(3)", 3480},
+                        {5, L"lblInfo(4)", 3780}, {6, L"lblInfo(5)", 4080}, {7, L"txtSchedule", 4380}};
+    for (const Row& r : rows) {
+        Add(K::RightLabel, L"lbLabels(" + std::to_wstring(r.label) + L")", L"", {240, r.top, 1575, 255});
+        if (std::wstring(r.value) == L"txtSchedule") {
+            Add(K::MultiLineText, r.value, L"", {1935, r.top, 5775, 645});
+        } else {
+            Add(K::Label, r.value, L"", {1935, r.top, 5775, 255});
+        }
+    }
+    Publish(L"frmSchedule_Auto_Init", [this] { frmSchedule_Auto_Init(); });
+}
+
+ScheduledTasks& frmSchedule::objTasks() {
+    if (!gTasks) gTasks = std::make_unique<ScheduledTasks>();
+    return *gTasks;
+}
+
+void frmSchedule::frmSchedule_Auto_Init() {
+    const auto step = [this](auto&& body) {
+        rt::ContinueAfterProcedureBox(L"frmSchedule_Auto_Init", rt::ErrorScope::Form, L"frmSchedule", body);
+    };
+    step([this] { SetFormLanguageFonts(*this); });
+    step([this] { SetCaption(mymyLoadString(IDS_SCHEDULER_CAPTION)); });
+    step([this] { (*this)[L"cmdClose"].SetCaption(mymyLoadString(IDS_CLOSE)); });
+    const std::pair<const wchar_t*, int> labels[] = {
+        {L"lbLabels(0)", IDS_PROGRAM_FILE}, {L"lbLabels(1)", IDS_COMMAND_LINE}, {L"lbLabels(4)", IDS_LAST_RUNTIME},
+        {L"lbLabels(5)", IDS_NEXT_RUNTIME}, {L"lbLabels(6)", IDS_CREATOR},      {L"lbLabels(7)", IDS_SCHEDULE}};
+    for (const auto& [name, id] : labels) step([&] { (*this)[name].SetCaption(mymyLoadString(id)); });
+    step([this] { (*this)[L"cmdNew"].SetCaption(mymyLoadString(IDS_SCHEDULE_RESTART)); });
+    step([this] { (*this)[L"cmdProps"].SetCaption(mymyLoadString(IDS_TASK_PROPERTIES)); });
+    step([this] { (*this)[L"cdmDelete"].SetCaption(mymyLoadString(IDS_DELETE_TASK)); });
+}
+
+void frmSchedule::Form_Load() {
+    rt::ContinueSilently([this] { frmSchedule_Auto_Init(); });
+    // Read-only: the trigger texts are shown, not edited (and so drawn on the
+    // button face).
+    rt::ContinueSilently([this] { ::SendMessageW((*this)[L"txtSchedule"].Hwnd(), EM_SETREADONLY, TRUE, 0); });
+    RefreshList();
+}
+
+void frmSchedule::RefreshList() {
+    rt::Control& list = (*this)[L"lstTasks"];
+    list.ClearItems();
+    try {
+        objTasks().ReloadTasks();
+        for (const std::wstring& name : objTasks().Names()) list.AddItem(name);
+    } catch (...) {
+        // Task Scheduler not reachable: say so rather than show an empty list.
+        ShowFailure(mymyLoadString(IDS_ERROR_IN_FORMLOAD) + L" ");
+    }
+}
+
+void frmSchedule::lstTasks_Click() {
+    const int index = (*this)[L"lstTasks"].ListIndex();
+    if (index < 0) return;
+    try {
+        const ScheduledTask task = objTasks().GetTask(index + 1);
+        (*this)[L"lblInfo(0)"].SetCaption(task.ApplicationName());
+        (*this)[L"lblInfo(1)"].SetCaption(task.CommandLine());
+        (*this)[L"lblInfo(3)"].SetCaption(TaskDateTimeText(task.LastRunTime()));
+        (*this)[L"lblInfo(4)"].SetCaption(TaskDateTimeText(task.NextRunTime()));
+        (*this)[L"lblInfo(5)"].SetCaption(task.Creator());
+        std::wstring schedule;
+        for (const TaskTrigger& trigger : task.Triggers()) schedule += trigger.Text() + L"\r\n";
+        (*this)[L"txtSchedule"].SetCaption(schedule);
+    } catch (...) {
+        // Deleted or unreadable since the last refresh: show the list as it is now.
+        ShowFailure(L"");
+        RefreshList();
+    }
+}
+
+void frmSchedule::cmdNew_Click() {
+    const std::wstring answer = rt::InputBox(mymyLoadString(IDS_TYPE_TASK_NAME), mymyLoadString(IDS_PROGRAM_CAPTION));
+    if (answer.empty()) return;
+    std::vector<std::wstring> names;
+    try {
+        names = objTasks().Names();  // as of the last refresh
+    } catch (...) {
+        ShowFailure(mymyLoadString(IDS_ERROR_SCHEDULE_NEW));
+        return;
+    }
+    for (const std::wstring& existing : names) {
+        if (SameNoCase(existing, answer)) {
+            rt::MsgBox(mymyLoadString(IDS_UNIQUE_TASK_NAME));
+            return;
+        }
+    }
+    // A name Task Scheduler cannot store is refused before anything is made.
+    if (ValidTaskName(answer).empty()) {
+        rt::MsgBox(mymyLoadString(IDS_INVALID_TASK_NAME));
+        return;
+    }
+    const std::wstring prefix = mymyLoadString(IDS_ERROR_SCHEDULE_NEW);
+    const auto step = [&](auto&& body) {
+        try {
+            body();
+        } catch (...) {
+            ShowFailure(prefix);
+        }
+    };
+    std::unique_ptr<ScheduledTask> task;
+    step([&] { task = std::make_unique<ScheduledTask>(objTasks().AddTask(answer)); });
+    if (!task) return;  // nothing was made: one message, not one per step
+    step([&] { task->SetApplicationName(rt::JoinPath(rt::App().path, L"OrvaneScheduledRestart.exe")); });
+    step([&] { task->SetCommandLine(configure_.strConstructCommandLine()); });
+    step([&] { task->SetCreator(mymyLoadString(IDS_SCHEDULED_RESTART_TASK)); });
+    step([&] {
+        TaskTrigger trigger = task->AddTrigger();
+        SYSTEMTIME now{};
+        ::GetLocalTime(&now);
+        trigger.SetTriggerType(kTriggerDaily);
+        trigger.SetBeginDay(now);
+        trigger.SetStartTime(now);
+    });
+    step([&] { task->SetFlags(kTaskFlagDisabled); });
+    step([&] { task->Save(); });
+    step([&] { task->ShowProperties(nullptr); });
+    RefreshList();
+}
+
+void frmSchedule::cmdProps_Click() {
+    rt::Control& list = (*this)[L"lstTasks"];
+    const int index = list.ListIndex();
+    if (index < 0) return;
+    try {
+        ScheduledTask task = objTasks().GetTask(list.ItemText(index));
+        task.ShowProperties(Hwnd());
+    } catch (...) {
+        ShowFailure(L"");
+    }
+    RefreshList();
+}
+
+void frmSchedule::cdmDelete_Click() {
+    rt::Control& list = (*this)[L"lstTasks"];
+    const int index = list.ListIndex();
+    if (index < 0) return;
+    const std::wstring name = list.ItemText(index);
+    if (rt::MsgBox(mymyLoadString(IDS_CONFIRM_DELETE) + name + L"\"?", MB_YESNO) != IDYES) return;
+    try {
+        objTasks().RemoveTask(name);
+    } catch (...) {
+        ShowFailure(L"");
+    }
+    RefreshList();
+}

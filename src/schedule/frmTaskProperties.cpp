@@ -1,0 +1,156 @@
+#include "schedule/frmTaskProperties.h"
+
+#include <cwchar>
+
+#include "localize/RestartResCONST.h"
+#include "localize/modLocalize.h"
+#include "runtime/Dialogs.h"
+#include "runtime/ErrorReporting.h"
+#include "schedule/ScheduledTasks.h"
+
+namespace {
+
+std::wstring TwoDigits(int n) { return (n < 10 ? L"0" : L"") + std::to_wstring(n); }
+
+// "HH:MM" and "YYYY-MM-DD": plain forms that read the same in every language.
+bool ParseTime(const std::wstring& text, SYSTEMTIME& t) {
+    unsigned h = 0, m = 0;
+    wchar_t rest = 0;
+    if (std::swscanf(text.c_str(), L"%u:%u%lc", &h, &m, &rest) != 2 || h > 23 || m > 59) return false;
+    t.wHour = static_cast<WORD>(h);
+    t.wMinute = static_cast<WORD>(m);
+    return true;
+}
+
+bool ParseDate(const std::wstring& text, SYSTEMTIME& t) {
+    unsigned y = 0, mo = 0, d = 0;
+    wchar_t rest = 0;
+    if (std::swscanf(text.c_str(), L"%u-%u-%u%lc", &y, &mo, &d, &rest) != 3) return false;
+    SYSTEMTIME probe{static_cast<WORD>(y), static_cast<WORD>(mo), 0, static_cast<WORD>(d), 0, 0, 0, 0};
+    FILETIME ft;
+    if (y < 1601 || y > 9999 || !::SystemTimeToFileTime(&probe, &ft)) return false;  // rejects 31 Feb too
+    t.wYear = probe.wYear;
+    t.wMonth = probe.wMonth;
+    t.wDay = probe.wDay;
+    return true;
+}
+
+}  // namespace
+
+frmTaskProperties::frmTaskProperties(ScheduledTask& task)
+    : rt::Form(L"frmTaskProperties", L"", 5400, 4440, rt::Form::kFixedDialog), task_(task) {
+    using K = rt::ControlKind;
+    Add(K::Label, L"lblStartTime", L"Start time (HH:MM):", {120, 150, 2400, 255});
+    Add(K::TextBox, L"txtStartTime", L"", {2640, 120, 1000, 315}, true);
+    Add(K::Label, L"lblEvery", L"Every", {120, 570, 2400, 255});
+    Add(K::TextBox, L"txtDays", L"", {2640, 540, 600, 315});
+    Add(K::Label, L"lblDays", L"day(s)", {3330, 570, 1200, 255});
+    Add(K::Label, L"lblBeginDate", L"Begin date (YYYY-MM-DD):", {120, 990, 2400, 255});
+    Add(K::TextBox, L"txtBeginDate", L"", {2640, 960, 1500, 315});
+    Add(K::CheckBox, L"chkEnabled", L"Enabled", {120, 1410, 5160, 300});
+    Add(K::Label, L"lblRunAs", L"Run as:", {120, 1830, 2400, 255});
+    const auto account = [this] { AccountChoiceClicked(); };
+    Add(K::OptionButton, L"optSystemAccount", L"Local system account", {240, 2130, 5040, 300}, true).Click = account;
+    Add(K::OptionButton, L"optThisAccount", L"This account:", {240, 2460, 2400, 300}).Click = account;
+    Add(K::TextBox, L"txtAccount", L"", {2640, 2430, 2640, 315}, true);
+    Add(K::Label, L"lblPassword", L"Password:", {480, 2850, 2040, 255});
+    Add(K::TextBox, L"txtPassword", L"", {2640, 2820, 2640, 315});
+    Add(K::Label, L"lblNoHighest", L"", {120, 3240, 5160, 615});
+    Add(K::Button, L"cmdOK", L"OK", {2640, 3930, 1200, 375}, true).Click = [this] { cmdOK_Click(); };
+    Add(K::Button, L"cmdCancel", L"Cancel", {3960, 3930, 1200, 375}).Click = [this] { Unload(); };
+    Publish(L"frmTaskProperties_Auto_Init", [this] { frmTaskProperties_Auto_Init(); });
+}
+
+void frmTaskProperties::frmTaskProperties_Auto_Init() {
+    const auto step = [this](auto&& body) {
+        rt::ContinueAfterProcedureBox(L"frmTaskProperties_Auto_Init", rt::ErrorScope::Form, L"frmTaskProperties",
+                                      body);
+    };
+    step([this] { SetFormLanguageFonts(*this); });
+    step([this] { SetCaption(mymyLoadString(IDS_TASK_PROPERTIES) + L" - " + task_.name()); });
+    const std::pair<const wchar_t*, int> captions[] = {
+        {L"lblStartTime", IDS_PROP_START_TIME},       {L"lblEvery", IDS_PROP_EVERY},
+        {L"lblDays", IDS_PROP_DAYS},                  {L"lblBeginDate", IDS_PROP_BEGIN_DATE},
+        {L"chkEnabled", IDS_PROP_ENABLED},            {L"lblRunAs", IDS_PROP_RUN_AS},
+        {L"optSystemAccount", IDS_PROP_SYSTEM_ACCOUNT}, {L"optThisAccount", IDS_PROP_THIS_ACCOUNT},
+        {L"lblPassword", IDS_PROP_PASSWORD},          {L"lblNoHighest", IDS_PROP_NO_HIGHEST},
+        {L"cmdOK", IDS_OK},                           {L"cmdCancel", IDS_PROP_CANCEL}};
+    for (const auto& [name, id] : captions) step([&] { (*this)[name].SetCaption(mymyLoadString(id)); });
+}
+
+void frmTaskProperties::Form_Load() {
+    frmTaskProperties_Auto_Init();
+    ::SendMessageW((*this)[L"txtPassword"].Hwnd(), EM_SETPASSWORDCHAR, L'*', 0);
+    rt::ContinueAfterPrefixedBox(L"", [this] {
+        SYSTEMTIME start{};
+        ::GetLocalTime(&start);
+        WORD days = 1;
+        const std::vector<TaskTrigger> triggers = task_.Triggers();
+        if (!triggers.empty()) {
+            start = triggers.front().StartTime();
+            if (triggers.front().DaysInterval() > 0) days = triggers.front().DaysInterval();
+        }
+        (*this)[L"txtStartTime"].SetCaption(TwoDigits(start.wHour) + L":" + TwoDigits(start.wMinute));
+        (*this)[L"txtDays"].SetCaption(std::to_wstring(days));
+        (*this)[L"txtBeginDate"].SetCaption(std::to_wstring(start.wYear) + L"-" + TwoDigits(start.wMonth) + L"-" +
+                                            TwoDigits(start.wDay));
+        (*this)[L"chkEnabled"].SetValue((task_.Flags() & kTaskFlagDisabled) ? 0 : 1);
+        const std::wstring account = task_.AccountName();
+        (*this)[account.empty() ? L"optSystemAccount" : L"optThisAccount"].SetValue(1);
+        (*this)[L"txtAccount"].SetCaption(account);
+    });
+    AccountChoiceClicked();
+}
+
+void frmTaskProperties::AccountChoiceClicked() {
+    const bool named = (*this)[L"optThisAccount"].Value() == 1;
+    (*this)[L"txtAccount"].SetEnabled(named);
+    (*this)[L"txtPassword"].SetEnabled(named);
+    (*this)[L"lblNoHighest"].SetVisible(named);
+}
+
+LRESULT frmTaskProperties::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    // Enter is OK and Escape is Cancel, as in every Windows dialog.
+    if (msg == WM_COMMAND && lp == 0 && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
+        if (LOWORD(wp) == IDOK) {
+            cmdOK_Click();
+        } else {
+            Unload();
+        }
+        return 0;
+    }
+    return rt::Form::HandleMessage(msg, wp, lp);
+}
+
+void frmTaskProperties::cmdOK_Click() {
+    SYSTEMTIME when{};
+    const std::wstring daysText = (*this)[L"txtDays"].Caption();
+    wchar_t* end = nullptr;
+    const unsigned long days = std::wcstoul(daysText.c_str(), &end, 10);
+    const bool named = (*this)[L"optThisAccount"].Value() == 1;
+    const std::wstring account = (*this)[L"txtAccount"].Caption();
+    if (!ParseTime((*this)[L"txtStartTime"].Caption(), when) || !ParseDate((*this)[L"txtBeginDate"].Caption(), when) ||
+        daysText.empty() || *end != L'\0' || days < 1 || days > 365 || (named && account.empty())) {
+        ::MessageBeep(MB_ICONWARNING);  // stay open: the fields say what they take
+        return;
+    }
+    try {
+        std::vector<TaskTrigger> triggers = task_.Triggers();
+        TaskTrigger trigger = triggers.empty() ? task_.AddTrigger() : triggers.front();
+        trigger.SetTriggerType(kTriggerDaily);
+        trigger.SetDaysInterval(static_cast<WORD>(days));
+        trigger.SetBeginDay(when);
+        trigger.SetStartTime(when);
+        DWORD flags = task_.Flags();
+        flags = (*this)[L"chkEnabled"].Value() == 1 ? (flags & ~kTaskFlagDisabled) : (flags | kTaskFlagDisabled);
+        task_.SetFlags(flags);
+        task_.SetAccount(named ? account : L"", named ? (*this)[L"txtPassword"].Caption() : L"");
+        task_.Save();
+        saved_ = true;
+    } catch (...) {
+        // Not saved (a wrong password, no rights): say why and stay open.
+        rt::ShowPrefixedError(L"", rt::CurrentError());
+        return;
+    }
+    Unload();
+}
