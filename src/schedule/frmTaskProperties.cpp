@@ -41,7 +41,7 @@ frmTaskProperties::frmTaskProperties(ScheduledTask& task)
     : rt::Form(L"frmTaskProperties", L"", 5400, 4440, rt::Form::kFixedDialog), task_(task) {
     using K = rt::ControlKind;
     Add(K::Label, L"lblStartTime", L"Start time (HH:MM):", {120, 150, 2400, 255});
-    Add(K::TextBox, L"txtStartTime", L"", {2640, 120, 1000, 315}, true);
+    Add(K::TextBox, L"txtStartTime", L"", {2640, 120, 990, 315}, true);
     Add(K::Label, L"lblEvery", L"Every", {120, 570, 2400, 255});
     Add(K::TextBox, L"txtDays", L"", {2640, 540, 600, 315});
     Add(K::Label, L"lblDays", L"day(s)", {3330, 570, 1200, 255});

@@ -1,0 +1,322 @@
+// The configuration window, the scheduled-task manager and the task property
+// dialog, driven through their real controls; tasks are read back through
+// Task Scheduler itself, not through the program's component.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <mstask.h>
+#include <objbase.h>
+#include <wrl/client.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TestSupport.h"
+#include "config/frmConfigure.h"
+#include "localize/RestartResCONST.h"
+#include "localize/modLocalize.h"
+#include "runtime/App.h"
+#include "runtime/Dialogs.h"
+#include "runtime/Text.h"
+#include "schedule/ScheduledTasks.h"
+#include "schedule/frmSchedule.h"
+#include "schedule/frmTaskProperties.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr wchar_t kTaskName[] = L"OrvaneTest Nightly";
+
+void Click(rt::Form& form, const wchar_t* control) { ::SendMessageW(form[control].Hwnd(), BM_CLICK, 0, 0); }
+
+// Answers the windows the code under test opens modally, in order, from
+// another thread: each step waits for a visible top-level window with its
+// caption, then acts on it.
+class Answers {
+public:
+    struct Step {
+        std::wstring caption;
+        std::function<void(HWND)> act;
+    };
+    explicit Answers(std::vector<Step> steps)
+        : thread_([this, steps = std::move(steps)] {
+              for (const Step& s : steps) {
+                  HWND w = nullptr;
+                  for (int i = 0; i < 1000 && !w; ++i) {
+                      w = ::FindWindowW(nullptr, s.caption.c_str());
+                      if (!w || !::IsWindowVisible(w)) w = nullptr, ::Sleep(10);
+                  }
+                  if (!w) return;
+                  ::Sleep(50);
+                  s.act(w);
+                  ++done_;
+                  for (int i = 0; i < 500 && ::IsWindow(w) && ::IsWindowVisible(w); ++i) ::Sleep(10);
+              }
+          }) {}
+    ~Answers() { thread_.join(); }
+    int Done() const { return done_; }
+
+private:
+    std::atomic<int> done_{0};
+    std::thread thread_;
+};
+
+void Press(HWND box, int button) { ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button), 0); }
+
+// The n-th child of a class (0-based), in creation order.
+HWND Child(HWND parent, const wchar_t* cls, int n) {
+    HWND c = nullptr;
+    for (int i = 0; i <= n; ++i) c = ::FindWindowExW(parent, c, cls, nullptr);
+    return c;
+}
+
+// The prefix's Task Scheduler, read without the program's component.
+struct RawTask {
+    std::wstring application, parameters, creator, account;
+    DWORD flags = 0;
+    WORD triggers = 0;
+    TASK_TRIGGER trigger{};
+    bool accountRead = false;
+};
+
+bool ReadRaw(const wchar_t* name, RawTask& out) {
+    ComPtr<ITaskScheduler> scheduler;
+    if (FAILED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
+                                  reinterpret_cast<void**>(scheduler.GetAddressOf())))) {
+        return false;
+    }
+    ComPtr<ITask> task;
+    if (FAILED(scheduler->Activate(name, IID_ITask, reinterpret_cast<IUnknown**>(task.GetAddressOf())))) return false;
+    const auto take = [](LPWSTR s) {
+        std::wstring r = s ? s : L"";
+        ::CoTaskMemFree(s);
+        return r;
+    };
+    LPWSTR s = nullptr;
+    if (SUCCEEDED(task->GetApplicationName(&s))) out.application = take(s);
+    if (SUCCEEDED(task->GetParameters(&s))) out.parameters = take(s);
+    if (SUCCEEDED(task->GetCreator(&s))) out.creator = take(s);
+    if (SUCCEEDED(task->GetAccountInformation(&s))) out.account = take(s), out.accountRead = true;
+    task->GetFlags(&out.flags);
+    task->GetTriggerCount(&out.triggers);
+    ComPtr<ITaskTrigger> trigger;
+    out.trigger.cbTriggerSize = sizeof out.trigger;
+    if (out.triggers && SUCCEEDED(task->GetTrigger(0, &trigger))) trigger->GetTrigger(&out.trigger);
+    return true;
+}
+
+void DeleteRaw(const wchar_t* name) {
+    ComPtr<ITaskScheduler> scheduler;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
+                                     reinterpret_cast<void**>(scheduler.GetAddressOf())))) {
+        scheduler->Delete(name);
+    }
+}
+
+class Schedule : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        DeleteRaw(kTaskName);
+        configure_.Show(rt::ShowMode::Modeless);
+    }
+    void TearDown() override { DeleteRaw(kTaskName); }
+    frmConfigure configure_;
+};
+
+TEST_F(Schedule, ConfigurationOpensOnRebootAndTheServiceBoxesKeepTheirTicksWhileDisabled) {
+    frmConfigure& f = configure_;
+    const wchar_t* boxes[] = {L"chkPmNotifySvr", L"chkPmSpeechSvr", L"chkPmStoreMonSvr", L"chkPmSyncSvr"};
+    EXPECT_EQ(f[L"optShutDownAndReboot"].Value(), 1);
+    for (const wchar_t* b : boxes) EXPECT_FALSE(f[b].Enabled() || f[b].Value() != 0) << b;
+    struct Case {
+        const wchar_t* click;
+        const wchar_t* line;
+        bool enabled;
+    };
+    const Case cases[] = {
+        {L"optBounceServices", L"/Bounce", true},
+        {L"chkPmSyncSvr", L"/Bounce:PmSyncSvr", true},
+        {L"chkPmNotifySvr", L"/Bounce:PmNotifySvr:PmSyncSvr", true},
+        {L"optShutDownAndReboot", L"/Reboot", false},
+        {L"optShutDownOrvaneOnly", L"/Restart", false},
+        {L"optBounceServices", L"/Bounce:PmNotifySvr:PmSyncSvr", true},  // the ticks came back into force
+    };
+    for (const Case& c : cases) {
+        Click(f, c.click);
+        EXPECT_EQ(f.strConstructCommandLine(), c.line) << testing::PrintToString(std::wstring(c.click));
+        for (const wchar_t* b : boxes) EXPECT_EQ(f[b].Enabled(), c.enabled) << testing::PrintToString(std::wstring(b));
+    }
+    EXPECT_EQ(f[L"chkPmSyncSvr"].Value(), 1);
+    EXPECT_EQ(f[L"chkPmSpeechSvr"].Value(), 0);
+}
+
+TEST_F(Schedule, ViewLogWithoutAHistoryFileSaysSoAndStartsNothing) {
+    const std::wstring history = rt::JoinPath(rt::App().path, L"RestartHistory.Log");
+    ::DeleteFileW(history.c_str());
+    std::wstring text;
+    {
+        Answers answers({{rt::kProgramTitle, [&](HWND box) {
+                              text = test::DialogText(box);
+                              Press(box, IDOK);
+                          }}});
+        // The File menu's first item.
+        HMENU file = ::GetSubMenu(::GetMenu(configure_.Hwnd()), 0);
+        ::SendMessageW(configure_.Hwnd(), WM_COMMAND, ::GetMenuItemID(file, 0), 0);
+    }
+    EXPECT_EQ(text, L"No logging activity has taken place...");
+    EXPECT_EQ(::FindWindowW(nullptr, L"RestartHistory.Log - Notepad"), nullptr);
+}
+
+// Every control where its twips rectangle puts it, at 96 dpi.
+TEST_F(Schedule, EveryWindowPlacesItsControlsFromTheirTwips) {
+    if (rt::WindowDpi(configure_.Hwnd()) != 96) GTEST_SKIP() << "needs 96 dpi";
+    ScheduledTasks tasks;
+    ScheduledTask task = tasks.AddTask(kTaskName);
+    frmSchedule schedule(configure_);
+    frmTaskProperties properties(task);
+    for (rt::Form* form : {static_cast<rt::Form*>(&configure_), static_cast<rt::Form*>(&schedule),
+                           static_cast<rt::Form*>(&properties)}) {
+        form->Load();
+        RECT client{};
+        ::GetClientRect(form->Hwnd(), &client);
+        EXPECT_EQ(client.right, form->ClientWidthTwips() / 15) << rt::ToUtf8(form->Name());
+        EXPECT_EQ(client.bottom, form->ClientHeightTwips() / 15) << rt::ToUtf8(form->Name());
+        for (const auto& c : form->Controls()) {
+            RECT r{};
+            ::GetWindowRect(c->Hwnd(), &r);
+            ::MapWindowPoints(nullptr, form->Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+            const rt::TwipsRect& t = c->Layout();
+            EXPECT_EQ((std::vector<long>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+                      (std::vector<long>{t.left / 15, t.top / 15, t.width / 15, t.height / 15}))
+                << rt::ToUtf8(form->Name() + L"." + c->Name());
+        }
+    }
+}
+
+// A new task through the manager: name, property dialog (cancelled), then the
+// task as Task Scheduler holds it; then enabled and re-timed through the dialog.
+TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndRetimedThroughItsDialog) {
+    Click(configure_, L"optBounceServices");
+    Click(configure_, L"chkPmSpeechSvr");
+    frmSchedule schedule(configure_);
+    schedule.Show(rt::ShowMode::Modeless);
+    const std::wstring properties = mymyLoadString(IDS_TASK_PROPERTIES) + L" - " + kTaskName;
+    {
+        Answers answers({{rt::kProgramTitle,
+                          [](HWND box) {
+                              ::SetWindowTextW(Child(box, L"Edit", 0), kTaskName);
+                              Press(box, IDOK);
+                          }},
+                         {properties, [](HWND dialog) { ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }}});
+        Click(schedule, L"cmdNew");
+        EXPECT_EQ(answers.Done(), 2);
+    }
+    RawTask raw;
+    ASSERT_TRUE(ReadRaw(kTaskName, raw));
+    EXPECT_EQ(raw.application, rt::JoinPath(rt::App().path, L"OrvaneScheduledRestart.exe"));
+    EXPECT_EQ(raw.parameters, L"/Bounce:PmSpeechSvr");
+    EXPECT_EQ(raw.creator, L"Scheduled Orvane Restart");
+    EXPECT_TRUE(raw.flags & TASK_FLAG_DISABLED);
+    ASSERT_EQ(raw.triggers, 1);
+    EXPECT_EQ(raw.trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
+    if (raw.accountRead) {
+        EXPECT_EQ(raw.account, L"") << "the local system account";
+    }
+
+    // The list and the details pane show it.
+    rt::Control& list = schedule[L"lstTasks"];
+    int index = -1;
+    for (int i = 0; i < list.ListCount(); ++i) {
+        if (list.ItemText(i) == kTaskName) index = i;
+    }
+    ASSERT_GE(index, 0);
+    list.SetListIndex(index);
+    EXPECT_EQ(schedule[L"lblInfo(1)"].Caption(), L"/Bounce:PmSpeechSvr");
+    EXPECT_NE(schedule[L"txtSchedule"].Caption().find(L"\r\n"), std::wstring::npos);
+    EXPECT_EQ(schedule[L"lblInfo(3)"].Caption().size(), 20u) << "HH:MM:SS DD-MMM-YYYY";
+
+    {
+        Answers answers({{properties, [](HWND dialog) {
+                              ::SetWindowTextW(Child(dialog, L"Edit", 0), L"03:15");
+                              ::SetWindowTextW(Child(dialog, L"Edit", 1), L"2");
+                              ::SetWindowTextW(Child(dialog, L"Edit", 2), L"2027-01-31");
+                              ::SendMessageW(::FindWindowExW(dialog, nullptr, L"Button",
+                                                             L"Enabled (the task runs at its time)"),
+                                             BM_CLICK, 0, 0);
+                              ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                          }}});
+        Click(schedule, L"cmdProps");
+        EXPECT_EQ(answers.Done(), 1);
+    }
+    ASSERT_TRUE(ReadRaw(kTaskName, raw));
+    EXPECT_FALSE(raw.flags & TASK_FLAG_DISABLED);
+    EXPECT_EQ(raw.trigger.wStartHour, 3);
+    EXPECT_EQ(raw.trigger.wStartMinute, 15);
+    EXPECT_EQ(raw.trigger.Type.Daily.DaysInterval, 2);
+    EXPECT_EQ((std::vector<int>{raw.trigger.wBeginYear, raw.trigger.wBeginMonth, raw.trigger.wBeginDay}),
+              (std::vector<int>{2027, 1, 31}));
+}
+
+// Refusals and deletion: each answered box says what it must; nothing else happens.
+TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedAndDeleteAsksFirst) {
+    {
+        ScheduledTasks tasks;
+        ScheduledTask task = tasks.AddTask(kTaskName);
+        task.Save();
+    }
+    frmSchedule schedule(configure_);
+    schedule.Show(rt::ShowMode::Modeless);
+    const auto typed = [](std::wstring name) {
+        return [name](HWND box) {
+            ::SetWindowTextW(Child(box, L"Edit", 0), name.c_str());
+            Press(box, IDOK);
+        };
+    };
+    struct Case {
+        std::wstring name;
+        std::wstring message;
+    };
+    const Case cases[] = {
+        {L"orvanetest NIGHTLY", mymyLoadString(IDS_UNIQUE_TASK_NAME)},
+        {L"Nightly: restart", mymyLoadString(IDS_INVALID_TASK_NAME)},
+        {L"   ", mymyLoadString(IDS_INVALID_TASK_NAME)},
+    };
+    for (const Case& c : cases) {
+        std::wstring shown;
+        Answers answers({{rt::kProgramTitle, typed(c.name)},
+                         {rt::kProgramTitle, [&](HWND box) {
+                              shown = test::DialogText(box);
+                              Press(box, IDOK);
+                          }}});
+        Click(schedule, L"cmdNew");
+        EXPECT_EQ(answers.Done(), 2);
+        EXPECT_EQ(shown, c.message) << rt::ToUtf8(c.name);
+    }
+    rt::Control& list = schedule[L"lstTasks"];
+    for (int answer : {IDNO, IDYES}) {
+        int index = -1;
+        for (int i = 0; i < list.ListCount(); ++i) {
+            if (list.ItemText(i) == kTaskName) index = i;
+        }
+        ASSERT_GE(index, 0);
+        list.SetListIndex(index);
+        std::wstring asked;
+        {
+            Answers answers({{rt::kProgramTitle, [&](HWND box) {
+                                  asked = test::DialogText(box);
+                                  Press(box, answer);
+                              }}});
+            Click(schedule, L"cdmDelete");
+        }
+        EXPECT_EQ(asked, mymyLoadString(IDS_CONFIRM_DELETE) + kTaskName + L"\"?");
+        RawTask raw;
+        EXPECT_EQ(ReadRaw(kTaskName, raw), answer == IDNO);
+    }
+}
+
+}  // namespace
