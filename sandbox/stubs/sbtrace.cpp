@@ -20,6 +20,30 @@ int wmain(int argc, wchar_t** argv) {
         sandbox::Trace(L"tray PmTrayStatus.exe started");
         return 0;
     }
+    if (argc >= 4 && std::wstring(argv[1]) == L"--test-bounce") {
+        // As an administrator would: pick the bounce option without ticking a
+        // service, then File > Test selected actions from the keyboard.
+        const DWORD after = static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10));
+        for (int i = 0; i < 6000; ++i) {
+            HWND w = ::FindWindowW(nullptr, argv[2]);
+            if (w && ::IsWindowVisible(w)) {
+                ::Sleep(after);
+                HWND option = ::FindWindowExW(w, nullptr, L"Button", L"Stop and start selected services:");
+                sandbox::Trace(L"user picks the bounce option and tests it");
+                ::PostMessageW(option, BM_CLICK, 0, 0);
+                ::Sleep(300);
+                ::PostMessageW(w, WM_SYSCOMMAND, SC_KEYMENU, 0);
+                for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
+                    ::Sleep(300);
+                    ::PostMessageW(w, WM_KEYDOWN, key, 0);
+                    ::PostMessageW(w, WM_KEYUP, key, 0xC0000000);
+                }
+                return 0;
+            }
+            ::Sleep(10);
+        }
+        return 1;
+    }
     if (argc >= 4 && (std::wstring(argv[1]) == L"--click" || std::wstring(argv[1]) == L"--close")) {
         const bool click = std::wstring(argv[1]) == L"--click";
         const DWORD after = static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10));

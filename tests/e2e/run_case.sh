@@ -27,6 +27,7 @@ case "$case_name" in
     no-kill) export ORV_NO_KILL=1 ;;
     no-reboot-bat) args=/Reboot; export ORV_NO_REBOOT_BAT=1 ;;
     unwritable-log) ;;
+    test-run) args=""; after="--test-bounce"; title="Configure Scheduled Restart Options" ;;
     *) echo "unknown case $case_name" >&2; exit 2 ;;
 esac
 
@@ -42,13 +43,13 @@ if [ "$case_name" = unwritable-log ]; then
     ln -s /sys/dev "$prog/logs"
 fi
 if [ -n "$after" ]; then
-    "$WINE64" 'C:\sandbox\sbtrace.exe' "$after" "Restart System" 3000 >/dev/null 2>&1 &
+    "$WINE64" 'C:\sandbox\sbtrace.exe' "$after" "${title:-Restart System}" 3000 >/dev/null 2>&1 &
 fi
 
 cd "$prog"
 start=$(date +%s.%N)
 set +e
-WINEDEBUG=-all,+relay,+eventlog timeout "$timeout_s" "$WINE64" OrvaneScheduledRestart.exe "$args" \
+WINEDEBUG=-all,+relay,+eventlog timeout "$timeout_s" "$WINE64" OrvaneScheduledRestart.exe ${args:+"$args"} \
     >"$out/stdout.txt" 2>"$out/wine.txt"
 rc=$?
 set -e
