@@ -52,8 +52,9 @@ int wmain(int argc, wchar_t** argv) {
             if (w && ::IsWindowVisible(w)) {
                 ::Sleep(after);
                 if (click) {
-                    HWND button = ::FindWindowExW(w, nullptr, L"Button", nullptr);
-                    sandbox::Trace(L"user clicks Cancel");
+                    // The first button, or the one named by a fourth argument.
+                    HWND button = ::FindWindowExW(w, nullptr, L"Button", argc >= 5 ? argv[4] : nullptr);
+                    sandbox::Trace(argc >= 5 ? L"user clicks " + std::wstring(argv[4]) : L"user clicks Cancel");
                     ::PostMessageW(button, BM_CLICK, 0, 0);
                 } else {
                     sandbox::Trace(L"user closes the window");

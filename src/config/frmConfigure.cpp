@@ -24,16 +24,16 @@ frmConfigure::frmConfigure()
     using K = rt::ControlKind;
     const auto option = [this] { OptionClicked(); };
     Add(K::OptionButton, L"optShutDownAndReboot", L"Shut down Orvane and force reboot of server (recommended)",
-        {240, 240, 5700, 300}, true)
+        {240, 180, 5700, 480}, true)
         .Click = option;
-    Add(K::OptionButton, L"optShutDownOrvaneOnly", L"Shut down and restart Orvane only", {240, 600, 5700, 300}).Click =
+    Add(K::OptionButton, L"optShutDownOrvaneOnly", L"Shut down and restart Orvane only", {240, 720, 5700, 300}).Click =
         option;
-    Add(K::OptionButton, L"optBounceServices", L"Stop and start selected services:", {240, 960, 5700, 300}).Click =
+    Add(K::OptionButton, L"optBounceServices", L"Stop and start selected services:", {240, 1080, 5700, 300}).Click =
         option;
-    Add(K::CheckBox, L"chkPmNotifySvr", L"PmNotifySvr", {720, 1320, 3000, 255}, true);
-    Add(K::CheckBox, L"chkPmSpeechSvr", L"PmSpeechSvr", {720, 1620, 3000, 255});
-    Add(K::CheckBox, L"chkPmStoreMonSvr", L"PmStoreMonSvr", {720, 1920, 3000, 255});
-    Add(K::CheckBox, L"chkPmSyncSvr", L"PmSyncSvr", {720, 2220, 3000, 255});
+    Add(K::CheckBox, L"chkPmNotifySvr", L"PmNotifySvr", {720, 1440, 3000, 255}, true);
+    Add(K::CheckBox, L"chkPmSpeechSvr", L"PmSpeechSvr", {720, 1725, 3000, 255});
+    Add(K::CheckBox, L"chkPmStoreMonSvr", L"PmStoreMonSvr", {720, 2010, 3000, 255});
+    Add(K::CheckBox, L"chkPmSyncSvr", L"PmSyncSvr", {720, 2295, 3000, 255});
     Add(K::Button, L"cmdScheduleRestart", L"Schedule Selected Actions", {240, 3240, 2775, 435}, true).Click = [this] {
         cmdScheduleRestart_Click();
     };

@@ -86,7 +86,8 @@ ControlClass ClassFor(ControlKind kind) {
     case ControlKind::RightLabel: return {WC_STATICW, SS_RIGHT, 0};
     case ControlKind::TextBox: return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::Button: return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
-    case ControlKind::OptionButton: return {WC_BUTTONW, BS_AUTORADIOBUTTON | WS_TABSTOP, 0};
+    // Multi-line: a long caption (another language) wraps instead of being cut.
+    case ControlKind::OptionButton: return {WC_BUTTONW, BS_AUTORADIOBUTTON | BS_MULTILINE | WS_TABSTOP, 0};
     case ControlKind::CheckBox: return {WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, 0};
     case ControlKind::ListBox:
         return {WC_LISTBOXW, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 0};

@@ -43,11 +43,11 @@ frmSchedule::frmSchedule(frmConfigure& configure)
     const Row rows[] = {{0, L"lblInfo(0)", 2880}, {1, L"lblInfo(1)", 3180}, {4, L"lblInfo(3)", 3480},
                         {5, L"lblInfo(4)", 3780}, {6, L"lblInfo(5)", 4080}, {7, L"txtSchedule", 4380}};
     for (const Row& r : rows) {
-        Add(K::RightLabel, L"lbLabels(" + std::to_wstring(r.label) + L")", L"", {240, r.top, 1575, 255});
+        Add(K::RightLabel, L"lbLabels(" + std::to_wstring(r.label) + L")", L"", {240, r.top, 1935, 255});
         if (std::wstring(r.value) == L"txtSchedule") {
-            Add(K::MultiLineText, r.value, L"", {1935, r.top, 5775, 645});
+            Add(K::MultiLineText, r.value, L"", {2295, r.top, 5415, 645});
         } else {
-            Add(K::Label, r.value, L"", {1935, r.top, 5775, 255});
+            Add(K::Label, r.value, L"", {2295, r.top, 5415, 255});
         }
     }
     Publish(L"frmSchedule_Auto_Init", [this] { frmSchedule_Auto_Init(); });
