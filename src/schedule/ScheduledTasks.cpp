@@ -204,7 +204,13 @@ TaskTrigger ScheduledTask::AddTrigger() {
 std::wstring ScheduledTask::AccountName() const {
     LPWSTR s = nullptr;
     if (FAILED(task_->GetAccountInformation(&s))) return {};
-    return Take(s);
+    const std::wstring account = Take(s);
+    // Some Windows versions name the local system account instead of
+    // leaving it empty.
+    for (const wchar_t* system : {L"SYSTEM", L"NT AUTHORITY\\SYSTEM"}) {
+        if (_wcsicmp(account.c_str(), system) == 0) return {};
+    }
+    return account;
 }
 
 void ScheduledTask::SetAccount(const std::wstring& account, const std::wstring& password) {
