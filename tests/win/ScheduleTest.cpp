@@ -155,8 +155,12 @@ TEST_F(Schedule, ConfigurationOpensOnRebootAndTheServiceBoxesKeepTheirTicksWhile
     EXPECT_EQ(f[L"chkPmSpeechSvr"].Value(), 0);
 }
 
-TEST_F(Schedule, ViewLogWithoutAHistoryFileSaysSoAndStartsNothing) {
+TEST_F(Schedule, ViewLogOpensTheHistoryInNotepadOrSaysThereIsNone) {
     const std::wstring history = rt::JoinPath(rt::App().path, L"RestartHistory.Log");
+    const auto viewLog = [this] {  // the File menu's first item
+        HMENU file = ::GetSubMenu(::GetMenu(configure_.Hwnd()), 0);
+        ::SendMessageW(configure_.Hwnd(), WM_COMMAND, ::GetMenuItemID(file, 0), 0);
+    };
     ::DeleteFileW(history.c_str());
     std::wstring text;
     {
@@ -164,12 +168,19 @@ TEST_F(Schedule, ViewLogWithoutAHistoryFileSaysSoAndStartsNothing) {
                               text = test::DialogText(box);
                               Press(box, IDOK);
                           }}});
-        // The File menu's first item.
-        HMENU file = ::GetSubMenu(::GetMenu(configure_.Hwnd()), 0);
-        ::SendMessageW(configure_.Hwnd(), WM_COMMAND, ::GetMenuItemID(file, 0), 0);
+        viewLog();
     }
     EXPECT_EQ(text, L"No logging activity has taken place...");
-    EXPECT_EQ(::FindWindowW(nullptr, L"RestartHistory.Log - Notepad"), nullptr);
+    EXPECT_EQ(::FindWindowW(nullptr, L"RestartHistory.Log - Notepad"), nullptr) << "no process started";
+
+    test::WriteBytes(history, "12/7/2026 3:00:00 AM restarted\r\n");
+    viewLog();
+    HWND notepad = nullptr;
+    test::WaitUntil([&] { return (notepad = ::FindWindowW(nullptr, L"RestartHistory.Log - Notepad")) != nullptr; },
+                    std::chrono::milliseconds(15000));
+    ::DeleteFileW(history.c_str());
+    ASSERT_NE(notepad, nullptr) << "notepad opened the history file";
+    ::PostMessageW(notepad, WM_CLOSE, 0, 0);
 }
 
 // Every control where its twips rectangle puts it, at 96 dpi.
