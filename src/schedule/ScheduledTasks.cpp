@@ -51,6 +51,9 @@ std::wstring ValidTaskName(const std::wstring& name) {
     if (first == std::wstring::npos) return {};
     const std::wstring trimmed = name.substr(first, name.find_last_not_of(L' ') - first + 1);
     if (trimmed.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) return {};
+    // Stored as "%windir%\\Tasks\\<name>.job": the path must stay within
+    // MAX_PATH (some schedulers fail badly beyond it).
+    if (trimmed.size() > kMaxTaskNameLength) return {};
     return trimmed;
 }
 

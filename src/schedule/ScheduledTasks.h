@@ -89,8 +89,10 @@ private:
     std::vector<std::wstring> names_;
 };
 
+inline constexpr std::size_t kMaxTaskNameLength = 200;
+
 // The name with blanks trimmed, or empty when Task Scheduler cannot store it
-// (empty, or any of \ / : * ? " < > |).
+// (empty, longer than kMaxTaskNameLength, or any of \ / : * ? " < > |).
 std::wstring ValidTaskName(const std::wstring& name);
 
 // "HH:MM:SS DD-MMM-YYYY" with the month's abbreviation in the user's language.

@@ -158,8 +158,13 @@ void frmSchedule::cmdNew_Click() {
         trigger.SetStartTime(now);
     });
     step([&] { task->SetFlags(kTaskFlagDisabled); });
-    step([&] { task->Save(); });
-    step([&] { task->ShowProperties(nullptr); });
+    bool saved = false;
+    step([&] {
+        task->Save();
+        saved = true;
+    });
+    // Nothing was stored (the message said why): no dialog for a task that is not there.
+    if (saved) step([&] { task->ShowProperties(nullptr); });
     RefreshList();
 }
 

@@ -298,6 +298,7 @@ TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedAndDeleteAsksFirst) {
         {L"orvanetest NIGHTLY", mymyLoadString(IDS_UNIQUE_TASK_NAME)},
         {L"Nightly: restart", mymyLoadString(IDS_INVALID_TASK_NAME)},
         {L"   ", mymyLoadString(IDS_INVALID_TASK_NAME)},
+        {std::wstring(201, L'x'), mymyLoadString(IDS_INVALID_TASK_NAME)},  // beyond the .job path's room
     };
     for (const Case& c : cases) {
         std::wstring shown;
@@ -330,6 +331,40 @@ TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedAndDeleteAsksFirst) {
         RawTask raw;
         EXPECT_EQ(ReadRaw(kTaskName, raw), answer == IDNO);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A task deleted by someone else between the refresh and the click: the
+// system's text, and the list as it is now.
+TEST_F(Schedule, ATaskDeletedElsewhereIsReportedAndDropsFromTheList) {
+    {
+        ScheduledTasks tasks;
+        ScheduledTask task = tasks.AddTask(kTaskName);
+        task.Save();
+    }
+    frmSchedule schedule(configure_);
+    schedule.Show(rt::ShowMode::Modeless);
+    rt::Control& list = schedule[L"lstTasks"];
+    int index = -1;
+    for (int i = 0; i < list.ListCount(); ++i) {
+        if (list.ItemText(i) == kTaskName) index = i;
+    }
+    ASSERT_GE(index, 0);
+    DeleteRaw(kTaskName);
+    std::wstring shown;
+    {
+        Answers answers({{rt::kProgramTitle, [&](HWND box) {
+                              shown = test::DialogText(box);
+                              Press(box, IDOK);
+                          }}});
+        list.SetListIndex(index);
+        EXPECT_EQ(answers.Done(), 1);
+    }
+    EXPECT_FALSE(shown.empty());
+    for (int i = 0; i < list.ListCount(); ++i) EXPECT_NE(list.ItemText(i), kTaskName);
 }
 
 }  // namespace
