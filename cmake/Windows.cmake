@@ -40,6 +40,7 @@ add_library(orv_win STATIC
     src/schedule/frmSchedule.cpp
     src/schedule/frmTaskProperties.cpp
     src/about/frmAbout.cpp
+    src/about/WebBrowserHost.cpp
     src/startup/Module1.cpp
 )
 target_include_directories(orv_win PUBLIC src ${CMAKE_BINARY_DIR}/generated)
@@ -47,17 +48,32 @@ target_compile_options(orv_win PRIVATE ${ORV_WARNINGS})
 target_link_libraries(orv_win PUBLIC orv_core user32 gdi32 comctl32 advapi32 shell32 ole32
                                      oleaut32 uuid)
 
-# The version resource and the built-in string table, for test programs that
-# read their own version and texts as the program does.
-add_library(orv_version_res OBJECT src/res/version.rc src/localize/RestartRes.rc)
-target_include_directories(orv_version_res PRIVATE ${CMAKE_BINARY_DIR}/generated src/res src/localize)
+
+# The About window's logos, drawn by a script of our own.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(ORV_LOGO_DIR ${CMAKE_BINARY_DIR}/generated/logos)
+add_custom_command(OUTPUT ${ORV_LOGO_DIR}/OrvaneLogo.bmp ${ORV_LOGO_DIR}/MakerLogo.bmp
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${ORV_LOGO_DIR}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/src/about/logos.py ${ORV_LOGO_DIR}
+    DEPENDS ${CMAKE_SOURCE_DIR}/src/about/logos.py
+    COMMENT "Drawing the logos")
+set_source_files_properties(src/about/About.rc PROPERTIES
+    OBJECT_DEPENDS "${ORV_LOGO_DIR}/OrvaneLogo.bmp;${ORV_LOGO_DIR}/MakerLogo.bmp")
+
+# The version resource, the built-in string table and the logos, for test
+# programs that read their own version, texts and pictures as the program does.
+add_library(orv_version_res OBJECT src/res/version.rc src/localize/RestartRes.rc src/about/About.rc)
+target_include_directories(orv_version_res PRIVATE ${CMAKE_BINARY_DIR}/generated ${ORV_LOGO_DIR} src/res src/localize
+                                                   src/about)
 
 add_executable(OrvaneScheduledRestart WIN32
     src/startup/WinMain.cpp
     src/res/OrvaneScheduledRestart.rc
     src/localize/RestartRes.rc
+    src/about/About.rc
 )
-target_include_directories(OrvaneScheduledRestart PRIVATE ${CMAKE_BINARY_DIR}/generated src/res src/localize)
+target_include_directories(OrvaneScheduledRestart PRIVATE ${CMAKE_BINARY_DIR}/generated ${ORV_LOGO_DIR} src/res
+                                                          src/localize src/about)
 target_compile_options(OrvaneScheduledRestart PRIVATE ${ORV_WARNINGS})
 target_link_options(OrvaneScheduledRestart PRIVATE -municode $<$<CONFIG:Release>:-s>)
 target_link_libraries(OrvaneScheduledRestart PRIVATE orv_win)
@@ -65,7 +81,7 @@ set_target_properties(OrvaneScheduledRestart PROPERTIES RUNTIME_OUTPUT_DIRECTORY
 
 # Language libraries: resource-only DLLs beside the program, loaded as data
 # files. Each must hold exactly the identifiers of the built-in table.
-set(ORV_LANGUAGES DEU)
+set(ORV_LANGUAGES DEU JPN)
 foreach(code IN LISTS ORV_LANGUAGES)
     set(rc ${CMAKE_SOURCE_DIR}/src/localize/lang/OrvaneScheduledRestart_${code}.rc)
     set(stamp ${CMAKE_BINARY_DIR}/generated/ids_${code}.checked)
@@ -110,6 +126,11 @@ target_link_options(kill PRIVATE -municode $<$<CONFIG:Release>:-s>)
 set_target_properties(kill PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ORV_PROGRAM_DIR})
 add_dependencies(OrvaneScheduledRestart kill)
 configure_file(tools/reboot.bat ${ORV_PROGRAM_DIR}/reboot.bat COPYONLY)
+# The help pages; the English one is also the neutral page.
+set(ORV_HELP ${CMAKE_SOURCE_DIR}/src/about/help)
+configure_file(${ORV_HELP}/OrvaneScheduledRestart.htm ${ORV_PROGRAM_DIR}/OrvaneScheduledRestart.htm COPYONLY)
+configure_file(${ORV_HELP}/OrvaneScheduledRestart.htm ${ORV_PROGRAM_DIR}/OrvaneScheduledRestart_ENU.htm COPYONLY)
+configure_file(${ORV_HELP}/OrvaneScheduledRestart_DEU.htm ${ORV_PROGRAM_DIR}/OrvaneScheduledRestart_DEU.htm COPYONLY)
 
 # The test sandbox's stand-ins for what a real Orvane server has.
 set(ORV_SANDBOX_DIR ${CMAKE_BINARY_DIR}/sandbox)

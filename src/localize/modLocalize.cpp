@@ -121,7 +121,9 @@ std::wstring strLanguageNameFromId(std::int32_t languageId) {
     char buffer[256] = {};
     const DWORD n = ::VerLanguageNameA(static_cast<DWORD>(languageId), buffer, 256);
     if (n == 0) return L"(error)";
-    return rt::FromAnsi(std::string_view(buffer, n < 256 ? n : 255));
+    // Up to the terminator: some systems count it in the length.
+    buffer[255] = '\0';
+    return rt::FromAnsi(std::string_view(buffer));
 }
 
 std::wstring strLanguageNameFromCode(const std::wstring& code) { return strLanguageNameFromId(LanguageIdFromCode(code)); }

@@ -84,6 +84,7 @@ ControlClass ClassFor(ControlKind kind) {
     switch (kind) {
     case ControlKind::Label: return {WC_STATICW, SS_LEFT, 0};
     case ControlKind::RightLabel: return {WC_STATICW, SS_RIGHT, 0};
+    case ControlKind::Link: return {WC_STATICW, SS_LEFT | SS_NOTIFY, 0};
     case ControlKind::TextBox: return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::Button: return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
     // Multi-line: a long caption (another language) wraps instead of being cut.
@@ -96,6 +97,7 @@ ControlClass ClassFor(ControlKind kind) {
                 WS_EX_CLIENTEDGE};
     case ControlKind::Frame: return {WC_BUTTONW, BS_GROUPBOX, 0};
     case ControlKind::Picture: return {WC_STATICW, SS_ICON | SS_CENTERIMAGE, 0};
+    case ControlKind::Image: return {WC_STATICW, SS_BITMAP | SS_CENTERIMAGE, 0};
     }
     return {WC_STATICW, SS_LEFT, 0};
 }
@@ -107,6 +109,18 @@ std::wstring WindowText(HWND hwnd) {
     const int got = ::GetWindowTextW(hwnd, text.data(), n + 1);
     text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
     return text;
+}
+
+void CentreOnWorkArea(HWND hwnd) {
+    RECT wr{};
+    ::GetWindowRect(hwnd, &wr);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &mi);
+    const int w = wr.right - wr.left, h = wr.bottom - wr.top;
+    ::SetWindowPos(hwnd, nullptr, mi.rcWork.left + ((mi.rcWork.right - mi.rcWork.left) - w) / 2,
+                   mi.rcWork.top + ((mi.rcWork.bottom - mi.rcWork.top) - h) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 BOOL CALLBACK CollectEnabledWindow(HWND h, LPARAM lp) {
@@ -121,16 +135,21 @@ int TwipsToPixels(int twips, unsigned dpi) {
     return ::MulDiv(twips, static_cast<int>(dpi), 1440);
 }
 
+int PixelsToTwips(int pixels, unsigned dpi) {
+    return dpi ? ::MulDiv(pixels, 1440, static_cast<int>(dpi)) : pixels * 15;
+}
+
 unsigned WindowDpi(HWND hwnd) { return DpiOfWindow(hwnd); }
 
-HFONT FontStore::Get(const std::wstring& face, int heightPixels, BYTE charset, int weight) {
-    Key key{face, heightPixels, charset, weight};
+HFONT FontStore::Get(const std::wstring& face, int heightPixels, BYTE charset, int weight, bool underline) {
+    Key key{face, heightPixels, charset, weight, underline};
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.get();
     LOGFONTW lf{};
     lf.lfHeight = -heightPixels;
     lf.lfWeight = weight;
     lf.lfCharSet = charset;
+    lf.lfUnderline = underline ? TRUE : FALSE;
     lf.lfQuality = CLEARTYPE_QUALITY;
     lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
     HFONT font = ::CreateFontIndirectW(&lf);
@@ -189,6 +208,24 @@ void Control::SetVisible(bool visible) {
 
 void Control::SetIcon(HICON icon) {
     if (hwnd_) ::SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+}
+
+void Control::SetBitmap(HBITMAP bitmap) {
+    bitmap_.reset(bitmap);
+    if (hwnd_) ::SendMessageW(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+}
+
+void Control::Move(const TwipsRect& at) {
+    layout_ = at;
+    if (!hwnd_ || !owner_) return;
+    const unsigned dpi = WindowDpi(owner_->Hwnd());
+    ::SetWindowPos(hwnd_, nullptr, TwipsToPixels(at.left, dpi), TwipsToPixels(at.top, dpi), TwipsToPixels(at.width, dpi),
+                   TwipsToPixels(at.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Control::SetBold(bool bold) {
+    bold_ = bold;
+    if (hwnd_ && owner_) owner_->ApplyFont(*this);
 }
 
 void Control::AddItem(std::wstring_view text) {
@@ -284,18 +321,9 @@ void Form::Load() {
     }
     FormList().push_back(this);
     for (auto& c : controls_) CreateControl(*c);
-    if (!menus_.empty()) ::SetMenu(hwnd_, BuildMenu(menus_, false));
+    RebuildMenus();
     PlaceAll();
-    // Centre on the work area of the window's monitor.
-    RECT wr{};
-    ::GetWindowRect(hwnd_, &wr);
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    ::GetMonitorInfoW(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
-    const int w = wr.right - wr.left, h = wr.bottom - wr.top;
-    ::SetWindowPos(hwnd_, nullptr, mi.rcWork.left + ((mi.rcWork.right - mi.rcWork.left) - w) / 2,
-                   mi.rcWork.top + ((mi.rcWork.bottom - mi.rcWork.top) - h) / 2, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!defaultPosition_) CentreOnWorkArea(hwnd_);
     for (auto& t : timers_) t->Apply();
     try {
         Form_Load();
@@ -310,7 +338,7 @@ void Form::Show(ShowMode mode) {
     Load();
     if (!hwnd_) return;  // Form_Load unloaded it
     if (mode == ShowMode::Modeless) {
-        ::ShowWindow(hwnd_, SW_SHOW);
+        ::ShowWindow(hwnd_, ::IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
         ::SetForegroundWindow(hwnd_);
         return;
     }
@@ -404,69 +432,126 @@ Timer& Form::GetTimer(std::wstring_view name) {
 
 HMENU Form::BuildMenu(std::vector<MenuItem>& items, bool popup) {
     HMENU menu = popup ? ::CreatePopupMenu() : ::CreateMenu();
+    UINT position = 0;
     for (auto& item : items) {
+        menuPlace_[&item] = {menu, position++};
         if (item.items.empty()) {
-            const int id = nextId_++ + kFirstMenuId;
+            const int id = kFirstMenuId + nextMenuId_++;
             menuById_[id] = &item;
             if (item.caption == L"-") ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             else ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), item.caption.c_str());
         } else {
             HMENU sub = BuildMenu(item.items, true);
+            dropDowns_[&item] = sub;
             ::AppendMenuW(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub), item.caption.c_str());
         }
     }
     return menu;
 }
 
-void Form::SetMenuBar(std::vector<MenuItem> menus) {
-    menus_ = std::move(menus);
+// Builds the bar and the pop-up menus afresh, with command ids from the start
+// of their range: only a change of the menus' structure comes here.
+void Form::RebuildMenus() {
     menuById_.clear();
-    if (hwnd_) {
-        HMENU old = ::GetMenu(hwnd_);
-        ::SetMenu(hwnd_, BuildMenu(menus_, false));
-        if (old) ::DestroyMenu(old);
-        PlaceAll();
+    menuPlace_.clear();
+    dropDowns_.clear();
+    popupMenus_.clear();
+    nextMenuId_ = 0;
+    if (!hwnd_) return;
+    HMENU old = ::GetMenu(hwnd_);
+    ::SetMenu(hwnd_, menus_.empty() ? nullptr : BuildMenu(menus_, false));
+    if (old) ::DestroyMenu(old);
+    for (auto& popup : popups_) {
+        // A pop-up menu shows its entries; the menu itself only holds them.
+        UniqueMenu built(BuildMenu(popup.items, true));
+        dropDowns_[&popup] = built.get();
+        popupMenus_.push_back(std::move(built));
     }
 }
 
-const MenuItem* Form::FindMenu(std::wstring_view name, const std::vector<MenuItem>& in) const {
+void Form::SetMenuBar(std::vector<MenuItem> menus) {
+    menus_ = std::move(menus);
+    RebuildMenus();
+    if (hwnd_) PlaceAll();
+}
+
+void Form::AddPopupMenu(MenuItem menu) {
+    popups_.push_back(std::move(menu));
+    RebuildMenus();
+}
+
+void Form::SetMenuItems(std::wstring_view name, std::vector<MenuItem> items) {
+    auto* item = const_cast<MenuItem*>(FindMenu(name));
+    if (!item) throw ProgramError(340, "Menu item doesn't exist");
+    item->items = std::move(items);
+    RebuildMenus();
+    if (hwnd_) ::DrawMenuBar(hwnd_);
+}
+
+const MenuItem* Form::FindIn(std::wstring_view name, const std::vector<MenuItem>& in) {
     for (const auto& item : in) {
         if (item.name == name) return &item;
-        if (const MenuItem* found = FindMenu(name, item.items)) return found;
+        if (const MenuItem* found = FindIn(name, item.items)) return found;
     }
     return nullptr;
 }
 
-MenuItem* Form::FindMenuById(int id, std::vector<MenuItem>&) {
+const MenuItem* Form::FindMenu(std::wstring_view name, const std::vector<MenuItem>& in,
+                               const std::vector<MenuItem>& popups) {
+    const MenuItem* found = FindIn(name, in);
+    return found ? found : FindIn(name, popups);
+}
+
+MenuItem* Form::FindMenuById(int id) {
     auto it = menuById_.find(id);
     return it == menuById_.end() ? nullptr : it->second;
 }
 
 void Form::SetMenuCaption(std::wstring_view name, std::wstring_view caption) {
-    auto* item = const_cast<MenuItem*>(FindMenu(name, menus_));
+    auto* item = const_cast<MenuItem*>(FindMenu(name));
     if (!item) throw ProgramError(340, "Menu item doesn't exist");
     item->caption.assign(caption);
-    if (!hwnd_) return;
-    // Rebuild: menu positions are stable and cheap to recreate.
-    std::vector<MenuItem> copy = std::move(menus_);
-    SetMenuBar(std::move(copy));
-    ::DrawMenuBar(hwnd_);
+    auto place = menuPlace_.find(item);
+    if (place == menuPlace_.end() || item->caption == L"-") return;
+    // In place: the menu, its handle and its ids stay as they are.
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = item->caption.data();
+    ::SetMenuItemInfoW(place->second.menu, place->second.position, TRUE, &info);
+    if (hwnd_ && place->second.menu == ::GetMenu(hwnd_)) ::DrawMenuBar(hwnd_);
 }
 
 std::wstring Form::MenuCaption(std::wstring_view name) const {
-    const MenuItem* item = FindMenu(name, menus_);
+    const MenuItem* item = FindMenu(name);
     return item ? item->caption : std::wstring();
 }
 
+HMENU Form::MenuHandle(std::wstring_view name) const {
+    const MenuItem* item = FindMenu(name);
+    auto it = item ? dropDowns_.find(item) : dropDowns_.end();
+    return it == dropDowns_.end() ? nullptr : it->second;
+}
+
+int Form::MenuId(const MenuItem& item) const {
+    for (const auto& [id, entry] : menuById_) {
+        if (entry == &item) return id;
+    }
+    return 0;
+}
+
 void Form::PopupMenu(std::wstring_view name) {
-    auto* item = const_cast<MenuItem*>(FindMenu(name, menus_));
-    if (!item || !hwnd_) return;
-    UniqueMenu popup(BuildMenu(item->items, true));
+    HMENU menu = MenuHandle(name);
+    if (!menu || !hwnd_) return;
     POINT pt{};
     ::GetCursorPos(&pt);
-    const int id = static_cast<int>(::TrackPopupMenu(popup.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0,
-                                                     hwnd_, nullptr));
-    if (MenuItem* chosen = FindMenuById(id, menus_); chosen && chosen->click) chosen->click();
+    // The choice comes back as WM_COMMAND, like a menu-bar command.
+    ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN, pt.x, pt.y, 0, hwnd_, nullptr);
+}
+
+void Form::SetMousePointer(int pointer) {
+    mousePointer_ = pointer;
+    ::SetCursor(::LoadCursorW(nullptr, pointer == 11 ? IDC_WAIT : IDC_ARROW));
 }
 
 void Form::Publish(std::wstring operation, std::function<void()> body) {
@@ -491,6 +576,9 @@ void Form::CreateControl(Control& c) {
     c.hwnd_ = ::CreateWindowExW(cc.exStyle, cc.cls, c.designCaption_.c_str(), style, 0, 0, 0, 0, hwnd_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id_)), ::GetModuleHandleW(nullptr),
                                 nullptr);
+    if (c.kind_ == ControlKind::Image && c.bitmap_) {
+        ::SendMessageW(c.hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(c.bitmap_.get()));
+    }
     if (c.kind_ == ControlKind::Frame) {
         // Frames stay behind the controls they hold.
         ::SetWindowPos(c.hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -504,7 +592,8 @@ void Form::ApplyFont(Control& c) {
     if (!c.fontSet_) c.face_ = base.face;
     if (c.pointsTimes10_ == 0) c.pointsTimes10_ = base.pointsTimes10;
     const int height = ::MulDiv(c.pointsTimes10_, static_cast<int>(WindowDpi(hwnd_)), 720);
-    if (HFONT font = fonts_.Get(c.face_, height, c.charset_, FW_NORMAL)) {
+    if (HFONT font = fonts_.Get(c.face_, height, c.charset_, c.bold_ ? FW_BOLD : FW_NORMAL,
+                                c.kind_ == ControlKind::Link)) {
         ::SendMessageW(c.hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
 }
@@ -531,11 +620,21 @@ void Form::OnDestroyed() {
     destroying_ = false;
     for (auto& c : controls_) c->hwnd_ = nullptr;
     menuById_.clear();
+    menuPlace_.clear();
+    dropDowns_.clear();
+    popupMenus_.clear();
     auto& forms = FormList();
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
     // Wake the main loop so it sees that no form is left; a thread message
     // rather than WM_QUIT, which would also end any nested modal loop.
     if (forms.empty()) ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);
+}
+
+Control* Form::ControlOf(HWND hwnd) {
+    for (auto& c : controls_) {
+        if (c->hwnd_ && c->hwnd_ == hwnd) return c.get();
+    }
+    return nullptr;
 }
 
 LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -544,7 +643,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         const int id = LOWORD(wp);
         const int code = HIWORD(wp);
         if (lp == 0 && code == 0) {
-            if (MenuItem* item = FindMenuById(id, menus_); item && item->click) item->click();
+            if (MenuItem* item = FindMenuById(id); item && item->click) item->click();
             return 0;
         }
         for (auto& c : controls_) {
@@ -570,6 +669,27 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         Unload();
         return 0;
+    case WM_SIZE:
+        Form_Resize();
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        if (Control* c = ControlOf(reinterpret_cast<HWND>(lp)); c && c->kind_ == ControlKind::Link) {
+            HDC dc = reinterpret_cast<HDC>(wp);
+            ::SetTextColor(dc, RGB(0, 0, 255));
+            ::SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+        }
+        break;
+    case WM_SETCURSOR:
+        if (mousePointer_ == 11) {
+            ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        if (Control* c = ControlOf(reinterpret_cast<HWND>(wp)); c && c->kind_ == ControlKind::Link) {
+            ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
     case WM_DPICHANGED: {
         const RECT* suggested = reinterpret_cast<const RECT*>(lp);
         ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,

@@ -18,6 +18,7 @@ namespace rt {
 
 // Layouts are designed in twips: 1440 to the inch, 15 to the pixel at 96 dpi.
 int TwipsToPixels(int twips, unsigned dpi);
+int PixelsToTwips(int pixels, unsigned dpi);
 unsigned WindowDpi(HWND hwnd);
 
 struct TwipsRect {
@@ -27,12 +28,15 @@ struct TwipsRect {
     int height = 0;
 };
 
-enum class ControlKind { Label, RightLabel, Button, OptionButton, CheckBox, ListBox, TextBox, MultiLineText, Frame, Picture };
+// Link: a label drawn as a hyperlink (blue, underlined, hand cursor) that
+// reports clicks. Image: a picture box showing a bitmap.
+enum class ControlKind { Label, RightLabel, Link, Button, OptionButton, CheckBox, ListBox, TextBox, MultiLineText, Frame,
+                         Picture, Image };
 
 // Fonts made for a form's controls, kept until the form is destroyed.
 class FontStore {
 public:
-    HFONT Get(const std::wstring& face, int heightPixels, BYTE charset, int weight);
+    HFONT Get(const std::wstring& face, int heightPixels, BYTE charset, int weight, bool underline = false);
     std::size_t Count() const { return fonts_.size(); }
 
 private:
@@ -41,11 +45,13 @@ private:
         int height;
         BYTE charset;
         int weight;
+        bool underline;
         bool operator<(const Key& o) const {
             if (face != o.face) return face < o.face;
             if (height != o.height) return height < o.height;
             if (charset != o.charset) return charset < o.charset;
-            return weight < o.weight;
+            if (weight != o.weight) return weight < o.weight;
+            return underline < o.underline;
         }
     };
     std::map<Key, UniqueFont> fonts_;
@@ -72,6 +78,10 @@ public:
     bool Enabled() const;
     void SetVisible(bool visible);
     void SetIcon(HICON icon);
+    // Image: the control owns the bitmap from now on.
+    void SetBitmap(HBITMAP bitmap);
+    // Places the control anew, in twips of the form's client area.
+    void Move(const TwipsRect& at);
 
     // List box.
     void AddItem(std::wstring_view text);
@@ -85,6 +95,7 @@ public:
     void SetFont(BYTE charset, std::wstring_view faceName);
     BYTE FontCharset() const { return charset_; }
     const std::wstring& FontFace() const { return face_; }
+    void SetBold(bool bold);
 
     std::function<void()> Click;     // buttons, options, check boxes, list selection
     std::function<void()> DblClick;  // list box
@@ -103,6 +114,8 @@ private:
     std::wstring face_;
     BYTE charset_ = DEFAULT_CHARSET;
     int pointsTimes10_ = 0;
+    bool bold_ = false;
+    UniqueBitmap bitmap_;
 };
 
 class Timer {
@@ -138,6 +151,7 @@ class Form {
 public:
     static constexpr DWORD kFixedSingle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     static constexpr DWORD kFixedDialog = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+    static constexpr DWORD kSizable = WS_OVERLAPPEDWINDOW;
 
     Form(std::wstring name, std::wstring designCaption, int clientWidthTwips, int clientHeightTwips,
          DWORD style = kFixedSingle);
@@ -173,8 +187,20 @@ public:
     void SetMenuBar(std::vector<MenuItem> menus);
     void SetMenuCaption(std::wstring_view name, std::wstring_view caption);
     std::wstring MenuCaption(std::wstring_view name) const;
-    // Shows a top-level menu's drop-down at the cursor and runs the choice.
+    // A menu that is not on the menu bar, only ever opened by PopupMenu.
+    void AddPopupMenu(MenuItem menu);
+    // Replaces the entries under a menu (such as a list built at load).
+    void SetMenuItems(std::wstring_view name, std::vector<MenuItem> items);
+    // Shows a menu's drop-down at the cursor; the choice arrives as a command.
     void PopupMenu(std::wstring_view name);
+    // The built drop-down of a menu on the bar or of a pop-up menu.
+    HMENU MenuHandle(std::wstring_view name) const;
+    // The command a menu entry sends; 0 when it is not built.
+    int MenuId(const MenuItem& item) const;
+    const MenuItem* FindMenu(std::wstring_view name) const { return FindMenu(name, menus_, popups_); }
+
+    // 11: the hourglass over the whole form; 0: each window's own pointer.
+    void SetMousePointer(int pointer);
 
     // Public operations reachable by name, such as the _Auto_Init captions.
     void CallByName(std::wstring_view operation);
@@ -187,6 +213,9 @@ public:
 protected:
     virtual void Form_Load() {}
     virtual void Form_Unload(bool& /*cancel*/) {}
+    virtual void Form_Resize() {}
+    // For sizable windows: Windows chooses where the form first appears.
+    void UseDefaultPosition() { defaultPosition_ = true; }
     void Publish(std::wstring operation, std::function<void()> body);
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
@@ -197,9 +226,13 @@ private:
     void PlaceAll();
     void ApplyFont(Control& c);
     void OnDestroyed();
-    const MenuItem* FindMenu(std::wstring_view name, const std::vector<MenuItem>& in) const;
-    MenuItem* FindMenuById(int id, std::vector<MenuItem>& in);
+    static const MenuItem* FindMenu(std::wstring_view name, const std::vector<MenuItem>& in,
+                                    const std::vector<MenuItem>& popups);
+    static const MenuItem* FindIn(std::wstring_view name, const std::vector<MenuItem>& in);
+    MenuItem* FindMenuById(int id);
     HMENU BuildMenu(std::vector<MenuItem>& items, bool popup);
+    void RebuildMenus();
+    Control* ControlOf(HWND hwnd);
 
     std::wstring name_;
     std::wstring designCaption_;
@@ -213,7 +246,20 @@ private:
     std::vector<std::unique_ptr<Control>> controls_;
     std::vector<std::unique_ptr<Timer>> timers_;
     std::vector<MenuItem> menus_;
+    std::vector<MenuItem> popups_;
+    // Built menus: a command id per entry, and where each entry stands, so
+    // that captions change in place and no switch makes new menus or ids.
+    struct MenuPlace {
+        HMENU menu;
+        UINT position;
+    };
     std::map<int, MenuItem*> menuById_;
+    std::map<const MenuItem*, MenuPlace> menuPlace_;
+    std::map<const MenuItem*, HMENU> dropDowns_;
+    std::vector<UniqueMenu> popupMenus_;
+    int nextMenuId_ = 0;
+    int mousePointer_ = 0;
+    bool defaultPosition_ = false;
     std::map<std::wstring, std::function<void()>, std::less<>> operations_;
     int nextId_ = 100;
 };

@@ -53,6 +53,7 @@ struct GdiDeleter {
     void operator()(HGDIOBJ o) const noexcept { ::DeleteObject(o); }
 };
 using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiDeleter>;
+using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiDeleter>;
 
 struct MenuDestroyer {
     void operator()(HMENU m) const noexcept { ::DestroyMenu(m); }

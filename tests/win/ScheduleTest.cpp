@@ -29,7 +29,9 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr wchar_t kTaskName[] = L"OrvaneTest Nightly";
+// Of this process alone: test programs run side by side on one scheduler.
+const std::wstring gTaskName = L"OrvaneTest Nightly " + std::to_wstring(::GetCurrentProcessId());
+const wchar_t* const kTaskName = gTaskName.c_str();
 
 void Click(rt::Form& form, const wchar_t* control) { ::SendMessageW(form[control].Hwnd(), BM_CLICK, 0, 0); }
 
@@ -47,8 +49,8 @@ public:
               for (const Step& s : steps) {
                   HWND w = nullptr;
                   for (int i = 0; i < 1000 && !w; ++i) {
-                      w = ::FindWindowW(nullptr, s.caption.c_str());
-                      if (!w || !::IsWindowVisible(w)) w = nullptr, ::Sleep(10);
+                      w = test::FindOwnWindow(nullptr, s.caption);
+                      if (!w) ::Sleep(10);
                   }
                   if (!w) return;
                   ::Sleep(50);

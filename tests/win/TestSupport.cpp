@@ -63,6 +63,33 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
 
 std::wstring ChildProc() { return rt::JoinPath(rt::App().path, L"childproc.exe"); }
 
+namespace {
+struct OwnWindowSearch {
+    const wchar_t* cls;
+    const std::wstring* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchOwnWindow(HWND w, LPARAM lp) {
+    auto* search = reinterpret_cast<OwnWindowSearch*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(w, &pid);
+    if (pid != ::GetCurrentProcessId() || !::IsWindowVisible(w)) return TRUE;
+    wchar_t text[512] = {}, cls[64] = {};
+    ::GetWindowTextW(w, text, 512);
+    ::GetClassNameW(w, cls, 64);
+    if (*search->title != text || (search->cls && std::wstring_view(cls) != search->cls)) return TRUE;
+    search->found = w;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindOwnWindow(const wchar_t* cls, const std::wstring& title) {
+    OwnWindowSearch search{cls, &title, nullptr};
+    ::EnumWindows(&MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!done()) {
@@ -76,7 +103,7 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
 DialogAnswerer::DialogAnswerer(std::wstring title, std::function<void(HWND)> act)
     : thread_([this, title = std::move(title), act = std::move(act)] {
           for (int i = 0; i < 1000; ++i) {
-              if (HWND dlg = ::FindWindowW(L"#32770", title.c_str()); dlg && ::IsWindowVisible(dlg)) {
+              if (HWND dlg = FindOwnWindow(L"#32770", title)) {
                   ::Sleep(50);  // let it finish initialising
                   act(dlg);
                   answered_ = true;

@@ -32,6 +32,10 @@ std::wstring ChildProc();  // full path of the helper child program
 // Polls until the predicate holds or the time runs out, pumping messages.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
 
+// A visible top-level window of this process with the title (and class, when
+// given): test programs run side by side on one desktop.
+HWND FindOwnWindow(const wchar_t* cls, const std::wstring& title);
+
 // Runs `act` on another thread against the first top-level dialog (#32770)
 // with the given title that appears within the limit.
 class DialogAnswerer {

@@ -1,0 +1,311 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <set>
+
+#include "TestSupport.h"
+#include "about/frmAbout.h"
+#include "config/frmConfigure.h"
+#include "localize/RestartResCONST.h"
+#include "localize/modLocalize.h"
+#include "runtime/App.h"
+#include "runtime/Text.h"
+#include "schedule/frmSchedule.h"
+
+namespace {
+
+const wchar_t kGothic[] = L"\xFF2D\xFF33\x0020\xFF30\x30B4\x30B7\x30C3\x30AF";
+
+std::wstring ShippedLibrary(const std::wstring& code) {
+    return rt::JoinPath(rt::App().path, L"..\\program\\OrvaneScheduledRestart_" + code + L".dll");
+}
+
+LOGFONTW FontOf(HWND control) {
+    LOGFONTW lf{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf;
+}
+
+std::wstring MenuText(HMENU menu, UINT position) {
+    wchar_t text[256] = {};
+    ::GetMenuStringW(menu, position, text, 256, MF_BYPOSITION);
+    return text;
+}
+
+// Each test starts and ends with no language chosen and no library held.
+class LanguageReset : public ::testing::Test {
+protected:
+    void SetUp() override { Reset(); }
+    void TearDown() override { Reset(); }
+    static void Reset() {
+        gLanguageId = 0;
+        gLanguageLibrary.reset();
+        gLanguageCodes.assign(1, std::wstring());
+    }
+    test::ScratchDir dir_;
+};
+
+// ---- Help -------------------------------------------------------------------
+
+// Records what would go to the default browser instead of starting one.
+class RecordingDetails : public frmDetails {
+public:
+    using frmDetails::frmDetails;
+    std::vector<std::wstring> opened;
+
+protected:
+    bool ShellOpen(const std::wstring& file, std::wstring&) override {
+        opened.push_back(file);
+        return true;
+    }
+};
+
+using Help = LanguageReset;
+
+TEST_F(Help, TheLanguagePageOrElseTheNeutralOneReachesTheBrowser) {
+    // A folder with a blank and a non-ASCII character, as under Program Files.
+    const std::wstring folder = dir_.File(L"Hilfe \u00DCbersicht");
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring german = rt::JoinPath(folder, L"OrvaneScheduledRestart_DEU.htm");
+    const std::wstring neutral = rt::JoinPath(folder, L"OrvaneScheduledRestart.htm");
+    struct Case {
+        const char* what;
+        std::int32_t language;
+        const char* germanPage;  // nullptr: absent
+        bool neutralPage;
+        const std::wstring* expected;  // nullptr: nothing can be opened
+    } cases[] = {
+        {"German user, German page", 1031, "<p>Hilfe</p>", true, &german},
+        {"German page empty", 1031, "", true, &neutral},
+        {"German page removed", 1031, nullptr, true, &neutral},
+        {"English user", 1033, "<p>Hilfe</p>", true, &neutral},
+        {"no page at all", 1031, nullptr, false, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::DeleteFileW(german.c_str());
+        ::DeleteFileW(neutral.c_str());
+        if (c.germanPage) test::WriteBytes(german, c.germanPage);
+        if (c.neutralPage) test::WriteBytes(neutral, "<p>Help</p>");
+        gLanguageId = c.language;
+        // The address a rendering browser gets: the plain path, or the
+        // neutral page as a file address.
+        const HelpPage page = ChooseHelpPage(folder, strLanguageCodeFromId(c.language));
+        EXPECT_EQ(page.address, c.expected == &german ? german : L"file://" + neutral);
+
+        RecordingDetails details(folder);
+        details.Show();
+        const std::wstring note = details[L"lblNote"].Caption();
+        if (details.ShowsEmbedded()) {
+            EXPECT_EQ(details.PageAddress(), page.address);
+        } else if (c.expected) {
+            ASSERT_EQ(details.opened.size(), 1u);
+            EXPECT_EQ(details.opened[0], *c.expected);
+            EXPECT_EQ(note, mymyLoadString(IDS_HELP_IN_BROWSER) + L"\r\n" + *c.expected);
+        } else {
+            EXPECT_TRUE(details.opened.empty());
+            EXPECT_EQ(note.rfind(mymyLoadString(IDS_HELP_NOT_OPENED) + L"\r\n" + neutral + L"\r\n", 0), 0u) << rt::ToUtf8(note);
+        }
+        EXPECT_EQ(details.Caption(), L"Orvane Scheduled Restart");
+        details.Unload();
+    }
+}
+
+TEST_F(Help, TheWindowKeepsItsMinimumSizeAndThePageFollowsIt) {
+    RecordingDetails details(dir_.Path());
+    details.Show();
+    HWND w = details.Hwnd();
+    const unsigned dpi = rt::WindowDpi(w);
+    const auto place = [&](int widthPx, int heightPx) {
+        ::SetWindowPos(w, nullptr, 0, 0, widthPx, heightPx, SWP_NOMOVE | SWP_NOZORDER);
+        RECT outer{}, page{};
+        ::GetWindowRect(w, &outer);
+        ::GetWindowRect(details[L"lblNote"].Hwnd(), &page);
+        ::MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&page), 2);
+        return std::pair(outer, page);
+    };
+    for (auto [wide, high] : {std::pair(60, 40), std::pair(900, 700)}) {
+        const auto [outer, page] = place(wide, high);
+        const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+        EXPECT_EQ(width, std::max(wide, rt::TwipsToPixels(2500, dpi))) << wide;
+        EXPECT_EQ(height, std::max(high, rt::TwipsToPixels(2400, dpi))) << high;
+        const int widthTw = rt::PixelsToTwips(width, dpi), heightTw = rt::PixelsToTwips(height, dpi);
+        EXPECT_EQ(page.left, rt::TwipsToPixels(100, dpi));
+        EXPECT_EQ(page.top, rt::TwipsToPixels(1, dpi));
+        EXPECT_EQ(page.right - page.left, rt::TwipsToPixels(widthTw - 200, dpi));
+        EXPECT_EQ(page.bottom - page.top, rt::TwipsToPixels(heightTw - 400, dpi));
+    }
+    RECT before{}, after{};
+    ::GetWindowRect(details[L"lblNote"].Hwnd(), &before);
+    ::ShowWindow(w, SW_MINIMIZE);
+    ::ShowWindow(w, SW_RESTORE);
+    ::GetWindowRect(details[L"lblNote"].Hwnd(), &after);
+    EXPECT_TRUE(::EqualRect(&before, &after)) << "minimising does not move the page";
+    details.Unload();
+}
+
+// ---- About and the language switch --------------------------------------------
+
+class About : public LanguageReset {
+protected:
+    void Place(const std::wstring& code, const std::wstring& asCode) {
+        ASSERT_TRUE(::CopyFileW(ShippedLibrary(code).c_str(), dir_.File(L"Tool_" + asCode + L".dll").c_str(), FALSE));
+    }
+    // Chooses the menu entry for the language as a click on it would.
+    static void Choose(frmAbout& about, std::int32_t language) {
+        const auto& tags = about.LanguageTags();
+        for (std::size_t i = 0; i < tags.size(); ++i) {
+            if (std::wcstol(tags[i].c_str(), nullptr, 10) != language) continue;
+            const UINT id = ::GetMenuItemID(about.MenuHandle(L"mnuSelectLanguage"), static_cast<int>(i));
+            ::SendMessageW(about.Hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+            return;
+        }
+        ADD_FAILURE() << "no entry for " << language;
+    }
+};
+
+TEST_F(About, TheMenuListsTheLibrariesFoundWithTheirTags) {
+    struct Case {
+        std::vector<const wchar_t*> codes;  // placed as copies of the German library
+        std::vector<std::int32_t> languages;  // by code, in the folder's order; empty: "No languages loaded"
+    } cases[] = {
+        {{}, {}},
+        {{L"DEU"}, {}},
+        {{L"DEU", L"ENU"}, {1031, 1033}},
+        {{L"DEU", L"XYZ"}, {1031, 1033}},  // a code outside the table is 1033
+        {{L"DEU", L"ENX"}, {1031, 33801}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.codes.size());
+        test::ScratchDir dir;
+        for (const wchar_t* code : c.codes) {
+            ASSERT_TRUE(::CopyFileW(ShippedLibrary(L"DEU").c_str(), dir.File(std::wstring(L"Tool_") + code + L".dll").c_str(),
+                                    FALSE));
+        }
+        gLanguageId = 1033;
+        frmAbout about(dir.Path(), L"Tool");
+        about.Load();
+        HMENU menu = about.MenuHandle(L"mnuSelectLanguage");
+        ASSERT_NE(menu, nullptr);
+        if (c.languages.empty()) {
+            ASSERT_EQ(::GetMenuItemCount(menu), 1);
+            EXPECT_EQ(MenuText(menu, 0), L"No languages loaded");
+            EXPECT_EQ(about.LanguageTags(), std::vector<std::wstring>{L"1033"});
+        } else {
+            ASSERT_EQ(::GetMenuItemCount(menu), static_cast<int>(gLanguageCodes.size()));
+            std::multiset<std::int32_t> found;
+            for (std::size_t i = 0; i < gLanguageCodes.size(); ++i) {
+                const std::int32_t language = LanguageIdFromCode(gLanguageCodes[i]);
+                EXPECT_EQ(MenuText(menu, static_cast<UINT>(i)), strLanguageNameFromId(language));
+                EXPECT_EQ(about.LanguageTags()[i], L" " + std::to_wstring(language));
+                found.insert(language);
+            }
+            EXPECT_EQ(found, std::multiset<std::int32_t>(c.languages.begin(), c.languages.end()));
+        }
+        about.Unload();
+    }
+    EXPECT_EQ(strLanguageNameFromCode(L"ENX"), L"English (TDD/TTY)");
+}
+
+TEST_F(About, ShowsTheVersionWithItsLeadingBlankAndItsOwnTexts) {
+    frmAbout about(dir_.Path(), L"Tool");
+    about.Show();
+    EXPECT_EQ(about[L"lblVersion"].Caption(), L" " + std::to_wstring(ORV_TEST_VERSION_MAJOR) + L"." +
+                                                  std::to_wstring(ORV_TEST_VERSION_MINOR) + L" Build " +
+                                                  std::to_wstring(ORV_TEST_VERSION_REVISION));
+    EXPECT_EQ(about.Caption(), L"Orvane Scheduled Restart");
+    EXPECT_EQ(about[L"lblVersionTitle"].Caption(), L"Version:");
+    EXPECT_EQ(FontOf(about[L"lblVersionTitle"].Hwnd()).lfWeight, FW_BOLD);
+    EXPECT_TRUE(FontOf(about[L"lblChangeLanguage"].Hwnd()).lfUnderline);
+    for (const wchar_t* logo : {L"picOrvaneLogo", L"picHalvexLogo"}) {
+        EXPECT_NE(::SendMessageW(about[logo].Hwnd(), STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << rt::ToUtf8(logo);
+    }
+    about[L"cmdOK"].Click();
+    EXPECT_TRUE(about.IsLoaded());
+    EXPECT_FALSE(about.IsVisible());
+    about.Unload();
+    EXPECT_TRUE(about.IsLoaded()) << "closing only hides it";
+}
+
+// Every control of every loaded form: the character set and face.
+void ExpectFonts(BYTE charset, const wchar_t* face) {
+    for (rt::Form* form : rt::LoadedForms()) {
+        for (const auto& c : form->Controls()) {
+            if (c->Kind() == rt::ControlKind::Image) continue;  // no text, no font
+            const LOGFONTW lf = FontOf(c->Hwnd());
+            EXPECT_EQ(lf.lfCharSet, charset) << rt::ToUtf8(form->Name() + L"." + c->Name());
+            EXPECT_STREQ(lf.lfFaceName, face) << rt::ToUtf8(form->Name() + L"." + c->Name());
+        }
+    }
+}
+
+TEST_F(About, TheSwitchReachesEveryLoadedWindowWithoutLeaking) {
+    Place(L"DEU", L"DEU");
+    Place(L"JPN", L"JPN");
+    gLanguageId = 1033;
+    frmConfigure configure;
+    configure.Show();
+    frmSchedule schedule(configure);
+    schedule.Load();
+    frmAbout about(dir_.Path(), L"Tool");
+    about.Show();
+    about[L"cmdOK"].Click();  // hidden, still loaded: the switch reaches it too
+    HMENU bar = ::GetMenu(configure.Hwnd());
+    const UINT exitId = ::GetMenuItemID(::GetSubMenu(bar, 0), 3);
+
+    Choose(about, 1031);
+    ASSERT_EQ(gLanguageId, 1031);
+    ASSERT_TRUE(gLanguageLibrary);
+    EXPECT_EQ(configure.Caption(), L"Optionen f\u00FCr den geplanten Neustart festlegen");
+    EXPECT_EQ(MenuText(bar, 0), L"Datei");
+    EXPECT_EQ(schedule.Caption(), mymyLoadString(IDS_SCHEDULER_CAPTION));
+    EXPECT_NE(schedule.Caption(), L"Orvane Restart Scheduler");
+    EXPECT_EQ(about[L"lblChangeLanguage"].Caption(), L"Sprache \u00E4ndern");
+    ExpectFonts(1, L"");
+
+    Choose(about, 1041);
+    EXPECT_EQ(configure.Caption(), mymyLoadString(IDS_CONFIGURE_CAPTION));
+    EXPECT_EQ(configure[L"cmdExit"].Caption(), L"\x7D42\x4E86");
+    ExpectFonts(128, kGothic);
+    EXPECT_TRUE(FontOf(about[L"lblChangeLanguage"].Hwnd()).lfUnderline) << "the link keeps its look";
+    EXPECT_EQ(FontOf(about[L"lblVersionTitle"].Hwnd()).lfWeight, FW_BOLD);
+
+    // Fifty more switches make no fonts, menus or menu ids.
+    const auto fonts = [] {
+        std::size_t n = 0;
+        for (rt::Form* form : rt::LoadedForms()) n += form->Fonts().Count();
+        return n;
+    };
+    const std::size_t fontsBefore = fonts();
+    const DWORD gdiBefore = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    const DWORD userBefore = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+    HMENU popup = about.MenuHandle(L"mnuSelectLanguage");
+    const auto fontHandles = [] {
+        std::vector<WPARAM> handles;
+        for (rt::Form* form : rt::LoadedForms()) {
+            for (const auto& c : form->Controls()) handles.push_back(::SendMessageW(c->Hwnd(), WM_GETFONT, 0, 0));
+        }
+        return handles;
+    };
+    const std::vector<WPARAM> japanese = fontHandles();
+    for (int i = 0; i < 50; ++i) Choose(about, i % 2 ? 1041 : 1031);  // ends with Japanese
+    EXPECT_EQ(fontHandles(), japanese) << "the same fonts again, not new ones";
+    EXPECT_EQ(fonts(), fontsBefore);
+    EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
+    EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS), userBefore);
+    EXPECT_EQ(::GetMenu(configure.Hwnd()), bar);
+    EXPECT_EQ(::GetMenuItemID(::GetSubMenu(bar, 0), 3), exitId);
+    EXPECT_EQ(about.MenuHandle(L"mnuSelectLanguage"), popup);
+    EXPECT_EQ(configure[L"cmdExit"].Caption(), L"\x7D42\x4E86");
+
+    // A library gone since the menu was built: the built-in texts.
+    gLanguageLibrary.reset();
+    ASSERT_TRUE(::DeleteFileW(dir_.File(L"Tool_DEU.dll").c_str()));
+    Choose(about, 1031);
+    EXPECT_EQ(gLanguageId, 1031);
+    EXPECT_FALSE(gLanguageLibrary);
+    EXPECT_EQ(configure.Caption(), L"Configure Scheduled Restart Options");
+}
+
+}  // namespace
