@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "about/AboutResources.h"
+#include "about/HtmlText.h"
 #include "about/WebBrowserHost.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
@@ -31,6 +32,23 @@ bool IsNonEmptyFile(const std::wstring& path) {
     return data.nFileSizeHigh != 0 || data.nFileSizeLow != 0;
 }
 
+// The page as plain text with Windows line ends; empty when unreadable.
+std::wstring PageText(const std::wstring& file) {
+    rt::UniqueHandle h(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size{};
+    if (!h || !::GetFileSizeEx(h.get(), &size) || size.QuadPart > (1 << 20)) return {};
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!bytes.empty() && !::ReadFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) return {};
+    bytes.resize(got);
+    std::wstring text;
+    for (wchar_t c : rt::FromUtf8(HtmlToText(bytes))) {
+        if (c == L'\n') text += L'\r';
+        text += c;
+    }
+    return text;
+}
+
 constexpr rt::TwipsRect kBrowserDesign{180, 180, 9075, 7335};
 
 }  // namespace
@@ -50,7 +68,7 @@ frmDetails::frmDetails(std::wstring folder)
       folder_(std::move(folder)) {
     UseDefaultPosition();
     // Stands where the browser would when the page opens elsewhere.
-    Add(rt::ControlKind::Label, L"lblNote", L"", kBrowserDesign);
+    Add(rt::ControlKind::MultiLineText, L"txtHelp", L"", kBrowserDesign);
     Publish(L"frmDetails_Auto_Init", [this] { frmDetails_Auto_Init(); });
 }
 
@@ -63,9 +81,11 @@ void frmDetails::frmDetails_Auto_Init() {
 }
 
 void frmDetails::ShowNote() {
-    const std::wstring text = opened_ ? mymyLoadString(IDS_HELP_IN_BROWSER) + L"\r\n" + page_.file
-                                      : mymyLoadString(IDS_HELP_NOT_OPENED) + L"\r\n" + page_.file + L"\r\n" + failure_;
-    (*this)[L"lblNote"].SetCaption(text);
+    std::wstring text = opened_ ? mymyLoadString(IDS_HELP_IN_BROWSER) + L"\r\n" + page_.file
+                                : mymyLoadString(IDS_HELP_NOT_OPENED) + L"\r\n" + page_.file + L"\r\n" + failure_;
+    // No browser at all: the page's own words, as plain text.
+    if (!opened_ && !pageText_.empty()) text += L"\r\n\r\n" + pageText_;
+    (*this)[L"txtHelp"].SetCaption(text);
 }
 
 void frmDetails::Form_Load() {
@@ -76,12 +96,15 @@ void frmDetails::Form_Load() {
         auto browser = std::make_unique<WebBrowserHost>();
         if (browser->Create(Hwnd()) && SUCCEEDED(browser->Navigate(page_.address))) browser_ = std::move(browser);
     }
-    (*this)[L"lblNote"].SetVisible(!browser_);
+    rt::Control& text = (*this)[L"txtHelp"];
+    text.SetVisible(!browser_);
     if (!browser_) {
         // No engine to render with (or no control): the default browser
         // shows the page, and this window says where it went.
+        ::SendMessageW(text.Hwnd(), EM_SETREADONLY, TRUE, 0);
         page_.address = page_.file;
         opened_ = OpenInDefaultBrowser(page_.file, failure_);
+        if (!opened_) pageText_ = PageText(page_.file);
         ShowNote();
     }
     Form_Resize();
@@ -119,7 +142,7 @@ void frmDetails::Form_Resize() {
         return;
     }
     const rt::TwipsRect at{100, 1, width - 200, height - 400};
-    (*this)[L"lblNote"].Move(at);
+    (*this)[L"txtHelp"].Move(at);
     if (browser_) {
         ::SetWindowPos(browser_->Hwnd(), nullptr, rt::TwipsToPixels(at.left, dpi), rt::TwipsToPixels(at.top, dpi),
                        rt::TwipsToPixels(at.width, dpi), rt::TwipsToPixels(at.height, dpi),

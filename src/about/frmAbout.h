@@ -44,6 +44,7 @@ private:
     HelpPage page_;
     bool opened_ = false;
     std::wstring failure_;
+    std::wstring pageText_;
     std::unique_ptr<WebBrowserHost> browser_;
 };
 

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <set>
 
 #include "TestSupport.h"
+#include "about/WebBrowserHost.h"
 #include "about/frmAbout.h"
 #include "config/frmConfigure.h"
 #include "localize/RestartResCONST.h"
@@ -53,11 +55,13 @@ class RecordingDetails : public frmDetails {
 public:
     using frmDetails::frmDetails;
     std::vector<std::wstring> opened;
+    bool shellOpens = true;
 
 protected:
-    bool ShellOpen(const std::wstring& file, std::wstring&) override {
+    bool ShellOpen(const std::wstring& file, std::wstring& failure) override {
         opened.push_back(file);
-        return true;
+        if (!shellOpens) failure = L"No browser.";
+        return shellOpens;
     }
 };
 
@@ -74,20 +78,22 @@ TEST_F(Help, TheLanguagePageOrElseTheNeutralOneReachesTheBrowser) {
         std::int32_t language;
         const char* germanPage;  // nullptr: absent
         bool neutralPage;
+        bool shellOpens;
         const std::wstring* expected;  // nullptr: nothing can be opened
     } cases[] = {
-        {"German user, German page", 1031, "<p>Hilfe</p>", true, &german},
-        {"German page empty", 1031, "", true, &neutral},
-        {"German page removed", 1031, nullptr, true, &neutral},
-        {"English user", 1033, "<p>Hilfe</p>", true, &neutral},
-        {"no page at all", 1031, nullptr, false, nullptr},
+        {"German user, German page", 1031, "<p>Hilfe</p>", true, true, &german},
+        {"German page empty", 1031, "", true, true, &neutral},
+        {"German page removed", 1031, nullptr, true, true, &neutral},
+        {"English user", 1033, "<p>Hilfe</p>", true, true, &neutral},
+        {"no default browser", 1033, nullptr, true, false, &neutral},
+        {"no page at all", 1031, nullptr, false, true, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ::DeleteFileW(german.c_str());
         ::DeleteFileW(neutral.c_str());
         if (c.germanPage) test::WriteBytes(german, c.germanPage);
-        if (c.neutralPage) test::WriteBytes(neutral, "<p>Help</p>");
+        if (c.neutralPage) test::WriteBytes(neutral, "<h1>Help</h1><p>Stop &amp; start</p>");
         gLanguageId = c.language;
         // The address a rendering browser gets: the plain path, or the
         // neutral page as a file address.
@@ -95,17 +101,19 @@ TEST_F(Help, TheLanguagePageOrElseTheNeutralOneReachesTheBrowser) {
         EXPECT_EQ(page.address, c.expected == &german ? german : L"file://" + neutral);
 
         RecordingDetails details(folder);
+        details.shellOpens = c.shellOpens;
         details.Show();
-        const std::wstring note = details[L"lblNote"].Caption();
+        const std::wstring shown = details[L"txtHelp"].Caption();
         if (details.ShowsEmbedded()) {
             EXPECT_EQ(details.PageAddress(), page.address);
-        } else if (c.expected) {
-            ASSERT_EQ(details.opened.size(), 1u);
-            EXPECT_EQ(details.opened[0], *c.expected);
-            EXPECT_EQ(note, mymyLoadString(IDS_HELP_IN_BROWSER) + L"\r\n" + *c.expected);
-        } else {
+        } else if (!c.expected) {
             EXPECT_TRUE(details.opened.empty());
-            EXPECT_EQ(note.rfind(mymyLoadString(IDS_HELP_NOT_OPENED) + L"\r\n" + neutral + L"\r\n", 0), 0u) << rt::ToUtf8(note);
+            EXPECT_EQ(shown.rfind(mymyLoadString(IDS_HELP_NOT_OPENED) + L"\r\n" + neutral + L"\r\n", 0), 0u);
+        } else {
+            ASSERT_EQ(details.opened, std::vector<std::wstring>{*c.expected});
+            EXPECT_EQ(shown, c.shellOpens ? mymyLoadString(IDS_HELP_IN_BROWSER) + L"\r\n" + *c.expected
+                                          : mymyLoadString(IDS_HELP_NOT_OPENED) + L"\r\n" + *c.expected +
+                                                L"\r\nNo browser.\r\n\r\nHelp\r\n\r\nStop & start");
         }
         EXPECT_EQ(details.Caption(), L"Orvane Scheduled Restart");
         details.Unload();
@@ -121,7 +129,7 @@ TEST_F(Help, TheWindowKeepsItsMinimumSizeAndThePageFollowsIt) {
         ::SetWindowPos(w, nullptr, 0, 0, widthPx, heightPx, SWP_NOMOVE | SWP_NOZORDER);
         RECT outer{}, page{};
         ::GetWindowRect(w, &outer);
-        ::GetWindowRect(details[L"lblNote"].Hwnd(), &page);
+        ::GetWindowRect(details[L"txtHelp"].Hwnd(), &page);
         ::MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&page), 2);
         return std::pair(outer, page);
     };
@@ -137,10 +145,10 @@ TEST_F(Help, TheWindowKeepsItsMinimumSizeAndThePageFollowsIt) {
         EXPECT_EQ(page.bottom - page.top, rt::TwipsToPixels(heightTw - 400, dpi));
     }
     RECT before{}, after{};
-    ::GetWindowRect(details[L"lblNote"].Hwnd(), &before);
+    ::GetWindowRect(details[L"txtHelp"].Hwnd(), &before);
     ::ShowWindow(w, SW_MINIMIZE);
     ::ShowWindow(w, SW_RESTORE);
-    ::GetWindowRect(details[L"lblNote"].Hwnd(), &after);
+    ::GetWindowRect(details[L"txtHelp"].Hwnd(), &after);
     EXPECT_TRUE(::EqualRect(&before, &after)) << "minimising does not move the page";
     details.Unload();
 }
@@ -306,6 +314,23 @@ TEST_F(About, TheSwitchReachesEveryLoadedWindowWithoutLeaking) {
     EXPECT_EQ(gLanguageId, 1031);
     EXPECT_FALSE(gLanguageLibrary);
     EXPECT_EQ(configure.Caption(), L"Configure Scheduled Restart Options");
+}
+
+}  // namespace
+
+namespace {
+
+// The system's own ATL host gives the browser control, wherever it renders.
+TEST(HelpBrowser, TheSystemHostGivesTheWebBrowserControl) {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    rt::Form form(L"frmHost", L"Host", 3000, 3000);
+    form.Show();
+    WebBrowserHost host;
+    ASSERT_TRUE(host.Create(form.Hwnd()));
+    wchar_t cls[32] = {};
+    ::GetClassNameW(host.Hwnd(), cls, 32);
+    EXPECT_STREQ(cls, L"AtlAxWin");
+    form.Unload();
 }
 
 }  // namespace
