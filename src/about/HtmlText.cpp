@@ -1,9 +1,13 @@
 #include "about/HtmlText.h"
 
-#include <cctype>
 #include <cstdint>
 
 namespace {
+
+// ASCII only, whatever the locale: markup is ASCII.
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsAlnum(char c) { return IsDigit(c) || (Lower(c) >= 'a' && Lower(c) <= 'z'); }
 
 struct Entity {
     std::string_view name;
@@ -48,9 +52,8 @@ std::size_t DecodeEntity(std::string_view s, std::size_t i, std::string& out) {
         const std::string_view digits = name.substr(hex ? 2 : 1);
         if (digits.empty() || digits.size() > 7) return 0;
         for (char ch : digits) {
-            const int d = std::isdigit(static_cast<unsigned char>(ch))                ? ch - '0'
-                          : hex && std::isxdigit(static_cast<unsigned char>(ch)) ? (std::tolower(ch) - 'a' + 10)
-                                                                                  : -1;
+            const char l = Lower(ch);
+            const int d = IsDigit(ch) ? ch - '0' : hex && l >= 'a' && l <= 'f' ? l - 'a' + 10 : -1;
             if (d < 0) return 0;
             code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(d);
         }
@@ -69,10 +72,7 @@ std::size_t DecodeEntity(std::string_view s, std::size_t i, std::string& out) {
 std::string LowerTagName(std::string_view tag) {
     std::size_t i = tag.empty() || tag[0] != '/' ? 0 : 1;
     std::string name;
-    while (i < tag.size() && std::isalnum(static_cast<unsigned char>(tag[i]))) {
-        name += static_cast<char>(std::tolower(static_cast<unsigned char>(tag[i])));
-        ++i;
-    }
+    while (i < tag.size() && IsAlnum(tag[i])) name += Lower(tag[i++]);
     return name;
 }
 
