@@ -4,6 +4,14 @@ enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
 configure_file(src/res/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+# The manifest names the program's own version and processor.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(ORV_MANIFEST_ARCH x86)
+else()
+    set(ORV_MANIFEST_ARCH amd64)
+endif()
+configure_file(src/res/OrvaneScheduledRestart.exe.manifest.in
+               ${CMAKE_BINARY_DIR}/generated/OrvaneScheduledRestart.exe.manifest @ONLY)
 
 set(ORV_PROGRAM_DIR ${CMAKE_BINARY_DIR}/program)
 
@@ -41,6 +49,7 @@ add_library(orv_win STATIC
     src/schedule/frmTaskProperties.cpp
     src/about/frmAbout.cpp
     src/about/WebBrowserHost.cpp
+    src/process/ProgramEnd.cpp
     src/startup/Module1.cpp
 )
 target_include_directories(orv_win PUBLIC src ${CMAKE_BINARY_DIR}/generated)
@@ -119,8 +128,7 @@ foreach(kind EVT CAT PARAM)
 endforeach()
 
 # Shipped beside the program: the kill utility and a sample reboot.bat.
-add_executable(kill tools/kill/kill.cpp)
-target_link_libraries(kill PRIVATE orv_core)
+add_executable(kill tools/kill/kill.cpp tools/kill/Wildcard.cpp)
 target_compile_options(kill PRIVATE ${ORV_WARNINGS})
 target_link_options(kill PRIVATE -municode $<$<CONFIG:Release>:-s>)
 set_target_properties(kill PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ORV_PROGRAM_DIR})

@@ -10,8 +10,8 @@
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorReporting.h"
 #include "schedule/frmSchedule.h"
-#include "startup/ActionValues.h"
-#include "startup/Module1.h"
+#include "core/ActionValues.h"
+#include "process/ProgramEnd.h"
 
 namespace {
 // The service boxes in the order the command line names them.
@@ -108,7 +108,7 @@ std::wstring frmConfigure::strConstructCommandLine() {
 }
 
 void frmConfigure::cmdScheduleRestart_Click() {
-    frmSchedule schedule(*this);
+    frmSchedule schedule([this] { return strConstructCommandLine(); });
     schedule.Show(rt::ShowMode::Modal);
 }
 

@@ -1,7 +1,7 @@
 #include "hostenv/RegistryAPI.h"
 
 #include "runtime/Handles.h"
-#include "runtime/ProgramError.h"
+#include "core/ProgramError.h"
 #include "runtime/Text.h"
 
 RegVariant GetRegValue(HKEY hive, const std::wstring& keyPath, const std::wstring& valueName,
@@ -53,7 +53,7 @@ RegVariant GetRegValue(HKEY hive, const std::wstring& keyPath, const std::wstrin
         break;
     }
     default:
-        throw ProgramError(1001, "Unsupported value type");  // the key owner closes the key
+        throw ProgramError(kErrUnsupportedValueType, "Unsupported value type");  // the key owner closes the key
     }
     return result;
 }

@@ -6,7 +6,7 @@
 #include "runtime/App.h"
 #include "runtime/ErrorReporting.h"
 #include "runtime/FileSystem.h"
-#include "runtime/ProgramError.h"
+#include "core/ProgramError.h"
 #include "runtime/Text.h"
 
 std::int32_t gLanguageId = 0;
@@ -22,7 +22,7 @@ constexpr int kFetchBuffer = 1200;
 std::wstring BuiltInString(std::int32_t id) {
     wchar_t buffer[kFetchBuffer] = {};
     const int n = ::LoadStringW(::GetModuleHandleW(nullptr), static_cast<UINT>(id), buffer, kFetchBuffer);
-    if (n < 1) throw ProgramError(326, "Resource with identifier '" + std::to_string(id) + "' not found");
+    if (n < 1) throw ProgramError(kErrResourceNotFound, "Resource with identifier '" + std::to_string(id) + "' not found");
     return std::wstring(buffer, static_cast<std::size_t>(n));
 }
 

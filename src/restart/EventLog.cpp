@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "runtime/Handles.h"
-#include "runtime/ProgramError.h"
+#include "core/ProgramError.h"
 #include "runtime/Text.h"
 
 std::wstring EventSourceRegistration::KeyPath(const std::wstring& sourceName) {
@@ -11,7 +11,7 @@ std::wstring EventSourceRegistration::KeyPath(const std::wstring& sourceName) {
 }
 
 void EventSourceRegistration::Write(const wchar_t* value, DWORD type, const void* data, DWORD size) const {
-    if (source_.empty()) throw ProgramError(5, "Invalid procedure call or argument");
+    if (source_.empty()) throw ProgramError(kErrInvalidProcedureCall, "Invalid procedure call or argument");
     HKEY key = nullptr;
     const LSTATUS opened = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, KeyPath(source_).c_str(), 0, nullptr, 0,
                                              KEY_SET_VALUE, nullptr, &key, nullptr);
@@ -62,7 +62,7 @@ DWORD EventLogger::EventId(std::int32_t number, bool error) {
 
 HANDLE EventLogger::Source() {
     if (!handle_) {
-        if (source_.empty()) throw ProgramError(5, "Invalid procedure call or argument");
+        if (source_.empty()) throw ProgramError(kErrInvalidProcedureCall, "Invalid procedure call or argument");
         handle_ = ::RegisterEventSourceW(nullptr, source_.c_str());
         if (!handle_) {
             const DWORD e = ::GetLastError();

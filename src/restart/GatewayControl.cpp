@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "runtime/ProgramError.h"
+#include "core/ProgramError.h"
 #include "runtime/Text.h"
 
 struct GatewayControl::Object {
@@ -43,7 +43,7 @@ VARIANT Invoke(IDispatch& dispatch, const wchar_t* member, WORD kind) {
     DISPID id = 0;
     LPOLESTR name = const_cast<LPOLESTR>(member);
     HRESULT hr = dispatch.GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) throw ProgramError(438, "Object doesn't support this property or method");
+    if (FAILED(hr)) throw ProgramError(kErrNoSuchMember, "Object doesn't support this property or method");
     DISPPARAMS none{};
     VARIANT result;
     ::VariantInit(&result);
@@ -77,11 +77,11 @@ GatewayControl::GatewayControl(const CLSID& clsid, DWORD callLimitMs)
         const HRESULT hr = ::CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
                                               reinterpret_cast<void**>(object->dispatch.GetAddressOf()));
         if (FAILED(hr) || !object->dispatch) {
-            throw ProgramError(429, "ActiveX component can't create object: " + HresultText(FAILED(hr) ? hr : E_NOINTERFACE));
+            throw ProgramError(kErrCannotCreateObject, "ActiveX component can't create object: " + HresultText(FAILED(hr) ? hr : E_NOINTERFACE));
         }
     };
     if (!thread_.Run(create, limitMs_)) {
-        throw ProgramError(429, "ActiveX component can't create object: no answer within " +
+        throw ProgramError(kErrCannotCreateObject, "ActiveX component can't create object: no answer within " +
                                     std::to_string(limitMs_ / 1000) + " seconds");
     }
 }

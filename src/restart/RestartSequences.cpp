@@ -3,7 +3,7 @@
 #include <array>
 
 #include "localize/RestartResCONST.h"
-#include "startup/ActionValues.h"
+#include "core/ActionValues.h"
 
 void ReportFailure(RestartHost& host, const std::string& text) {
     TheRunOutcome.failed = true;
@@ -27,7 +27,7 @@ namespace {
 struct ShutdownStep {
     const char* before;  // nullptr: no line before the step
     const char* command;
-    int style;
+    WindowStyle style;
     std::int32_t timeoutMs;
     const char* notFinished;
     const char* finished;
@@ -47,26 +47,26 @@ constexpr const char* kKillDone = "    Kill process completed";
 constexpr std::array<ShutdownStep, 17> kShutdown = {{
     // net takes one service name: "Net Stop PmDirWriter service" would fail
     // every time and leave the writer to the kill pass.
-    {" Stopping PmDirWriter", "Net Stop PmDirWriter", 1, 30000, kNetStopLate30, kNetStopDone},
-    {" Stopping PmDirCatalog service", "Net STop PmDirCatalog", 1, 30000, kNetStopLate30Lower, kNetStopDoneLower},
-    {nullptr, "Net Stop PmGateway", 1, 30000, kNetStopLate30, kNetStopDone},
-    {"    Stopping PmCoreMgr", "Net Stop PmCoreMgr", 1, 30000, kNetStopLate30, kNetStopDone},
-    {"    Stopping PmDirLink", "Net Stop PmDirLink", 1, 30000, kNetStopLate30, kNetStopDone},
-    {"    Stopping PmDirCatalog service", "Net STop PmDirCatalog", 1, 30000, kNetStopLate30Lower, kNetStopDoneLower},
-    {"    Stopping PmNotifySvr service", "Net STop PmNotifySvr", 1, 30000, kNetStopLate30Lower, kNetStopDoneLower},
-    {"    Stopping PmBridgeLink (if installed)", "Net Stop PmBridgeLink", 1, 30000, kNetStopLate30Lower,
+    {" Stopping PmDirWriter", "Net Stop PmDirWriter", vbNormalFocus, 30000, kNetStopLate30, kNetStopDone},
+    {" Stopping PmDirCatalog service", "Net STop PmDirCatalog", vbNormalFocus, 30000, kNetStopLate30Lower, kNetStopDoneLower},
+    {nullptr, "Net Stop PmGateway", vbNormalFocus, 30000, kNetStopLate30, kNetStopDone},
+    {"    Stopping PmCoreMgr", "Net Stop PmCoreMgr", vbNormalFocus, 30000, kNetStopLate30, kNetStopDone},
+    {"    Stopping PmDirLink", "Net Stop PmDirLink", vbNormalFocus, 30000, kNetStopLate30, kNetStopDone},
+    {"    Stopping PmDirCatalog service", "Net STop PmDirCatalog", vbNormalFocus, 30000, kNetStopLate30Lower, kNetStopDoneLower},
+    {"    Stopping PmNotifySvr service", "Net STop PmNotifySvr", vbNormalFocus, 30000, kNetStopLate30Lower, kNetStopDoneLower},
+    {"    Stopping PmBridgeLink (if installed)", "Net Stop PmBridgeLink", vbNormalFocus, 30000, kNetStopLate30Lower,
      kNetStopDoneLower},
-    {"    Stopping PmStoreMonSvr (if installed)", "Net Stop PmStoreMonSvr", 1, 30000, kNetStopLate30Lower,
+    {"    Stopping PmStoreMonSvr (if installed)", "Net Stop PmStoreMonSvr", vbNormalFocus, 30000, kNetStopLate30Lower,
      kNetStopDoneLower},
-    {"    Stopping PmReplDirSvc", "Net Stop PmReplDirSvc", 1, 30000, kNetStopLate30Lower, kNetStopDoneLower},
-    {"    Stopping PmSyncSvr", "Net Stop PmSyncSvr", 1, 60000, kNetStopLate60Lower, kNetStopDoneLower},
-    {"    Stopping PmSpeechSvr", "Net Stop PmSpeechSvr", 1, 30000, kNetStopLate30Lower, kNetStopDoneLower},
-    {" killing all PM*.* services", "kill.exe pm*.* -f", 2, 40000, kKillLate40, kKillDone},
-    {" Stopping the WWW service", "Net Stop W3svc", 1, 40000, kNetStopLate40Lower, kNetStopDoneLower},
-    {" Stopping the SQL Server Agent service", "Net Stop SQLServerAgent", 1, 40000, kNetStopLate40Lower,
+    {"    Stopping PmReplDirSvc", "Net Stop PmReplDirSvc", vbNormalFocus, 30000, kNetStopLate30Lower, kNetStopDoneLower},
+    {"    Stopping PmSyncSvr", "Net Stop PmSyncSvr", vbNormalFocus, 60000, kNetStopLate60Lower, kNetStopDoneLower},
+    {"    Stopping PmSpeechSvr", "Net Stop PmSpeechSvr", vbNormalFocus, 30000, kNetStopLate30Lower, kNetStopDoneLower},
+    {" killing all PM*.* services", "kill.exe pm*.* -f", vbMinimizedFocus, 40000, kKillLate40, kKillDone},
+    {" Stopping the WWW service", "Net Stop W3svc", vbNormalFocus, 40000, kNetStopLate40Lower, kNetStopDoneLower},
+    {" Stopping the SQL Server Agent service", "Net Stop SQLServerAgent", vbNormalFocus, 40000, kNetStopLate40Lower,
      kNetStopDoneLower},
-    {" killing all PM*.* services a 2nd time", "kill.exe pm*.* -f", 2, 40000, kKillLate40, kKillDone},
-    {" Stopping the MSSQLServer service", "Net Stop MSSQLServer", 1, 40000, kNetStopLate40Lower,
+    {" killing all PM*.* services a 2nd time", "kill.exe pm*.* -f", vbMinimizedFocus, 40000, kKillLate40, kKillDone},
+    {" Stopping the MSSQLServer service", "Net Stop MSSQLServer", vbNormalFocus, 40000, kNetStopLate40Lower,
      kNetStopDoneLower},
 }};
 
@@ -142,7 +142,7 @@ void RunShutdown(RestartHost& host) {
 void RunStartup(RestartHost& host) {
     TickStep step(host);
     const auto run = [&](const std::string& command) {
-        RunAndWait(host, step, command, kStyleMinimizedNoFocus, kWaitForever);
+        RunAndWait(host, step, command, vbMinimizedNoFocus, kWaitForever);
     };
     step([&] { host.Log(" Restarting Orvane"); });
     step([&] { host.InfoEvent(3); });
@@ -162,7 +162,7 @@ void RunStartup(RestartHost& host) {
     // without its trailing backslash still names the file inside it.
     step([&] {
         const std::string tray = WithTrailingBackslash(root) + "PmTrayStatus.exe";
-        host.Start(Quoted(tray), kStyleMinimizedNoFocus);
+        host.Start(Quoted(tray), vbMinimizedNoFocus);
     });
     step([&] { host.GatewayCreate(); });
     step([&] { host.Log("    Orvane startup sequence initiated through gateway."); });
@@ -184,7 +184,7 @@ void RunReboot(RestartHost& host) {
     step([&] { folder = host.ProgramFolder(); });
     step([&] { host.SetCurrentDrive(host.DriveOf(folder)); });
     step([&] { host.SetCurrentFolder(folder); });
-    step([&] { host.Start(Quoted(WithTrailingBackslash(folder) + "reboot.bat"), kStyleMinimizedFocus); });
+    step([&] { host.Start(Quoted(WithTrailingBackslash(folder) + "reboot.bat"), vbMinimizedFocus); });
     step([&] { host.Pause(100); });
     host.EndProgram(TheRunOutcome.ExitCode());
 }
@@ -209,7 +209,7 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& names) {
         const std::string& name = names[i];
         step([&] { host.Log("    Stopping " + name + " service"); });
         step([&] { host.InfoEvent(6, name); });
-        if (RunAndWait(host, step, "Net Stop " + name, kStyleNormalFocus, 120000)) {
+        if (RunAndWait(host, step, "Net Stop " + name, vbNormalFocus, 120000)) {
             step([&] { host.Log("    net stop process completed"); });
             step([&] { host.InfoEvent(7, name); });
         } else {
@@ -223,7 +223,7 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& names) {
     for (std::size_t i = 1; i <= n; ++i) {
         const std::string& name = names[i];
         step([&] { host.Log("    Killing " + name + " service"); });
-        if (RunAndWait(host, step, "Kill " + name + " -f", kStyleNormalFocus, 60000)) {
+        if (RunAndWait(host, step, "Kill " + name + " -f", vbNormalFocus, 60000)) {
             step([&] { host.Log("    Kill process completed"); });
         } else {
             step([&] { host.Log("(error) kill process took longer than 60 seconds, task terminated"); });
@@ -237,7 +237,7 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& names) {
         const std::string& name = names[i];
         step([&] { host.Log("    Starting " + name + " service"); });
         step([&] { host.InfoEvent(8, name); });
-        if (RunAndWait(host, step, "Net start " + name, kStyleNormalFocus, 60000)) {
+        if (RunAndWait(host, step, "Net start " + name, vbNormalFocus, 60000)) {
             step([&] { host.Log("    net start process completed"); });
             step([&] { host.InfoEvent(9, name); });
         } else {

@@ -6,12 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/WindowStyle.h"
 #include "restart/RestartHost.h"
 
-// Window styles the sequences start commands with.
-inline constexpr int kStyleNormalFocus = 1;
-inline constexpr int kStyleMinimizedFocus = 2;
-inline constexpr int kStyleMinimizedNoFocus = 6;
 inline constexpr std::int32_t kWaitForever = -1;
 
 // The failure handling of the restart timer: a failed step is logged as
@@ -60,7 +57,7 @@ private:
 
 // ---- implementation of the template ---------------------------------------
 
-#include "runtime/ProgramError.h"
+#include "core/ProgramError.h"
 
 template <class Body>
 bool TickStep::operator()(Body&& body) {

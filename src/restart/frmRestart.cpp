@@ -12,8 +12,8 @@
 #include "runtime/ErrorReporting.h"
 #include "runtime/FileSystem.h"
 #include "runtime/Text.h"
-#include "startup/ActionValues.h"
-#include "startup/Module1.h"
+#include "core/ActionValues.h"
+#include "process/ProgramEnd.h"
 
 namespace {
 // Client area and control positions in twips, as designed.
@@ -35,7 +35,7 @@ public:
         if (!drive.empty()) ::SetCurrentDirectoryW(rt::FromUtf8(drive).c_str());
     }
     void SetCurrentFolder(const std::string& folder) override {
-        if (!::SetCurrentDirectoryW(rt::FromUtf8(folder).c_str())) throw ProgramError(76, "Path not found");
+        if (!::SetCurrentDirectoryW(rt::FromUtf8(folder).c_str())) throw ProgramError(kErrPathNotFound, "Path not found");
     }
     std::string ProgramFolder() override { return rt::ToUtf8(rt::App().path); }
     std::string DriveOf(const std::string& path) override {
@@ -69,7 +69,7 @@ public:
 
 private:
     GatewayControl& Gateway() {
-        if (!gateway_) throw ProgramError(91, "Object variable or With block variable not set");
+        if (!gateway_) throw ProgramError(kErrObjectNotSet, "Object variable or With block variable not set");
         return *gateway_;
     }
     frmRestart& form_;

@@ -8,7 +8,7 @@
 
 #include "runtime/Forms.h"
 #include "runtime/Handles.h"
-#include "runtime/ProgramError.h"
+#include "core/ProgramError.h"
 #include "runtime/Text.h"
 
 namespace {
@@ -37,7 +37,7 @@ WORD ShowCommandFor(int windowStyle) {
     case vbMaximizedFocus: return SW_SHOWMAXIMIZED;
     case vbNormalNoFocus: return SW_SHOWNOACTIVATE;
     case vbMinimizedNoFocus: return SW_SHOWMINNOACTIVE;
-    default: throw ProgramError(5, "Invalid procedure call or argument");
+    default: throw ProgramError(kErrInvalidProcedureCall, "Invalid procedure call or argument");
     }
 }
 
@@ -58,13 +58,13 @@ std::int32_t StartCommand(std::wstring_view commandLine, int windowStyle) {
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = ShowCommandFor(windowStyle);
     std::wstring mutableLine(commandLine);  // CreateProcessW may write to it
-    if (mutableLine.empty()) throw ProgramError(5, "Invalid procedure call or argument");
+    if (mutableLine.empty()) throw ProgramError(kErrInvalidProcedureCall, "Invalid procedure call or argument");
     PROCESS_INFORMATION pi{};
     if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_BAD_PATHNAME ||
             error == ERROR_INVALID_NAME) {
-            throw ProgramError(53, "File not found: " + rt::ToUtf8(ProgramOf(commandLine)));
+            throw ProgramError(kErrFileNotFound, "File not found: " + rt::ToUtf8(ProgramOf(commandLine)));
         }
         throw ProgramError(static_cast<long>(error), rt::ToUtf8(rt::SystemErrorText(error)));
     }

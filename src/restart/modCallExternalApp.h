@@ -4,15 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-// Window styles the sequences start commands with.
-enum WindowStyle : int {
-    vbHide = 0,
-    vbNormalFocus = 1,
-    vbMinimizedFocus = 2,
-    vbMaximizedFocus = 3,
-    vbNormalNoFocus = 4,
-    vbMinimizedNoFocus = 6,
-};
+#include "core/WindowStyle.h"
 
 // Starts the command line unchanged (the program is searched for as
 // CreateProcess does: the program's folder, the current folder, the system

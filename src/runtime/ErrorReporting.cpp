@@ -4,7 +4,7 @@
 #include <new>
 
 #include "runtime/Dialogs.h"
-#include "runtime/ProgramError.h"
+#include "core/ProgramError.h"
 #include "runtime/Text.h"
 
 namespace rt {

@@ -1,7 +1,7 @@
 #include "runtime/FileSystem.h"
 
 #include "runtime/Handles.h"
-#include "runtime/ProgramError.h"
+#include "core/ProgramError.h"
 #include "runtime/Text.h"
 
 namespace rt {
@@ -11,12 +11,12 @@ DWORD Attributes(const std::wstring& path) { return ::GetFileAttributesW(path.c_
 
 [[noreturn]] void RaiseFor(DWORD error) {
     switch (error) {
-    case ERROR_FILE_NOT_FOUND: throw ProgramError(53, "File not found");
-    case ERROR_PATH_NOT_FOUND: throw ProgramError(76, "Path not found");
-    case ERROR_ACCESS_DENIED: throw ProgramError(70, "Permission denied");
+    case ERROR_FILE_NOT_FOUND: throw ProgramError(kErrFileNotFound, "File not found");
+    case ERROR_PATH_NOT_FOUND: throw ProgramError(kErrPathNotFound, "Path not found");
+    case ERROR_ACCESS_DENIED: throw ProgramError(kErrPermissionDenied, "Permission denied");
     case ERROR_ALREADY_EXISTS:
-    case ERROR_FILE_EXISTS: throw ProgramError(58, "File already exists");
-    case ERROR_DISK_FULL: throw ProgramError(61, "Disk full");
+    case ERROR_FILE_EXISTS: throw ProgramError(kErrFileAlreadyExists, "File already exists");
+    case ERROR_DISK_FULL: throw ProgramError(kErrDiskFull, "Disk full");
     default: throw ProgramError(static_cast<long>(error), ToUtf8(SystemErrorText(error)));
     }
 }
@@ -33,7 +33,7 @@ void FileSystem::CreateFolder(const std::wstring& path) const {
 }
 
 std::vector<FileEntry> FileSystem::Files(const std::wstring& folder) const {
-    if (!FolderExists(folder)) throw ProgramError(76, "Path not found");
+    if (!FolderExists(folder)) throw ProgramError(kErrPathNotFound, "Path not found");
     std::vector<FileEntry> files;
     const std::wstring base = (!folder.empty() && folder.back() == L'\\') ? folder : folder + L"\\";
     WIN32_FIND_DATAW d{};

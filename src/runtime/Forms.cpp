@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "runtime/ProgramError.h"
+#include "core/ProgramError.h"
 #include "runtime/SystemApi.h"
 
 namespace rt {
@@ -410,7 +410,7 @@ Control& Form::operator[](std::wstring_view name) {
     for (auto& c : controls_) {
         if (c->name_ == name) return *c;
     }
-    throw ProgramError(340, "Control element '" + std::string(name.begin(), name.end()) + "' doesn't exist");
+    throw ProgramError(kErrNoSuchElement, "Control element '" + std::string(name.begin(), name.end()) + "' doesn't exist");
 }
 
 Timer& Form::AddTimer(std::wstring name, unsigned intervalMs) {
@@ -427,7 +427,7 @@ Timer& Form::GetTimer(std::wstring_view name) {
     for (auto& t : timers_) {
         if (t->name_ == name) return *t;
     }
-    throw ProgramError(340, "Timer '" + std::string(name.begin(), name.end()) + "' doesn't exist");
+    throw ProgramError(kErrNoSuchElement, "Timer '" + std::string(name.begin(), name.end()) + "' doesn't exist");
 }
 
 HMENU Form::BuildMenu(std::vector<MenuItem>& items, bool popup) {
@@ -482,7 +482,7 @@ void Form::AddPopupMenu(MenuItem menu) {
 
 void Form::SetMenuItems(std::wstring_view name, std::vector<MenuItem> items) {
     auto* item = const_cast<MenuItem*>(FindMenu(name));
-    if (!item) throw ProgramError(340, "Menu item doesn't exist");
+    if (!item) throw ProgramError(kErrNoSuchElement, "Menu item doesn't exist");
     item->items = std::move(items);
     RebuildMenus();
     if (hwnd_) ::DrawMenuBar(hwnd_);
@@ -509,7 +509,7 @@ MenuItem* Form::FindMenuById(int id) {
 
 void Form::SetMenuCaption(std::wstring_view name, std::wstring_view caption) {
     auto* item = const_cast<MenuItem*>(FindMenu(name));
-    if (!item) throw ProgramError(340, "Menu item doesn't exist");
+    if (!item) throw ProgramError(kErrNoSuchElement, "Menu item doesn't exist");
     item->caption.assign(caption);
     auto place = menuPlace_.find(item);
     if (place == menuPlace_.end() || item->caption == L"-") return;
@@ -564,7 +564,7 @@ bool Form::HasOperation(std::wstring_view operation) const {
 
 void Form::CallByName(std::wstring_view operation) {
     auto it = operations_.find(operation);
-    if (it == operations_.end()) throw ProgramError(438, "Object doesn't support this property or method");
+    if (it == operations_.end()) throw ProgramError(kErrNoSuchMember, "Object doesn't support this property or method");
     it->second();
 }
 

@@ -6,7 +6,7 @@
 
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
-#include "runtime/ProgramError.h"
+#include "core/ProgramError.h"
 #include "schedule/frmTaskProperties.h"
 #include "runtime/Text.h"
 
@@ -261,7 +261,7 @@ void ScheduledTasks::ReloadTasks() {
 
 ScheduledTask ScheduledTasks::AddTask(const std::wstring& name) {
     const std::wstring valid = ValidTaskName(name);
-    if (valid.empty()) throw ProgramError(123, rt::ToUtf8(mymyLoadString(IDS_INVALID_TASK_NAME)));
+    if (valid.empty()) throw ProgramError(kErrInvalidName, rt::ToUtf8(mymyLoadString(IDS_INVALID_TASK_NAME)));
     // Some schedulers hand out the existing task for a taken name: refuse it
     // as Windows does.
     ComPtr<IUnknown> existing;
@@ -281,7 +281,7 @@ ScheduledTask ScheduledTasks::AddTask(const std::wstring& name) {
 
 ScheduledTask ScheduledTasks::GetTask(int position) const {
     if (position < 1 || static_cast<std::size_t>(position) > names_.size()) {
-        throw ProgramError(9, "Subscript out of range");
+        throw ProgramError(kErrSubscriptOutOfRange, "Subscript out of range");
     }
     return GetTask(names_[static_cast<std::size_t>(position - 1)]);
 }

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "config/frmConfigure.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "runtime/App.h"
@@ -24,9 +23,9 @@ bool SameNoCase(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
-frmSchedule::frmSchedule(frmConfigure& configure)
+frmSchedule::frmSchedule(std::function<std::wstring()> commandLine)
     : rt::Form(L"frmSchedule", L"Orvane Restart Scheduler", 7950, 5250, rt::Form::kFixedDialog),
-      configure_(configure) {
+      commandLine_(std::move(commandLine)) {
     using K = rt::ControlKind;
     Add(K::ListBox, L"lstTasks", L"", {120, 120, 5535, 2475}, true).Click = [this] { lstTasks_Click(); };
     Add(K::Button, L"cmdNew", L"Schedule Restart", {5835, 120, 1995, 375}).Click = [this] { cmdNew_Click(); };
@@ -147,7 +146,7 @@ void frmSchedule::cmdNew_Click() {
     step([&] { task = std::make_unique<ScheduledTask>(objTasks().AddTask(answer)); });
     if (!task) return;  // nothing was made: one message, not one per step
     step([&] { task->SetApplicationName(rt::JoinPath(rt::App().path, L"OrvaneScheduledRestart.exe")); });
-    step([&] { task->SetCommandLine(configure_.strConstructCommandLine()); });
+    step([&] { task->SetCommandLine(commandLine_()); });
     step([&] { task->SetCreator(mymyLoadString(IDS_SCHEDULED_RESTART_TASK)); });
     step([&] {
         TaskTrigger trigger = task->AddTrigger();

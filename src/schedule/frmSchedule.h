@@ -2,14 +2,18 @@
 // task that runs this program with the configuration window's choice.
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "runtime/Forms.h"
 
-class frmConfigure;
 class ScheduledTasks;
 
 class frmSchedule : public rt::Form {
 public:
-    explicit frmSchedule(frmConfigure& configure);
+    // commandLine: the line a new task runs the program with (the
+    // configuration window's current choice).
+    explicit frmSchedule(std::function<std::wstring()> commandLine);
 
     void RefreshList();
 
@@ -24,5 +28,5 @@ private:
     void cdmDelete_Click();
     ScheduledTasks& objTasks();  // created on first use, kept for the process
 
-    frmConfigure& configure_;
+    std::function<std::wstring()> commandLine_;
 };

@@ -5,6 +5,7 @@
 //   childproc cmdline FILE ...  writes its whole command line (UTF-8) to FILE
 //   childproc forever           sleeps until killed
 //   childproc spawn FILE        runs "childproc exit 0", waits for it, writes its id
+//   childproc run EXE ARGS...   runs EXE with ARGS, waits, exits with its code
 #include <windows.h>
 
 #include <cstdio>
@@ -34,6 +35,20 @@ int wmain(int argc, wchar_t** argv) {
     if (verb == L"forever") {
         ::Sleep(INFINITE);
         return 0;
+    }
+    if (verb == L"run" && argc >= 3) {
+        std::wstring line = L"\"" + std::wstring(argv[2]) + L"\"";
+        for (int i = 3; i < argc; ++i) line += L" " + std::wstring(argv[i]);
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 4;
+        ::WaitForSingleObject(pi.hProcess, INFINITE);
+        DWORD code = 4;
+        ::GetExitCodeProcess(pi.hProcess, &code);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+        return static_cast<int>(code);
     }
     if (verb == L"spawn" && argc >= 3) {
         std::wstring line = L"\"" + std::wstring(argv[0]) + L"\" exit 0";

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "config/CommandLine.h"
-#include "startup/ActionValues.h"
+#include "core/ActionValues.h"
 
 namespace {
 

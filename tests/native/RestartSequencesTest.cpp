@@ -10,8 +10,8 @@
 
 #include "localize/RestartResCONST.h"
 #include "restart/RestartSequences.h"
-#include "runtime/ProgramError.h"
-#include "startup/ActionValues.h"
+#include "core/ProgramError.h"
+#include "core/ActionValues.h"
 
 namespace {
 

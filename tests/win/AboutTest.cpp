@@ -254,7 +254,7 @@ TEST_F(About, TheSwitchReachesEveryLoadedWindowWithoutLeaking) {
     gLanguageId = 1033;
     frmConfigure configure;
     configure.Show();
-    frmSchedule schedule(configure);
+    frmSchedule schedule([&] { return configure.strConstructCommandLine(); });
     schedule.Load();
     frmAbout about(dir_.Path(), L"Tool");
     about.Show();

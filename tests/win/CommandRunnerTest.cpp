@@ -6,7 +6,7 @@
 
 #include "TestSupport.h"
 #include "restart/modCallExternalApp.h"
-#include "runtime/ProgramError.h"
+#include "core/ProgramError.h"
 #include "runtime/Text.h"
 
 namespace {

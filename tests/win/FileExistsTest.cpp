@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "TestSupport.h"
-#include "startup/Module1.h"
+#include "process/ProgramEnd.h"
 
 namespace {
 

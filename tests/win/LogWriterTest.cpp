@@ -10,7 +10,7 @@
 #include "logging/modLogging.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
-#include "startup/ActionValues.h"
+#include "core/ActionValues.h"
 #include "startup/Module1.h"
 #include "runtime/Text.h"
 

@@ -6,7 +6,7 @@
 
 #include "hostenv/OrvaneVersion.h"
 #include "hostenv/RegistryAPI.h"
-#include "runtime/ProgramError.h"
+#include "core/ProgramError.h"
 
 namespace {
 

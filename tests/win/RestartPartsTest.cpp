@@ -14,7 +14,7 @@
 #include "runtime/ApartmentThread.h"
 #include "runtime/App.h"
 #include "runtime/Handles.h"
-#include "runtime/ProgramError.h"
+#include "core/ProgramError.h"
 #include "runtime/Text.h"
 
 namespace {
@@ -134,14 +134,14 @@ TEST(Gateway, CallsRunAwayFromTheWindowAndAHangingOneIsAbandonedAtItsLimit) {
     ::Sleep(50);
 }
 
-// kill.exe, started the way the sequences start it.
-int RunKill(const std::wstring& args) {
+// kill.exe (or another program), started the way the sequences start it.
+int RunKill(const std::wstring& args, const std::wstring& program = ProgramFile(L"kill.exe")) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION pi{};
-    std::wstring line = L"\"" + ProgramFile(L"kill.exe") + L"\" " + args;
+    std::wstring line = L"\"" + program + L"\" " + args;
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
                           &pi)) {
         return -1;
@@ -199,9 +199,16 @@ TEST(KillUtility, PatternsEndMatchingProcessesOnly) {
 }
 
 TEST(KillUtility, NeverEndsItselfOrItsParent) {
-    // "kill*" matches kill.exe itself; "win_tests*" matches the parent.
-    EXPECT_EQ(RunKill(L"kill* -f"), 1);
-    EXPECT_EQ(RunKill(L"win_tests* -f"), 1);
+    // Names of this test's own: a pattern must never reach another program
+    // on the machine, such as a second test program running beside this one.
+    test::ScratchDir dir;
+    const std::wstring tag = std::to_wstring(::GetCurrentProcessId());
+    const std::wstring killer = dir.File(L"OrvKill" + tag + L".exe");
+    const std::wstring parent = dir.File(L"OrvParent" + tag + L".exe");
+    ASSERT_TRUE(::CopyFileW(ProgramFile(L"kill.exe").c_str(), killer.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(test::ChildProc().c_str(), parent.c_str(), FALSE));
+    EXPECT_EQ(RunKill(L"orvkill" + tag + L"* -f", killer), 1) << "itself";
+    EXPECT_EQ(RunKill(L"run \"" + killer + L"\" orvparent" + tag + L"* -f", parent), 1) << "its parent";
 }
 
 }  // namespace

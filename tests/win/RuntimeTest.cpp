@@ -6,7 +6,7 @@
 #include "runtime/App.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Forms.h"
-#include "runtime/ProgramError.h"
+#include "core/ProgramError.h"
 #include "runtime/SystemApi.h"
 #include "runtime/Text.h"
 

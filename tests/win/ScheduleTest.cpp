@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <cwctype>
 #include <mstask.h>
 #include <objbase.h>
 #include <wrl/client.h>
@@ -32,6 +34,11 @@ namespace {
 // Of this process alone: test programs run side by side on one scheduler.
 const std::wstring gTaskName = L"OrvaneTest Nightly " + std::to_wstring(::GetCurrentProcessId());
 const wchar_t* const kTaskName = gTaskName.c_str();
+
+std::wstring AnotherCase(std::wstring s) {
+    for (wchar_t& c : s) c = std::iswupper(c) ? std::towlower(c) : std::towupper(c);
+    return s;
+}
 
 void Click(rt::Form& form, const wchar_t* control) { ::SendMessageW(form[control].Hwnd(), BM_CLICK, 0, 0); }
 
@@ -190,7 +197,7 @@ TEST_F(Schedule, EveryWindowPlacesItsControlsFromTheirTwips) {
     if (rt::WindowDpi(configure_.Hwnd()) != 96) GTEST_SKIP() << "needs 96 dpi";
     ScheduledTasks tasks;
     ScheduledTask task = tasks.AddTask(kTaskName);
-    frmSchedule schedule(configure_);
+    frmSchedule schedule([this] { return configure_.strConstructCommandLine(); });
     frmTaskProperties properties(task);
     for (rt::Form* form : {static_cast<rt::Form*>(&configure_), static_cast<rt::Form*>(&schedule),
                            static_cast<rt::Form*>(&properties)}) {
@@ -216,7 +223,7 @@ TEST_F(Schedule, EveryWindowPlacesItsControlsFromTheirTwips) {
 TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndRetimedThroughItsDialog) {
     Click(configure_, L"optBounceServices");
     Click(configure_, L"chkPmSpeechSvr");
-    frmSchedule schedule(configure_);
+    frmSchedule schedule([this] { return configure_.strConstructCommandLine(); });
     schedule.Show(rt::ShowMode::Modeless);
     const std::wstring properties = mymyLoadString(IDS_TASK_PROPERTIES) + L" - " + kTaskName;
     {
@@ -284,7 +291,7 @@ TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedAndDeleteAsksFirst) {
         ScheduledTask task = tasks.AddTask(kTaskName);
         task.Save();
     }
-    frmSchedule schedule(configure_);
+    frmSchedule schedule([this] { return configure_.strConstructCommandLine(); });
     schedule.Show(rt::ShowMode::Modeless);
     const auto typed = [](std::wstring name) {
         return [name](HWND box) {
@@ -297,7 +304,7 @@ TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedAndDeleteAsksFirst) {
         std::wstring message;
     };
     const Case cases[] = {
-        {L"orvanetest NIGHTLY", mymyLoadString(IDS_UNIQUE_TASK_NAME)},
+        {AnotherCase(gTaskName), mymyLoadString(IDS_UNIQUE_TASK_NAME)},
         {L"Nightly: restart", mymyLoadString(IDS_INVALID_TASK_NAME)},
         {L"   ", mymyLoadString(IDS_INVALID_TASK_NAME)},
         {std::wstring(201, L'x'), mymyLoadString(IDS_INVALID_TASK_NAME)},  // beyond the .job path's room
@@ -347,7 +354,7 @@ TEST_F(Schedule, ATaskDeletedElsewhereIsReportedAndDropsFromTheList) {
         ScheduledTask task = tasks.AddTask(kTaskName);
         task.Save();
     }
-    frmSchedule schedule(configure_);
+    frmSchedule schedule([this] { return configure_.strConstructCommandLine(); });
     schedule.Show(rt::ShowMode::Modeless);
     rt::Control& list = schedule[L"lstTasks"];
     int index = -1;

@@ -1,4 +1,4 @@
-#include "startup/ActionValues.h"
+#include "core/ActionValues.h"
 
 std::int16_t RestartAction = ActionNone;
 std::vector<std::string> BounceServiceNames;
