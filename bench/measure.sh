@@ -11,18 +11,19 @@ fresh_sandbox() {
     prog="$WINEPREFIX/drive_c/Program Files/Orvane Restart"
 }
 
-commands=$(grep -o "{L\"[^\"]*\", [0-9]}" bench/stepbench.cpp | sed -E "s/\{L\"([^\"]*)\", [0-9]\}/\1/")
-
 # 1. The batch file: the same commands, one per line, each after a marker
 # that the sandbox's trace tool stamps to the millisecond. A second batch of
 # markers alone measures what a marker itself costs.
 marker='"C:\\sandbox\\sbtrace.exe" T'
 fresh_sandbox
+# The commands come from the program's own sequence tables.
+commands=$("$WINE64" "$build/bench/stepbench.exe" --list 2>/dev/null | tr -d "\r")
+n=$(printf '%s\n' "$commands" | wc -l)
 {
     printf "@echo off\r\n"
     while IFS= read -r c; do printf "%s\r\n%s >nul 2>&1\r\n" "$marker" "$c"; done <<< "$commands"
     printf "%s\r\n" "$marker"
-    for _ in $(seq 1 28); do printf "%s\r\n" "$marker"; done
+    for _ in $(seq 1 $((n + 1))); do printf "%s\r\n" "$marker"; done
 } > "$prog/bench.bat"
 : > "$WINEPREFIX/drive_c/sandbox/trace.txt"
 (cd "$prog" && "$WINE64" cmd /c bench.bat) >/dev/null 2>&1
@@ -43,6 +44,21 @@ start=$(date +%s.%N)
     2>"$out/relay.txt" >/dev/null
 end=$(date +%s.%N)
 echo "$start $end" > "$out/restart_times.txt"
+
+# 4. The peak working set of a whole "/Restart" (a run of its own, without
+# the relay log), and the time to a visible configuration window against a
+# bare Win32 window program.
+fresh_sandbox
+cp "$build/bench/procbench.exe" "$build/bench/barewindow.exe" "$prog/"
+(cd "$prog" && "$WINE64" procbench.exe peak OrvaneScheduledRestart.exe /Restart) 2>/dev/null | tr -d "\r" \
+    > "$out/peak.txt"
+fresh_sandbox
+cp "$build/bench/procbench.exe" "$build/bench/barewindow.exe" "$prog/"
+(cd "$prog" && "$WINE64" procbench.exe window "Bare Window" 7 barewindow.exe &&
+    "$WINE64" procbench.exe window "Configure Scheduled Restart Options" 7 OrvaneScheduledRestart.exe) 2>/dev/null |
+    tr -d "\r" > "$out/startup.txt"
+stat -c %s "$prog/OrvaneScheduledRestart.exe" "$build/bench/barewindow.exe" > "$out/sizes.txt"
+du -sb "$prog" | cut -f1 >> "$out/sizes.txt"
 end_wine_prefix
 
 python3 bench/report.py "$out"

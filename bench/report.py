@@ -9,7 +9,7 @@ from datetime import datetime
 
 stamps = [datetime.strptime(" ".join(l.split()[:2]), "%Y-%m-%d %H:%M:%S.%f").timestamp()
           for l in (out / "batch_times.txt").read_text().splitlines()]
-steps_n = 27
+steps_n = sum(1 for l in (out / "program_steps.txt").read_text().splitlines() if l.startswith("step "))
 marks = [(b - a) * 1000 for a, b in zip(stamps, stamps[1:])]
 marker_cost = sorted(marks[steps_n + 1:])[len(marks[steps_n + 1:]) // 2]  # median of markers alone
 batch = [m - marker_cost for m in marks[:steps_n]]
@@ -53,7 +53,7 @@ def close_pause():
 ui_thread = None
 pending_count = None  # handle count of the UI thread's MsgWait call in flight
 for line in (out / "relay.txt").read_text("utf-8", "replace").splitlines():
-    m = re.match(r"^\s*(\d+\.\d+):([0-9a-f]+):(Call|Ret)\s+(?:kernel32|user32)\.(\w+)\(([0-9a-f]*).*ret=(14[0-9a-f]{7})\s*$",
+    m = re.match(r"^\s*(\d+\.\d+):([0-9a-f]+):(Call|Ret)\s+(?:kernel32|user32)\.(\w+)\(([0-9a-f]*).*ret=(14[0-9a-f]{7}|004[0-9a-f]{5})\s*$",
                  line, re.I)
     if not m:
         continue
@@ -95,3 +95,16 @@ print(f"steps where the program was slower than the batch file by more than 5 ms
 print(f"batch marker cost subtracted per step: {marker_cost:.1f} ms")
 print(f'whole "/Restart": {whole:.2f} s = countdown {countdown:.0f} s + pauses {pause_time:.2f} s '
       f"+ commands {command_time:.2f} s + the program's own overhead {overhead:.2f} s (target < 1 s)")
+
+# Start-up, peak working set and size.
+# (the commands the program starts share its console: keep procbench's own lines)
+bare, prog_start = [float(l.split()[1]) for l in (out / "startup.txt").read_text().splitlines()
+                    if l.startswith("median ")][:2]
+print(f"start to a visible window (median of 7): configuration window {prog_start:.0f} ms, "
+      f"bare Win32 window {bare:.0f} ms, ratio {prog_start / bare:.2f}")
+peak, peak_s = [float(x) for l in (out / "peak.txt").read_text().splitlines() if l.startswith("peak ")
+                for x in l.split()[1::2]]
+print(f'peak working set of a whole "/Restart": {peak:.1f} MB (run of {peak_s:.1f} s)')
+exe, bare_exe, folder = map(int, (out / "sizes.txt").read_text().split())
+print(f"size: OrvaneScheduledRestart.exe {exe / 1024:.0f} KiB (bare window program {bare_exe / 1024:.0f} KiB, "
+      f"ratio {exe / bare_exe:.1f}); the whole program folder {folder / 1024:.0f} KiB")

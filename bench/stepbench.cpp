@@ -8,33 +8,29 @@
 #include <vector>
 
 #include "logging/modLogging.h"
+#include "restart/RestartSequences.h"
 #include "restart/modCallExternalApp.h"
 #include "runtime/Text.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
+    if (std::wstring(argv[1]) == L"--list") {
+        // The same commands, for the batch-file twin.
+        for (const PlannedCommand& step : RestartCommands()) std::printf("%s\n", step.command.c_str());
+        return 0;
+    }
     LogFilePath = argv[1];
-    const std::vector<std::pair<std::wstring, int>> steps = {
-        {L"Net Stop PmDirWriter", 1}, {L"Net STop PmDirCatalog", 1}, {L"Net Stop PmGateway", 1},
-        {L"Net Stop PmCoreMgr", 1},           {L"Net Stop PmDirLink", 1},    {L"Net STop PmDirCatalog", 1},
-        {L"Net STop PmNotifySvr", 1},         {L"Net Stop PmBridgeLink", 1}, {L"Net Stop PmStoreMonSvr", 1},
-        {L"Net Stop PmReplDirSvc", 1},        {L"Net Stop PmSyncSvr", 1},    {L"Net Stop PmSpeechSvr", 1},
-        {L"kill.exe pm*.* -f", 2},            {L"Net Stop W3svc", 1},        {L"Net Stop SQLServerAgent", 1},
-        {L"kill.exe pm*.* -f", 2},            {L"Net Stop MSSQLServer", 1},  {L"Net Start W3svc", 6},
-        {L"Net Start PmGateway", 6},          {L"Net Start PmDirLink", 6},   {L"Net Start PmDirCatalog", 6},
-        {L"Net Start PmNotifySvr", 6},        {L"Net Start PmDirWriter", 6}, {L"Net Start PmAuxSvr", 6},
-        {L"Net Start PmSyncSvr", 6},          {L"Net Start PmSpeechSvr", 6}, {L"Net Start PmReplDirSvc", 6},
-    };
     LARGE_INTEGER freq, t0, t1, all0, all1;
     ::QueryPerformanceFrequency(&freq);
     ::QueryPerformanceCounter(&all0);
     int n = 0;
-    for (const auto& [command, style] : steps) {
+    for (const PlannedCommand& step : RestartCommands()) {
+        const std::wstring command = rt::FromUtf8(step.command);
         ::QueryPerformanceCounter(&t0);
         WriteLogLine(L"    step " + command, true);
         bool finished = false;
         try {
-            finished = bWaitForProcess(StartCommand(command, style), style == 6 ? -1 : 60000);
+            finished = bWaitForProcess(StartCommand(command, step.style), step.timeoutMs);
         } catch (...) {
         }
         WriteLogLine(finished ? L"    completed" : L"(error) not finished", true);

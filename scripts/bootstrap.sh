@@ -28,6 +28,11 @@ have xauth                        || pkg_for xauth
 have xwd                          || pkg_for x11-apps
 [ -x /usr/bin/convert ]           || pkg_for imagemagick
 have python3                      || pkg_for python3
+# The fuzz targets (clang's libFuzzer) and the MSI package.
+have clang                        || pkg_for clang
+compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null ||
+    pkg_for "libclang-rt-$( (clang --version 2>/dev/null || echo 'version 14') | sed -n 's/.*version \([0-9]*\).*/\1/p' | head -1)-dev"
+have wixl                         || pkg_for wixl
 # The German locale for the regional-settings tests.
 locale -a 2>/dev/null | grep -qi '^de_DE.utf8$' || pkg_for locales
 

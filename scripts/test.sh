@@ -11,6 +11,9 @@ cmake --preset native >/dev/null
 cmake --build --preset native
 ctest --preset native -j2
 
+echo "== fuzzing the parsers (${ORV_FUZZ_SECONDS:-30} s each)"
+bash scripts/fuzz.sh
+
 echo "== Windows builds: x86 (shipped) and x64"
 for preset in windows windows-x64; do
     cmake --preset "$preset" >/dev/null
@@ -34,4 +37,13 @@ exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     # The end-to-end cases mostly wait (countdowns, pauses): run them side by
     # side, each in its own prefix.
     ctest --preset "$preset" -L e2e -j6 "$@"
+    # The release packages, and the MSI installed, run and removed in a
+    # prefix of its own (the package is the x86 program).
+    echo "== packages"
+    bash scripts/package.sh
+    if [ "$preset" = windows ]; then
+        bash tests/package/msi_roundtrip.sh "$PWD" build/package/OrvaneScheduledRestart-*.msi
+    else
+        echo "note: the MSI round trip needs a host that runs 32-bit Windows programs; skipped" >&2
+    fi
 ' bash "$@"

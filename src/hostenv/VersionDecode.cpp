@@ -9,12 +9,13 @@ std::string Hex8(std::int32_t value) {
 }
 
 std::int16_t LeadingDecimal(std::string_view digits) {
+    // Four digits at most: the value always fits, whatever the text.
     int value = 0;
-    for (char c : digits) {
+    for (char c : digits.substr(0, 4)) {
         if (c < '0' || c > '9') break;
         value = value * 10 + (c - '0');
     }
-    return static_cast<std::int16_t>(value);  // at most four digits: fits
+    return static_cast<std::int16_t>(value);
 }
 
 VersionInfo DecodeVersion(std::int32_t versionNumber, std::int32_t buildNumber) {

@@ -15,9 +15,9 @@ struct VersionInfo {
 
 // Eight upper-case hex digits, two's complement for negative numbers.
 std::string Hex8(std::int32_t value);
-// Leading decimal digits of the text as a number (0 when there are none);
-// "0004" gives 4, "00A1" gives 0. No exponent letters: the product's
-// versions use decimal-looking digits only.
+// Leading decimal digits of the first four characters as a number (0 when
+// there are none); "0004" gives 4, "00A1" gives 0. No exponent letters: the
+// product's versions use decimal-looking digits only.
 std::int16_t LeadingDecimal(std::string_view digits);
 
 // The version halves and the upper build half are hex digits read as decimal;

@@ -21,7 +21,27 @@ constexpr std::array<CodeRow, 44> kCodes = {{
     {"CHS", 2052},  {"ZHI", 4100},
 }};
 
+wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+std::wstring LanguageCodeOfFile(std::wstring_view name, std::wstring_view exeName) {
+    // The code is the three characters in front of ".dll"; a name too
+    // short to hold one is not a library of ours.
+    const std::size_t prefix = exeName.size() + 1;
+    if (name.size() < prefix || name.size() < 7) return {};
+    if (!EqualsNoCase(name.substr(0, exeName.size()), exeName) || name[exeName.size()] != L'_') return {};
+    if (!EqualsNoCase(name.substr(name.size() - 3), L"DLL")) return {};
+    return std::wstring(name.substr(name.size() - 7, 3));
+}
 
 std::int32_t LanguageIdFromCode(std::string_view code) {
     for (const CodeRow& row : kCodes) {

@@ -10,6 +10,11 @@ inline constexpr std::int32_t kLanguageEnglishTdd = 33801;
 
 // The first row whose code equals exactly (case counts); 1033 when none does.
 std::int32_t LanguageIdFromCode(std::string_view code);
+// The code of a language library's file name "<exeName>_XXX.dll" (the
+// three characters before ".dll", as written), or empty when the name is not
+// one; the program name and ".dll" match in any (ASCII) case.
+std::wstring LanguageCodeOfFile(std::wstring_view fileName, std::wstring_view exeName);
+
 // Number of rows in the code table.
 std::size_t LanguageCodeCount();
 

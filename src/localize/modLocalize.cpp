@@ -26,12 +26,6 @@ std::wstring BuiltInString(std::int32_t id) {
     return std::wstring(buffer, static_cast<std::size_t>(n));
 }
 
-bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() &&
-           ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-               CSTR_EQUAL;
-}
-
 template <class Step>
 void LanguageStep(Step&& step) {
     rt::ContinueAfterPrefixedBox(L"Error in InitalizeLanguages: ", step);
@@ -61,15 +55,9 @@ std::wstring LanguageLibraryPath(const std::wstring& folder, const std::wstring&
 
 std::vector<std::wstring> DiscoverLanguageCodes(const std::wstring& folder, const std::wstring& exeName) {
     std::vector<std::wstring> codes;
-    const std::wstring prefix = exeName + L"_";
     for (const rt::FileEntry& file : rt::gFileSystem().Files(folder)) {
-        const std::wstring& name = file.name;
-        // The code is the three characters in front of ".dll"; a name too
-        // short to hold one is not a library of ours.
-        if (name.size() < prefix.size() || name.size() < 7) continue;
-        if (!EqualsNoCase(std::wstring_view(name).substr(0, prefix.size()), prefix)) continue;
-        if (!EqualsNoCase(std::wstring_view(name).substr(name.size() - 3), L"DLL")) continue;
-        codes.push_back(name.substr(name.size() - 7, 3));
+        std::wstring code = LanguageCodeOfFile(file.name, exeName);
+        if (!code.empty()) codes.push_back(std::move(code));
     }
     if (codes.empty()) codes.emplace_back();
     return codes;

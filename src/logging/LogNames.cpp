@@ -4,13 +4,14 @@
 
 namespace {
 
-// Days since 1970-01-01 of a proleptic Gregorian date.
-long DaysFromCivil(int y, int m, int d) {
+// Days since 1970-01-01 of a proleptic Gregorian date. In 64 bits: a time
+// stamp of any value gives a number, never an overflow.
+std::int64_t DaysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d) {
     y -= m <= 2;
-    const long era = (y >= 0 ? y : y - 399) / 400;
-    const long yoe = y - era * 400;
-    const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + doe - 719468;
 }
 
@@ -32,6 +33,6 @@ std::string LogFileName(const std::string& baseName, const CivilTime& t, int cou
     return name + ".TXT";
 }
 
-long CalendarDaysBetween(const CivilTime& from, const CivilTime& to) {
+std::int64_t CalendarDaysBetween(const CivilTime& from, const CivilTime& to) {
     return DaysFromCivil(to.year, to.month, to.day) - DaysFromCivil(from.year, from.month, from.day);
 }

@@ -1,6 +1,7 @@
 // Run-log names and ages. Portable core.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct CivilTime {
@@ -18,6 +19,6 @@ std::string LogTimeStamp(const CivilTime& t);
 // a counter stands before ".TXT" (…_22_31_16_2.TXT).
 std::string LogFileName(const std::string& baseName, const CivilTime& t, int counter);
 // Days between two calendar dates, ignoring the time of day.
-long CalendarDaysBetween(const CivilTime& from, const CivilTime& to);
+std::int64_t CalendarDaysBetween(const CivilTime& from, const CivilTime& to);
 // Logs more than this many calendar days old are purged.
 inline constexpr long kLogKeepDays = 30;

@@ -74,6 +74,8 @@ constexpr std::size_t kSyncStep = 10;     // step 11: a pause follows it
 constexpr std::size_t kFirstKillStep = 12;  // step 13: runs from the program's folder
 constexpr std::int32_t kAfterSyncStopPause = 30000;
 
+constexpr const char* kStartWeb = "Net Start W3svc";
+constexpr const char* kStartGateway = "Net Start PmGateway";
 constexpr std::array<const char*, 8> kOtherAutoStartServices = {
     "Net Start PmDirLink",   "Net Start PmDirCatalog", "Net Start PmNotifySvr", "Net Start PmDirWriter",
     "Net Start PmAuxSvr",    "Net Start PmSyncSvr",    "Net Start PmSpeechSvr", "Net Start PmReplDirSvc",
@@ -149,9 +151,9 @@ void RunStartup(RestartHost& host) {
     step([&] { host.SetStatus(host.Text(IDS_VOICE_SERVER_STARTING)); });
     step([&] { host.RepaintStatus(); });
     step([&] { host.Log("    starting WWW service"); });
-    run("Net Start W3svc");
+    run(kStartWeb);
     step([&] { host.Log("    starting gateway"); });
-    run("Net Start PmGateway");
+    run(kStartGateway);
     step([&] { host.Pause(2000); });
     step([&] { host.Log("    starting other auto start Orvane services"); });
     for (const char* command : kOtherAutoStartServices) run(command);
@@ -296,4 +298,13 @@ void RestartCountdown::Cancel() {
     step([&] { host_.ErrorEvent(host_.Text(IDS_USER_CANCELED)); });
     TheRunOutcome.cancelled = true;
     host_.EndProgram(TheRunOutcome.ExitCode());
+}
+
+std::vector<PlannedCommand> RestartCommands() {
+    std::vector<PlannedCommand> commands;
+    for (const ShutdownStep& step : kShutdown) commands.push_back({step.command, step.style, step.timeoutMs});
+    commands.push_back({kStartWeb, vbMinimizedNoFocus, kWaitForever});
+    commands.push_back({kStartGateway, vbMinimizedNoFocus, kWaitForever});
+    for (const char* command : kOtherAutoStartServices) commands.push_back({command, vbMinimizedNoFocus, kWaitForever});
+    return commands;
 }

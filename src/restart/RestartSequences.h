@@ -71,3 +71,12 @@ bool TickStep::operator()(Body&& body) {
     }
     return false;
 }
+
+// The commands a whole "/Restart" runs and waits on, in order, as the
+// sequences above run them (for the benchmark's batch-file twin).
+struct PlannedCommand {
+    std::string command;
+    WindowStyle style;
+    std::int32_t timeoutMs;
+};
+std::vector<PlannedCommand> RestartCommands();

@@ -20,6 +20,16 @@ TEST(LanguageCodes, ExactCodesMapToTheirIdentifiersAndAnythingElseTo1033) {
     EXPECT_EQ(LanguageIdFromCode("DEUX"), 1033);
 }
 
+TEST(LanguageCodes, LibraryFileNamesGiveTheirCodeAsWritten) {
+    struct {
+        const wchar_t* name;
+        const wchar_t* code;  // empty: not a library of ours
+    } cases[] = {{L"Tool_DEU.dll", L"DEU"}, {L"tool_JPN.DLL", L"JPN"}, {L"Tool_deu.dll", L"deu"},
+                 {L"Tool_.dll", L"ol_"},    {L"Tool.exe", L""},        {L"Tool_FRA.txt", L""},
+                 {L"Other_ITA.dll", L""},   {L"Toolbox_NLD.dll", L""}, {L"T.dll", L""}};
+    for (const auto& c : cases) EXPECT_EQ(LanguageCodeOfFile(c.name, L"Tool"), c.code);
+}
+
 TEST(LanguageFonts, OnlyTheFourListedLanguagesGetASpecialFont) {
     EXPECT_EQ(LanguageFontFor(1042).charset, 129);
     EXPECT_EQ(LanguageFontFor(1042).face, L"\xAD74\xB9BC");

@@ -70,51 +70,45 @@ protected:
 };
 
 TEST_F(LogFiles, FirstRunMakesTheFolderAndOneFileWithTheHeader) {
-    InstalledVersion = DecodeVersion(0x00040000, 0x00010123);
-    const std::wstring path = GenerateNewLogFileNameIn(Logs(), L"OrvaneScheduledRestart", now_);
-    EXPECT_EQ(LogFilePath, path);
-    wchar_t expectedName[80];
-    swprintf(expectedName, 80, L"OrvaneScheduledRestart_Log_%02d%02d%02d_%02d_%02d_%02d.TXT", now_.wYear % 100,
-             now_.wMonth, now_.wDay, now_.wHour, now_.wMinute, now_.wSecond);
-    EXPECT_EQ(path, Logs() + L"\\" + expectedName);
-    EXPECT_TRUE(rt::gFileSystem().FolderExists(Logs()));
-
-    const WorkStationInfo station(2);
-    OpenLogFile(path, station);
-    WriteLogLine(L"Starting the service shut down sequence", true);
-    EXPECT_EQ(rt::gFileSystem().Files(Logs()).size(), 1u);
-
-    const auto lines = Lines(test::ReadBytes(path));
-    ASSERT_EQ(lines.size(), 10u);
-    const rt::AppInfo& app = rt::App();
-    EXPECT_EQ(lines[0], std::string(64, '='));
-    EXPECT_EQ(lines[1], "Running " + rt::ToAnsi(app.exeName) + ", version " + std::to_string(app.major) + "." +
-                            std::to_string(app.minor) + "." + std::to_string(app.revision));
-    EXPECT_EQ(lines[2], "");
-    EXPECT_EQ(lines[3], "Local Orvane version=4.0(1.291)");
-    EXPECT_EQ(lines[4], "Running under domain account: " + rt::ToAnsi(station.Domain()) + "\\" +
-                            rt::ToAnsi(station.UserName()));
-    EXPECT_FALSE(station.UserName().empty()) << "the workstation service names the user";
-    EXPECT_EQ(lines[5], "");
-    EXPECT_EQ(lines[6].rfind("Local time=", 0), 0u);
-    EXPECT_GT(lines[6].size(), 15u);
-    EXPECT_EQ(lines[7], std::string(64, '='));
-    EXPECT_EQ(lines[8], "");
-    EXPECT_NE(lines[9].find(": Starting the service shut down sequence"), std::string::npos);
+    struct Case {
+        int platform;  // 2: the workstation service answers; 1: no records at all
+        VersionInfo version;
+        const char* versionLine;
+    } cases[] = {{2, DecodeVersion(0x00040000, 0x00010123), "Local Orvane version=4.0(1.291)"},
+                 {1, DecodeVersion(0, 0), "Local Orvane version=0.0(0.0)"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.platform);
+        test::ScratchDir dir;
+        const std::wstring logs = dir.File(L"logs");
+        InstalledVersion = c.version;
+        const std::wstring path = GenerateNewLogFileNameIn(logs, L"OrvaneScheduledRestart", now_);
+        EXPECT_EQ(LogFilePath, path);
+        wchar_t expectedName[80];
+        swprintf(expectedName, 80, L"OrvaneScheduledRestart_Log_%02d%02d%02d_%02d_%02d_%02d.TXT", now_.wYear % 100,
+                 now_.wMonth, now_.wDay, now_.wHour, now_.wMinute, now_.wSecond);
+        EXPECT_EQ(path, logs + L"\\" + expectedName);
+        const WorkStationInfo station(c.platform);
+        OpenLogFile(path, station);
+        WriteLogLine(L"Starting the service shut down sequence", true);
+        CloseLogFile();
+        EXPECT_EQ(rt::gFileSystem().Files(logs).size(), 1u);
+        const auto lines = Lines(test::ReadBytes(path));
+        ASSERT_EQ(lines.size(), 10u);
+        const rt::AppInfo& app = rt::App();
+        EXPECT_EQ(lines[0], std::string(64, '='));
+        EXPECT_EQ(lines[1], "Running " + rt::ToAnsi(app.exeName) + ", version " + std::to_string(app.major) + "." +
+                                std::to_string(app.minor) + "." + std::to_string(app.revision));
+        EXPECT_EQ(lines[3], c.versionLine);
+        // No records give a lone backslash.
+        EXPECT_EQ(lines[4], "Running under domain account: " + rt::ToAnsi(station.Domain()) + "\\" +
+                                rt::ToAnsi(station.UserName()));
+        EXPECT_EQ(station.UserName().empty(), c.platform == 1);
+        EXPECT_EQ(lines[2] + lines[5] + lines[8], "");
+        EXPECT_EQ(lines[6].rfind("Local time=", 0), 0u);
+        EXPECT_EQ(lines[7], lines[0]);
+        EXPECT_NE(lines[9].find(": Starting the service shut down sequence"), std::string::npos);
+    }
     InstalledVersion = {};
-}
-
-TEST_F(LogFiles, EmptyWorkstationRecordsGiveALoneBackslash) {
-    const WorkStationInfo notNT(1);
-    EXPECT_TRUE(notNT.Domain().empty());
-    EXPECT_TRUE(notNT.UserName().empty());
-    InstalledVersion = DecodeVersion(0, 0);
-    const std::wstring path = GenerateNewLogFileNameIn(Logs(), L"Tool", now_);
-    OpenLogFile(path, notNT);
-    const auto lines = Lines(test::ReadBytes(path));
-    ASSERT_GE(lines.size(), 5u);
-    EXPECT_EQ(lines[3], "Local Orvane version=0.0(0.0)");
-    EXPECT_EQ(lines[4], "Running under domain account: \\");
 }
 
 TEST_F(LogFiles, TwoRunsInTheSameSecondKeepBothLogs) {
@@ -170,24 +164,13 @@ TEST_F(LogFiles, PurgeRemovesFilesOlderThanThirtyCalendarDaysOnly) {
     PurgeOldLogFilesIn(dir_.File(L"missing"), now_);  // no folder: nothing, no failure
 }
 
-TEST_F(LogFiles, ThousandsOfFilesArePurgedInOnePass) {
-    ASSERT_TRUE(::CreateDirectoryW(Logs().c_str(), nullptr));
-    for (int i = 0; i < 3000; ++i) {
-        const std::wstring path = Logs() + L"\\f" + std::to_wstring(i) + L".TXT";
-        test::WriteBytes(path, "");
-        if (i % 2) Age(path, 40);
-    }
-    PurgeOldLogFilesIn(Logs(), now_);
-    EXPECT_EQ(rt::gFileSystem().Files(Logs()).size(), 1500u);
-}
-
 TEST_F(LogFiles, ALogFolderThatCannotBeMadeIsReportedAndTheRunGoesOn) {
     test::WriteBytes(Logs(), "a file where the folder should be");
     std::wstring shown;
-    test::DialogAnswerer answer(rt::kProgramTitle, [&](HWND box) {
+    test::Answers answer({{rt::kProgramTitle, [&](HWND box) {
         shown = test::DialogText(box);
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    });
+    }}});
     const std::wstring path = GenerateNewLogFileNameIn(Logs(), L"Tool", now_);
     EXPECT_FALSE(path.empty()) << "a path is still returned";
     EXPECT_EQ(shown.rfind(L"(error):", 0), 0u) << rt::ToUtf8(shown);

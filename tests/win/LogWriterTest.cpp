@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,89 +44,59 @@ std::vector<std::string> Lines(const std::string& bytes) {
     return lines;
 }
 
-TEST_F(LogWriter, EachLineIsOnDiskBeforeTheCallReturns) {
-    WriteLogLine(L"Starting the service shut down sequence", false);
-    EXPECT_EQ(Disk(), "Starting the service shut down sequence\r\n");
-    WriteLogLine(L" Stopping the WWW service", false);
-    EXPECT_EQ(Disk(), "Starting the service shut down sequence\r\n Stopping the WWW service\r\n");
-    EXPECT_NE(LogFileNumber, 0);
-}
-
-TEST_F(LogWriter, TimestampIsTheGeneralDateThenOneColonBlankThenTheTextUnchanged) {
-    SYSTEMTIME before{};
-    ::GetLocalTime(&before);
-    WriteLogLine(L"    net stop process completed", true);
-    WriteLogLine(L"", true);
-    SYSTEMTIME after{};
-    ::GetLocalTime(&after);
-    const auto lines = Lines(Disk());
-    ASSERT_EQ(lines.size(), 2u);
-    const std::string stampBefore = rt::ToAnsi(rt::FormatGeneralDate(before));
-    const std::string stampAfter = rt::ToAnsi(rt::FormatGeneralDate(after));
-    const auto startsWithStamp = [&](const std::string& line, const std::string& rest) {
-        return line == stampBefore + ": " + rest || line == stampAfter + ": " + rest;
-    };
-    EXPECT_TRUE(startsWithStamp(lines[0], "    net stop process completed")) << lines[0];
-    EXPECT_TRUE(startsWithStamp(lines[1], "")) << lines[1];
-    EXPECT_EQ(lines[0].find(": "), lines[0].rfind(": ")) << "exactly one ': '";
-}
-
-TEST_F(LogWriter, TextWithItsOwnLineBreakGivesAnEmptyLineAfterIt) {
-    WriteLogLine(L"Header line\r\n", false);
-    WriteLogLine(L"next", false);
-    EXPECT_EQ(Disk(), "Header line\r\n\r\nnext\r\n");
-}
-
-TEST_F(LogWriter, TextIsWrittenInTheAnsiCodePageWithoutByteOrderMark) {
+TEST_F(LogWriter, EachLineIsOnDiskInTheAnsiCodePageBeforeTheCallReturnsEvenAfterClose) {
+    WriteLogLine(L"Header line\r\n", false);  // its own break: an empty line after it
+    EXPECT_EQ(Disk(), "Header line\r\n\r\n");
     const std::wstring text = L"Caf\x00e9 \x00fc";
     WriteLogLine(text, false);
-    EXPECT_EQ(Disk(), rt::ToAnsi(text) + "\r\n");
+    EXPECT_EQ(Lines(Disk()).back(), rt::ToAnsi(text)) << "no byte-order mark, no UTF-8";
     if (::GetACP() == 1252) {
-        EXPECT_EQ(Disk(), "Caf\xe9 \xfc\r\n");
+        EXPECT_EQ(Lines(Disk()).back(), "Caf\xe9 \xfc");
     }
     WriteLogLine(std::string_view("utf8 \xc3\xa9"), false);
     EXPECT_EQ(Lines(Disk()).back(), rt::ToAnsi(L"utf8 \x00e9"));
-}
-
-TEST_F(LogWriter, MissingFolderLosesLinesSilentlyAndRecoversOnceItExists) {
-    const std::wstring folder = dir_.File(L"logs");
-    LogFilePath = folder + L"\\run.TXT";
-    WriteLogLine(L"lost one", true);
-    WriteLogLine(L"lost two", false);
-    EXPECT_FALSE(test::Exists(LogFilePath));
-    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
-    WriteLogLine(L"kept", false);
-    EXPECT_EQ(Disk(), "kept\r\n");
-}
-
-TEST_F(LogWriter, UnopenablePathLosesLinesAndRecoversWhenItOpensAgain) {
-    // A folder standing where the file should be cannot be opened, even by an
-    // administrator (a read-only attribute would not stop root under Wine).
-    WriteLogLine(L"first", false);
     CloseLogFile();
-    ASSERT_TRUE(::DeleteFileW(LogFilePath.c_str()));
-    ASSERT_TRUE(::CreateDirectoryW(LogFilePath.c_str(), nullptr));
-    WriteLogLine(L"while blocked", true);
-    ASSERT_TRUE(::RemoveDirectoryW(LogFilePath.c_str()));
-    WriteLogLine(L"after", false);
-    EXPECT_EQ(Disk(), "after\r\n");
-}
-
-TEST_F(LogWriter, EmptyPathWritesNothingAndNeverFails) {
-    LogFilePath.clear();
-    WriteLogLine(L"nowhere", true);
-    FlushLogFile();
-    CloseLogFile();
-    CloseLogFile();
-    EXPECT_EQ(LogFileNumber, 0);
-}
-
-TEST_F(LogWriter, LineWrittenAfterCloseIsNotLost) {
-    WriteLogLine(L"before close", false);
-    CloseLogFile();
-    EXPECT_EQ(Disk(), "before close\r\n");
     WriteLogLine(L"(error) in restart timer: File not found number=53", false);
-    EXPECT_EQ(Disk(), "before close\r\n(error) in restart timer: File not found number=53\r\n");
+    EXPECT_EQ(Lines(Disk()).back(), "(error) in restart timer: File not found number=53") << "not lost after close";
+    // The stamp: the general date, one colon and blank, the text unchanged.
+    SYSTEMTIME before{}, after{};
+    ::GetLocalTime(&before);
+    WriteLogLine(L"    net stop process completed", true);
+    ::GetLocalTime(&after);
+    const std::string line = Lines(Disk()).back();
+    EXPECT_TRUE(line == rt::ToAnsi(rt::FormatGeneralDate(before)) + ":     net stop process completed" ||
+                line == rt::ToAnsi(rt::FormatGeneralDate(after)) + ":     net stop process completed")
+        << line;
+}
+
+TEST_F(LogWriter, LinesThatCannotBeWrittenAreLostSilentlyAndWritingRecovers) {
+    const std::wstring folder = dir_.File(L"logs");
+    struct Case {
+        const char* what;
+        std::wstring path;
+        std::function<void()> block, unblock;
+    } cases[] = {
+        {"a missing folder", folder + L"\\run.TXT", [] {},
+         [&] { ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr)); }},
+        // A folder where the file should be: even an administrator cannot open it.
+        {"an unopenable path", dir_.File(L"blocked.TXT"),
+         [&] { ASSERT_TRUE(::CreateDirectoryW(dir_.File(L"blocked.TXT").c_str(), nullptr)); },
+         [&] { ASSERT_TRUE(::RemoveDirectoryW(dir_.File(L"blocked.TXT").c_str())); }},
+        {"no path at all", L"", [] {}, [] {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CloseLogFile();
+        LogFilePath = c.path;
+        c.block();
+        WriteLogLine(L"lost", true);
+        FlushLogFile();
+        CloseLogFile();
+        c.unblock();
+        if (c.path.empty()) continue;
+        WriteLogLine(L"kept", false);
+        EXPECT_EQ(Disk(), "kept\r\n");
+    }
 }
 
 // A window whose handler writes log lines while the outer writer pumps events.
@@ -183,26 +154,14 @@ TEST_F(LogWriter, UnattendedBoxesCloseThemselvesAndLeaveTheirTextInTheRunLog) {
     TheRunOutcome = {};
 }
 
-TEST(GeneralDate, ShortDateAndLongTimeOfTheGivenLocaleAndDateAloneAtMidnight) {
-    SYSTEMTIME st{};
-    st.wYear = 2026;
-    st.wMonth = 3;
-    st.wDay = 9;
-    st.wHour = 14;
-    st.wMinute = 5;
-    st.wSecond = 7;
-    const LCID us = MAKELCID(0x0409, SORT_DEFAULT), de = MAKELCID(0x0407, SORT_DEFAULT);
-    EXPECT_EQ(rt::FormatGeneralDate(st, us), L"3/9/2026 2:05:07 PM");
-    const std::wstring german = rt::FormatGeneralDate(st, de);
-    EXPECT_TRUE(german == L"09.03.2026 14:05:07" || german == L"9.3.2026 14:05:07") << rt::ToUtf8(german);
-    st.wHour = st.wMinute = st.wSecond = 0;
-    EXPECT_EQ(rt::FormatGeneralDate(st, us), L"3/9/2026");
-    st.wSecond = 1;
-    EXPECT_EQ(rt::FormatGeneralDate(st, us), L"3/9/2026 12:00:01 AM");
-}
-
 // Run once as is and once under a German locale (see tests/CMakeLists.txt).
-TEST(LogStamp, FollowsTheUsersRegionalSettings) {
+TEST(LogStamp, FollowsTheUsersRegionalSettingsAndShowsTheDateAloneAtMidnight) {
+    SYSTEMTIME noon{2026, 3, 0, 9, 14, 5, 7, 0}, midnight{2026, 3, 0, 9, 0, 0, 0, 0};
+    const LCID us = MAKELCID(0x0409, SORT_DEFAULT);
+    EXPECT_EQ(rt::FormatGeneralDate(noon, us), L"3/9/2026 2:05:07 PM");
+    EXPECT_EQ(rt::FormatGeneralDate(midnight, us), L"3/9/2026");
+    const std::wstring de = rt::FormatGeneralDate(noon, MAKELCID(0x0407, SORT_DEFAULT));
+    EXPECT_TRUE(de == L"09.03.2026 14:05:07" || de == L"9.3.2026 14:05:07") << rt::ToUtf8(de);
     if (const char* expect = std::getenv("ORV_EXPECT_LCID")) {
         ASSERT_EQ(LANGIDFROMLCID(::GetUserDefaultLCID()), static_cast<LANGID>(std::atoi(expect)));
     }

@@ -42,37 +42,7 @@ std::wstring AnotherCase(std::wstring s) {
 
 void Click(rt::Form& form, const wchar_t* control) { ::SendMessageW(form[control].Hwnd(), BM_CLICK, 0, 0); }
 
-// Answers the windows the code under test opens modally, in order, from
-// another thread: each step waits for a visible top-level window with its
-// caption, then acts on it.
-class Answers {
-public:
-    struct Step {
-        std::wstring caption;
-        std::function<void(HWND)> act;
-    };
-    explicit Answers(std::vector<Step> steps)
-        : thread_([this, steps = std::move(steps)] {
-              for (const Step& s : steps) {
-                  HWND w = nullptr;
-                  for (int i = 0; i < 1000 && !w; ++i) {
-                      w = test::FindOwnWindow(nullptr, s.caption);
-                      if (!w) ::Sleep(10);
-                  }
-                  if (!w) return;
-                  ::Sleep(50);
-                  s.act(w);
-                  ++done_;
-                  for (int i = 0; i < 500 && ::IsWindow(w) && ::IsWindowVisible(w); ++i) ::Sleep(10);
-              }
-          }) {}
-    ~Answers() { thread_.join(); }
-    int Done() const { return done_; }
-
-private:
-    std::atomic<int> done_{0};
-    std::thread thread_;
-};
+using test::Answers;
 
 void Press(HWND box, int button) { ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button), 0); }
 

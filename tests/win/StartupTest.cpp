@@ -110,52 +110,32 @@ constexpr wchar_t kConfigure[] = L"Configure Scheduled Restart Options";
 #define SKIP_UNLESS_ADMINISTRATOR() \
     if (!test::IsAdministrator()) GTEST_SKIP() << "needs administrator rights"
 
-TEST(StartupFace, TheWordRestartOpensTheRestartWindowDirectly) {
+// Each line opens one face, never the other; closing it ends the program at
+// once, a restart run with the user's cancel (1) for Task Scheduler.
+TEST(StartupFace, TheLineChoosesTheFaceAndClosingItEndsTheProgram) {
     SKIP_UNLESS_ADMINISTRATOR();
-    for (const wchar_t* args : {L"/Restart", L"/RESTART", L"xx/restartyy /Bounce:PmSyncSvr"}) {
-        Program p(args);
-        ASSERT_TRUE(p.Started());
-        EXPECT_NE(p.WaitForVisible(kRestart), nullptr) << "args: " << testing::PrintToString(std::wstring(args));
-        for (const auto& caption : p.VisibleCaptions()) EXPECT_NE(caption, kConfigure);
-    }
-}
-
-TEST(StartupFace, AnActionLineOpensTheRestartWindowFromTheConfigurationLoad) {
-    SKIP_UNLESS_ADMINISTRATOR();
-    for (const wchar_t* args : {L"/Reboot", L"/Bounce:PmSpeechSvr", L"/Bounce"}) {
-        Program p(args);
-        ASSERT_TRUE(p.Started());
-        EXPECT_NE(p.WaitForVisible(kRestart), nullptr);
-        for (const auto& caption : p.VisibleCaptions()) EXPECT_NE(caption, kConfigure) << "never seen";
-    }
-}
-
-TEST(StartupFace, NoActionShowsTheConfigurationWindowAndNoRestartWindow) {
-    SKIP_UNLESS_ADMINISTRATOR();
-    for (const wchar_t* args : {L"", L"/Rebooot", L"anything else"}) {
-        Program p(args);
-        ASSERT_TRUE(p.Started());
-        EXPECT_NE(p.WaitForVisible(kConfigure), nullptr);
-        for (const auto& caption : p.VisibleCaptions()) EXPECT_NE(caption, kRestart);
-    }
-}
-
-TEST(StartupFace, ClosingEitherFaceEndsTheProgramAtOnce) {
-    SKIP_UNLESS_ADMINISTRATOR();
-    // Closing a restart run is the user's cancel (1) for Task Scheduler.
     struct Case {
         const wchar_t* args;
-        const wchar_t* caption;
+        const wchar_t* face;
         DWORD exitCode;
+    } cases[] = {
+        {L"/Restart", kRestart, 1},  {L"/RESTART", kRestart, 1}, {L"xx/restartyy /Bounce:PmSyncSvr", kRestart, 1},
+        // Through the configuration window's load, which is never seen.
+        {L"/Reboot", kRestart, 1},   {L"/Bounce:PmSpeechSvr", kRestart, 1}, {L"/Bounce", kRestart, 1},
+        {L"", kConfigure, 0},        {L"/Rebooot", kConfigure, 0},          {L"anything else", kConfigure, 0},
     };
-    for (const Case& c : {Case{L"/Restart", kRestart, 1}, Case{L"", kConfigure, 0}, Case{L"/Reboot", kRestart, 1}}) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.args)));
         Program p(c.args);
-        HWND w = p.WaitForVisible(c.caption);
+        ASSERT_TRUE(p.Started());
+        HWND w = p.WaitForVisible(c.face);
         ASSERT_NE(w, nullptr);
+        const std::wstring other = c.face == kRestart ? kConfigure : kRestart;
+        for (const auto& caption : p.VisibleCaptions()) EXPECT_NE(caption, other);
         ::PostMessageW(w, WM_CLOSE, 0, 0);
         DWORD code = 1234;
         EXPECT_TRUE(p.EndsWithin(5000, &code));
-        EXPECT_EQ(code, c.exitCode) << testing::PrintToString(std::wstring(c.args));
+        EXPECT_EQ(code, c.exitCode);
     }
 }
 

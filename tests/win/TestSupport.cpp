@@ -100,22 +100,18 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
     return true;
 }
 
-DialogAnswerer::DialogAnswerer(std::wstring title, std::function<void(HWND)> act)
-    : thread_([this, title = std::move(title), act = std::move(act)] {
-          for (int i = 0; i < 1000; ++i) {
-              if (HWND dlg = FindOwnWindow(L"#32770", title)) {
-                  ::Sleep(50);  // let it finish initialising
-                  act(dlg);
-                  answered_ = true;
-                  return;
-              }
-              ::Sleep(10);
+Answers::Answers(std::vector<Step> steps)
+    : thread_([this, steps = std::move(steps)] {
+          for (const Step& s : steps) {
+              HWND w = nullptr;
+              for (int i = 0; i < 1000 && !(w = FindOwnWindow(nullptr, s.title)); ++i) ::Sleep(10);
+              if (!w) return;
+              ::Sleep(50);  // let it finish initialising
+              s.act(w);
+              ++done_;
+              for (int i = 0; i < 500 && ::IsWindow(w) && ::IsWindowVisible(w); ++i) ::Sleep(10);
           }
       }) {}
-
-DialogAnswerer::~DialogAnswerer() {
-    if (thread_.joinable()) thread_.join();
-}
 
 std::wstring DialogText(HWND dialog) {
     std::wstring all;

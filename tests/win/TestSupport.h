@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -36,17 +37,22 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
 // given): test programs run side by side on one desktop.
 HWND FindOwnWindow(const wchar_t* cls, const std::wstring& title);
 
-// Runs `act` on another thread against the first top-level dialog (#32770)
-// with the given title that appears within the limit.
-class DialogAnswerer {
+// Acts, from another thread, on the windows the code under test opens
+// modally, in order: each step waits for a visible top-level window of this
+// process with its title, acts on it, and waits for it to go.
+class Answers {
 public:
-    DialogAnswerer(std::wstring title, std::function<void(HWND)> act);
-    ~DialogAnswerer();
-    bool Answered() const { return answered_; }
+    struct Step {
+        std::wstring title;
+        std::function<void(HWND)> act;
+    };
+    explicit Answers(std::vector<Step> steps);
+    ~Answers() { thread_.join(); }
+    int Done() const { return done_; }
 
 private:
+    std::atomic<int> done_{0};
     std::thread thread_;
-    volatile bool answered_ = false;
 };
 
 std::wstring DialogText(HWND dialog);  // the static texts of a dialog, joined

@@ -1,0 +1,25 @@
+// The baseline for the start-up figure: a bare Win32 program that registers
+// a class, creates one window and shows it, nothing else.
+#include <windows.h>
+
+namespace {
+LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_DESTROY) ::PostQuitMessage(0);
+    return ::DefWindowProcW(hwnd, msg, wp, lp);
+}
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = instance;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = L"BareWindow";
+    ::RegisterClassW(&wc);
+    HWND hwnd = ::CreateWindowW(L"BareWindow", L"Bare Window", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 400,
+                                300, nullptr, nullptr, instance, nullptr);
+    ::ShowWindow(hwnd, show);
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+    return 0;
+}

@@ -1,0 +1,23 @@
+// The program's own command line: its arguments and the scheduled action.
+#include <cstdlib>
+#include "FuzzInput.h"
+#include "config/CommandLine.h"
+#include "core/ActionValues.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::wstring line = WideFrom(data, size);
+    const std::wstring_view args = ArgumentsAfterProgram(line, L"C:\\Program Files\\Orvane Restart\\Tool.exe",
+                                                         L"C:\\PROGRA~1\\ORVANE~1\\Tool.exe");
+    // The arguments are a tail of the line.
+    if (args.size() > line.size() || line.compare(line.size() - args.size(), args.size(), args) != 0) std::abort();
+    ParseCommandLine(args);
+    // Only the known names ever reach a bounce's list.
+    if (BounceServiceNames.empty() || !BounceServiceNames[0].empty()) std::abort();
+    if (RestartAction != ActionBounce) return 0;
+    for (std::size_t i = 1; i < BounceServiceNames.size(); ++i) {
+        bool known = false;
+        for (std::string_view s : kBounceServices) known = known || BounceServiceNames[i] == s;
+        if (!known) std::abort();
+    }
+    return 0;
+}

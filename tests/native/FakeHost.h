@@ -1,0 +1,144 @@
+// A recording host with a virtual clock for the restart sequences: no real
+// waits; every line, event, command and pause in order and in time.
+#pragma once
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/ActionValues.h"
+#include "core/ProgramError.h"
+#include "restart/RestartSequences.h"
+
+struct Command {
+    std::string line;
+    int style;
+    std::int32_t timeout;  // 0: never waited on
+    long startedAt;
+    bool finished = false;
+};
+
+class FakeHost : public RestartHost {
+public:
+    FakeHost() { TheRunOutcome = {}; }  // process-wide, like the real run's
+    // Virtual milliseconds since the window loaded.
+    long now = 0;
+    std::vector<std::string> log;       // "t|text"
+    std::vector<std::string> lines;     // text only
+    std::vector<std::string> events;    // "6:PmSyncSvr", "5:text"
+    std::vector<Command> commands;
+    std::vector<long> pauses;
+    std::vector<std::string> calls;     // gateway, labels, timer, folders, end
+    std::map<std::string, long> durations;  // command prefix -> run time (ms)
+    std::vector<std::string> unstartable;   // command prefixes
+    std::int32_t gatewayStatus = 32;
+    bool gatewayMissing = false;
+    bool timerEnabled = false;
+    bool logClosed = false;
+    std::string rootPath = "C:\\Program Files\\Pellmark\\";
+    std::function<void()> onLog;  // e.g. a Cancel click handled while a line is written
+
+    std::int32_t Start(const std::string& line, int style) override {
+        for (const auto& bad : unstartable) {
+            if (line.rfind(bad, 0) == 0) throw ProgramError(53, "File not found");
+        }
+        commands.push_back({line, style, 0, now});
+        return static_cast<std::int32_t>(commands.size());
+    }
+    bool Wait(std::int32_t pid, std::int32_t timeout) override {
+        Command& c = commands.at(static_cast<std::size_t>(pid - 1));
+        c.timeout = timeout;
+        long runs = 50;
+        for (const auto& [prefix, ms] : durations) {
+            if (c.line.rfind(prefix, 0) == 0) runs = ms;
+        }
+        const long elapsed = now - c.startedAt;
+        const long left = std::max(0L, runs - elapsed);
+        if (timeout >= 0 && left > timeout) {
+            now += timeout;
+            return false;
+        }
+        now += left;
+        c.finished = true;
+        return true;
+    }
+    void Pause(std::int32_t ms) override {
+        pauses.push_back(ms);
+        now += ms;
+    }
+    void SetCurrentDrive(const std::string& d) override { calls.push_back("drive " + d); }
+    void SetCurrentFolder(const std::string& f) override { calls.push_back("folder " + f); }
+    std::string ProgramFolder() override { return "C:\\Program Files\\Orvane Restart"; }
+    std::string DriveOf(const std::string& p) override { return p.substr(0, 2); }
+    std::string ProductRootPath() override { return rootPath; }
+    void Log(const std::string& text) override {
+        log.push_back(std::to_string(now) + "|" + text);
+        lines.push_back(text);
+        if (onLog) {
+            auto handler = std::move(onLog);
+            handler();
+        }
+    }
+    void CloseLog() override {
+        logClosed = true;
+        calls.push_back("close log");
+    }
+    void InfoEvent(int n, const std::string& name) override {
+        events.push_back(std::to_string(n) + (name.empty() ? "" : ":" + name));
+    }
+    void ErrorEvent(const std::string& text) override { events.push_back("5:" + text); }
+    std::string Text(int id) override { return "<" + std::to_string(id) + ">"; }
+    void SetStatus(const std::string& t) override { calls.push_back("status " + t); }
+    void SetSeconds(const std::string& t) override { calls.push_back("seconds " + t); }
+    void RepaintStatus() override {}
+    void RepaintSeconds() override {}
+    void SetTimerEnabled(bool on) override {
+        timerEnabled = on;
+        calls.push_back(on ? "timer on" : "timer off");
+    }
+    void GatewayCreate() override {
+        if (gatewayMissing) throw ProgramError(429, "ActiveX component can't create object");
+        calls.push_back("gateway create");
+    }
+    std::int32_t GatewayLastStatus() override { return Gateway("LastStatus"), gatewayStatus; }
+    void GatewayStopTr() override { Gateway("StopTr"); }
+    void GatewayStartTr() override { Gateway("StartTr"); }
+    void Gateway(const std::string& member) {
+        if (gatewayMissing) throw ProgramError(91, "Object variable or With block variable not set");
+        calls.push_back("gateway " + member);
+    }
+    void EndProcess(int code) override { End("end process", code); }
+    void EndProgram(int code) override { End("end program", code); }
+    void End(const std::string& how, int code) {
+        calls.push_back(how);
+        exitCode = code;
+        throw ProcessEnded{};
+    }
+    int exitCode = -1;
+
+    long Count(const std::string& call) const { return std::count(calls.begin(), calls.end(), call); }
+    long TimeOf(const std::string& text) const {
+        for (const auto& l : log) {
+            const auto bar = l.find('|');
+            if (l.substr(bar + 1) == text) return std::stol(l.substr(0, bar));
+        }
+        return -1;
+    }
+};
+
+// Loads the countdown and ticks once a (virtual) second until the program
+// ends; false when it never does.
+inline bool RunToEnd(FakeHost& host, RestartCountdown& countdown, int maxTicks = 100) {
+    countdown.Start();
+    try {
+        for (int i = 0; i < maxTicks && host.timerEnabled; ++i) {
+            host.now += 1000;
+            countdown.Tick();
+        }
+    } catch (const ProcessEnded&) {
+        return true;
+    }
+    return false;
+}
