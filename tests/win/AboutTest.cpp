@@ -121,6 +121,7 @@ TEST_F(Help, TheLanguagePageOrElseTheNeutralOneReachesTheBrowser) {
 }
 
 TEST_F(Help, TheWindowKeepsItsMinimumSizeAndThePageFollowsIt) {
+    test::WriteBytes(dir_.File(L"OrvaneScheduledRestart.htm"), "<p>Help</p>");
     RecordingDetails details(dir_.Path());
     details.Show();
     HWND w = details.Hwnd();
@@ -150,6 +151,10 @@ TEST_F(Help, TheWindowKeepsItsMinimumSizeAndThePageFollowsIt) {
     ::ShowWindow(w, SW_RESTORE);
     ::GetWindowRect(details[L"txtHelp"].Hwnd(), &after);
     EXPECT_TRUE(::EqualRect(&before, &after)) << "minimising does not move the page";
+    ::ShowWindow(w, SW_MINIMIZE);
+    details.Show();  // a second Help command
+    EXPECT_FALSE(::IsIconic(w)) << "brought forward";
+    EXPECT_EQ(details.opened.size(), details.ShowsEmbedded() ? 0u : 1u) << "not loaded again";
     details.Unload();
 }
 

@@ -10,10 +10,8 @@
 #include <objbase.h>
 #include <wrl/client.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "TestSupport.h"
@@ -43,6 +41,14 @@ std::wstring AnotherCase(std::wstring s) {
 void Click(rt::Form& form, const wchar_t* control) { ::SendMessageW(form[control].Hwnd(), BM_CLICK, 0, 0); }
 
 using test::Answers;
+
+// Where the list shows the name exactly, or -1.
+int IndexOf(const rt::Control& list, const std::wstring& name) {
+    for (int i = 0; i < list.ListCount(); ++i) {
+        if (list.ItemText(i) == name) return i;
+    }
+    return -1;
+}
 
 void Press(HWND box, int button) { ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button), 0); }
 
@@ -222,10 +228,7 @@ TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndRetimedThroughItsD
 
     // The list and the details pane show it.
     rt::Control& list = schedule[L"lstTasks"];
-    int index = -1;
-    for (int i = 0; i < list.ListCount(); ++i) {
-        if (list.ItemText(i) == kTaskName) index = i;
-    }
+    const int index = IndexOf(list, kTaskName);
     ASSERT_GE(index, 0);
     list.SetListIndex(index);
     EXPECT_EQ(schedule[L"lblInfo(1)"].Caption(), L"/Bounce:PmSpeechSvr");
@@ -292,10 +295,7 @@ TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedAndDeleteAsksFirst) {
     }
     rt::Control& list = schedule[L"lstTasks"];
     for (int answer : {IDNO, IDYES}) {
-        int index = -1;
-        for (int i = 0; i < list.ListCount(); ++i) {
-            if (list.ItemText(i) == kTaskName) index = i;
-        }
+        const int index = IndexOf(list, kTaskName);
         ASSERT_GE(index, 0);
         list.SetListIndex(index);
         std::wstring asked;
@@ -327,10 +327,7 @@ TEST_F(Schedule, ATaskDeletedElsewhereIsReportedAndDropsFromTheList) {
     frmSchedule schedule([this] { return configure_.strConstructCommandLine(); });
     schedule.Show(rt::ShowMode::Modeless);
     rt::Control& list = schedule[L"lstTasks"];
-    int index = -1;
-    for (int i = 0; i < list.ListCount(); ++i) {
-        if (list.ItemText(i) == kTaskName) index = i;
-    }
+    const int index = IndexOf(list, kTaskName);
     ASSERT_GE(index, 0);
     DeleteRaw(kTaskName);
     std::wstring shown;
@@ -343,7 +340,7 @@ TEST_F(Schedule, ATaskDeletedElsewhereIsReportedAndDropsFromTheList) {
         EXPECT_EQ(answers.Done(), 1);
     }
     EXPECT_FALSE(shown.empty());
-    for (int i = 0; i < list.ListCount(); ++i) EXPECT_NE(list.ItemText(i), kTaskName);
+    EXPECT_EQ(IndexOf(list, kTaskName), -1);
 }
 
 }  // namespace
