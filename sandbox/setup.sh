@@ -60,13 +60,24 @@ reg="$c/sandbox/sandbox.reg"
 "$WINE64" 'C:\sandbox\sbtrace.exe' --sleep >/dev/null 2>&1 &
 export ORV_SLEEPER_PID=$!
 
+# The new server's service manager must answer before services are made: a
+# create sent while it still starts was lost once, and a service missing from
+# the sandbox then showed as a wrong stop order.
+for _ in $(seq 1 300); do "$WINE64" sc query eventlog >/dev/null 2>&1 && break; sleep 0.2; done
+create_service() {
+    local out
+    if ! out=$("$WINE64" sc create "$1" binPath= "\"C:\\Program Files\\Pellmark\\$2.exe\"" 2>&1); then
+        echo "sandbox: service $1 could not be made: $out" >&2
+        return 1
+    fi
+}
 for s in $product_services; do
     cp "$build/sandbox/stubsvc.exe" "$product/$s.exe"
-    "$WINE64" sc create "$s" binPath= "\"C:\\Program Files\\Pellmark\\$s.exe\"" >/dev/null 2>&1 || true
+    create_service "$s" "$s"
 done
 for s in "${!other_images[@]}"; do
     cp "$build/sandbox/stubsvc.exe" "$product/${other_images[$s]}.exe"
-    "$WINE64" sc create "$s" binPath= "\"C:\\Program Files\\Pellmark\\${other_images[$s]}.exe\"" >/dev/null 2>&1 || true
+    create_service "$s" "${other_images[$s]}"
 done
 if [ "${ORV_NO_GATEWAY:-0}" != 1 ]; then
     # An in-process server registers in its own view: the 32-bit one for
@@ -88,4 +99,9 @@ for _ in $(seq 1 100); do
     [ "$n" -ge 15 ] && break
     sleep 0.1
 done
-echo "sandbox ready: $(grep -c ' started' "$c/sandbox/trace.txt") services running" >&2
+running=$(grep -c ' started' "$c/sandbox/trace.txt" || true)
+echo "sandbox ready: $running services running" >&2
+if [ "$running" -lt 15 ]; then
+    echo "sandbox: only $running of 15 services started" >&2
+    return 1 2>/dev/null || exit 1
+fi
