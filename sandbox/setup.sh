@@ -89,19 +89,27 @@ fi
 if [ "${ORV_NO_KILL:-0}" = 1 ]; then rm -f "$prog/kill.exe"; fi
 if [ "${ORV_NO_REBOOT_BAT:-0}" = 1 ]; then rm -f "$prog/reboot.bat"; fi
 
-# The product is running: start everything.
-for s in W3svc MSSQLServer SQLServerAgent $product_services; do
-    "$WINE64" net start "$s" >/dev/null 2>&1 || true
+# The product is running: start everything. A start that fails says so.
+all_services="W3svc MSSQLServer SQLServerAgent $product_services"
+for s in $all_services; do
+    if ! out=$("$WINE64" net start "$s" 2>&1); then
+        echo "sandbox: net start $s failed: $out" >&2
+        return 1 2>/dev/null || exit 1
+    fi
 done
-# net start returns while a service is still starting; wait for the trace.
-for _ in $(seq 1 100); do
-    n=$(grep -c ' started' "$c/sandbox/trace.txt" || true)
-    [ "$n" -ge 15 ] && break
+# net start may return while a service still starts: wait for each one's own
+# trace line (a minute at most: six sandboxes may be starting side by side).
+missing=""
+for _ in $(seq 1 600); do
+    missing=""
+    for s in $all_services; do
+        grep -q "^.* service $s started" "$c/sandbox/trace.txt" || missing="$missing $s"
+    done
+    [ -z "$missing" ] && break
     sleep 0.1
 done
-running=$(grep -c ' started' "$c/sandbox/trace.txt" || true)
-echo "sandbox ready: $running services running" >&2
-if [ "$running" -lt 15 ]; then
-    echo "sandbox: only $running of 15 services started" >&2
+echo "sandbox ready: $(grep -c ' started' "$c/sandbox/trace.txt" || true) services running" >&2
+if [ -n "$missing" ]; then
+    echo "sandbox: not started within a minute:$missing" >&2
     return 1 2>/dev/null || exit 1
 fi
