@@ -92,24 +92,25 @@ if [ "${ORV_NO_REBOOT_BAT:-0}" = 1 ]; then rm -f "$prog/reboot.bat"; fi
 # The product is running: start everything. A start that fails says so.
 all_services="W3svc MSSQLServer SQLServerAgent $product_services"
 for s in $all_services; do
-    if ! out=$("$WINE64" net start "$s" 2>&1); then
-        echo "sandbox: net start $s failed: $out" >&2
+    # (sourced: names of its own, never the caller's)
+    if ! sb_said=$("$WINE64" net start "$s" 2>&1); then
+        echo "sandbox: net start $s failed: $sb_said" >&2
         return 1 2>/dev/null || exit 1
     fi
 done
 # net start may return while a service still starts: wait for each one's own
 # trace line (a minute at most: six sandboxes may be starting side by side).
-missing=""
+sb_missing=""
 for _ in $(seq 1 600); do
-    missing=""
+    sb_missing=""
     for s in $all_services; do
-        grep -q "^.* service $s started" "$c/sandbox/trace.txt" || missing="$missing $s"
+        grep -q "^.* service $s started" "$c/sandbox/trace.txt" || sb_missing="$sb_missing $s"
     done
-    [ -z "$missing" ] && break
+    [ -z "$sb_missing" ] && break
     sleep 0.1
 done
 echo "sandbox ready: $(grep -c ' started' "$c/sandbox/trace.txt" || true) services running" >&2
-if [ -n "$missing" ]; then
-    echo "sandbox: not started within a minute:$missing" >&2
+if [ -n "$sb_missing" ]; then
+    echo "sandbox: not started within a minute:$sb_missing" >&2
     return 1 2>/dev/null || exit 1
 fi
