@@ -47,10 +47,18 @@ public:
         std::function<void(HWND)> act;
     };
     explicit Answers(std::vector<Step> steps);
-    ~Answers() { thread_.join(); }
-    int Done() const { return done_; }
+    ~Answers() { Finish(); }
+    // How many steps were answered, once the answering is over: an answer
+    // lets the code under test return before its thread counts it.
+    int Done() {
+        Finish();
+        return done_;
+    }
 
 private:
+    void Finish() {
+        if (thread_.joinable()) thread_.join();
+    }
     std::atomic<int> done_{0};
     std::thread thread_;
 };
