@@ -19,7 +19,6 @@ case "$case_name" in
     reboot) args=/Reboot ;;
     bounce) args=/Bounce:PmNotifySvr:PmSyncSvr ;;
     cancel) args=/Reboot; after="--click"; ;;
-    close) after="--close" ;;
     no-reboot-bat) args=/Reboot; export ORV_NO_REBOOT_BAT=1 ;;
     unwritable-log) ;;
     test-run) args=""; after="--test-bounce"; title="Configure Scheduled Restart Options" ;;
@@ -67,7 +66,10 @@ else
 fi
 # The lines the program's own sequences write for this action, from their one source.
 case "$case_name" in
-    restart|reboot) "$WINE64" "$build/tests/seqlines.exe" "$case_name" 2>/dev/null | tr -d '\r' > "$out/expected.txt" ;;
+    restart|reboot|unwritable-log)
+        action=${case_name/unwritable-log/restart}
+        "$WINE64" "$build/tests/seqlines.exe" "$action" 2>/dev/null | tr -d '\r' > "$out/expected.txt"
+        "$WINE64" "$build/tests/seqlines.exe" "$action" commands 2>/dev/null | tr -d '\r' > "$out/commands.txt" ;;
 esac
 grep -a -E 'Call advapi32\.ReportEventW|:eventlog:ReportEventW' "$out/wine.txt" > "$out/events.txt" || true
 python3 "$here/check.py" "$case_name" "$out"

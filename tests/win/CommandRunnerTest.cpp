@@ -29,39 +29,32 @@ bool StillRunning(std::int32_t pid) {
     return running;
 }
 
-TEST(CommandRunner, ChildEndingWithinTheTimeOutIsFinishedWhenItEnds) {
-    const auto start = Clock::now();
-    const std::int32_t pid = StartCommand(Quoted(test::ChildProc()) + L" sleep 2000", vbMinimizedNoFocus);
-    EXPECT_LT(MsSince(start), 1500) << "the start must not wait for the child";
-    EXPECT_TRUE(bWaitForProcess(pid, 30000));
-    const long long took = MsSince(start);
-    EXPECT_GE(took, 1900);
-    EXPECT_LT(took, 10000);
-}
-
-TEST(CommandRunner, TimeOutReportsFalseAndLeavesTheChildRunning) {
-    const std::int32_t pid = StartCommand(Quoted(test::ChildProc()) + L" sleep 20000", vbMinimizedNoFocus);
-    const auto start = Clock::now();
-    EXPECT_FALSE(bWaitForProcess(pid, 700));
-    const long long took = MsSince(start);
-    EXPECT_GE(took, 650);
-    EXPECT_LT(took, 3000);
-    EXPECT_TRUE(StillRunning(pid));
-}
-
-TEST(CommandRunner, InfiniteWaitReturnsOnlyWhenTheChildEnds) {
-    const auto start = Clock::now();
-    const std::int32_t pid = StartCommand(Quoted(test::ChildProc()) + L" sleep 1500", vbMinimizedNoFocus);
-    EXPECT_TRUE(bWaitForProcess(pid, -1));
-    EXPECT_GE(MsSince(start), 1400);
-}
-
-TEST(CommandRunner, ChildThatEndedAtOnceIsReportedAsFinished) {
-    const std::int32_t pid = StartCommand(Quoted(test::ChildProc()) + L" exit 0", vbMinimizedNoFocus);
-    ::Sleep(800);  // long gone by the time we wait
-    const auto start = Clock::now();
-    EXPECT_TRUE(bWaitForProcess(pid, 30000));
-    EXPECT_LT(MsSince(start), 1000);
+// The wait ends with the child or at its limit, never later; a child still
+// running at the limit is left running.
+TEST(CommandRunner, WaitEndsWhenTheChildEndsOrAtItsLimit) {
+    struct Case {
+        const wchar_t* args;
+        DWORD pauseFirst;  // the child is long gone before the wait
+        std::int32_t limit;
+        bool finished;
+        long long minMs, maxMs;  // from before the start
+    } cases[] = {
+        {L" sleep 2000", 0, 30000, true, 1900, 10000},
+        {L" sleep 20000", 0, 700, false, 650, 3000},
+        {L" sleep 1500", 0, -1, true, 1400, 10000},
+        {L" exit 0", 800, 30000, true, 800, 1800},
+    };
+    for (const Case& c : cases) {
+        const auto start = Clock::now();
+        const std::int32_t pid = StartCommand(Quoted(test::ChildProc()) + c.args, vbMinimizedNoFocus);
+        EXPECT_LT(MsSince(start), 1500) << "the start must not wait for the child";
+        ::Sleep(c.pauseFirst);
+        EXPECT_EQ(bWaitForProcess(pid, c.limit), c.finished) << rt::ToUtf8(c.args);
+        const long long took = MsSince(start);
+        EXPECT_GE(took, c.minMs) << rt::ToUtf8(c.args);
+        EXPECT_LT(took, c.maxMs) << rt::ToUtf8(c.args);
+        EXPECT_EQ(StillRunning(pid), !c.finished);
+    }
 }
 
 TEST(CommandRunner, GoneProcessIdIsFalseAtOnce) {

@@ -7,6 +7,7 @@
 #include "hostenv/OrvaneVersion.h"
 #include "hostenv/RegistryAPI.h"
 #include "core/ProgramError.h"
+#include "runtime/Text.h"
 
 namespace {
 
@@ -23,9 +24,6 @@ protected:
         ::RegCloseKey(key_);
         ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest");
     }
-    void Put(const wchar_t* name, DWORD type, const void* data, DWORD size) {
-        ASSERT_EQ(::RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-    }
     void PutAnsi(const char* name, DWORD type, const std::string& bytes) {
         ASSERT_EQ(::RegSetValueExA(key_, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                                    static_cast<DWORD>(bytes.size())),
@@ -37,60 +35,46 @@ protected:
     HKEY key_ = nullptr;
 };
 
-TEST_F(Registry, TextValuesComeBackWithoutTheirTerminatorAndKeepEveryCharacter) {
-    PutAnsi("Root Path", REG_SZ, std::string("C:\\Orvane\\", 11));  // with its NUL
-    EXPECT_EQ(std::get<std::wstring>(Get(L"Root Path", kRegText)), L"C:\\Orvane\\");
-    PutAnsi("Empty", REG_SZ, std::string(1, '\0'));
-    EXPECT_EQ(std::get<std::wstring>(Get(L"Empty", kRegText)), L"");
-    // Stored as raw bytes, so that no layer can add a terminator on the way.
-    PutAnsi("NoNul", REG_BINARY, "C:\\Orvane");
-    EXPECT_EQ(std::get<std::wstring>(Get(L"NoNul", kRegText)), L"C:\\Orvane");
+using Bytes = std::vector<std::uint8_t>;
+
+TEST_F(Registry, EachValueComesBackAsStoredOrAsTheDefault) {
+    const RegVariant none;
+    struct Case {
+        const char* name;
+        DWORD stored;
+        std::string bytes;  // written as they are: no layer adds a terminator
+        std::int16_t asked;
+        RegVariant dflt, expected;
+    } cases[] = {
+        {"Root Path", REG_SZ, std::string("C:\\Orvane\\", 11), kRegText, none, std::wstring(L"C:\\Orvane\\")},
+        {"Empty", REG_SZ, std::string(1, '\0'), kRegText, none, std::wstring()},
+        {"NoNul", REG_BINARY, "C:\\Orvane", kRegText, none, std::wstring(L"C:\\Orvane")},
+        {"All Ones", REG_DWORD, std::string(4, '\xff'), kRegNumber, none, std::int32_t{-1}},
+        {"Blob", REG_BINARY, std::string("\1\0\xff\7", 4), kRegBytes, none, Bytes{1, 0, 255, 7}},
+        {"Nothing", REG_BINARY, "", kRegBytes, none, Bytes{}},
+        // The stored type is not compared: a short text read as a number is its bytes.
+        {"Abc", REG_SZ, std::string("ab\0", 3), kRegNumber, none, std::int32_t{0x6261}},
+        // Missing, too long or too short for the type asked: the default.
+        {"Missing", REG_SZ, "", kRegText, std::int32_t{42}, std::int32_t{42}},
+        {"Long Text", REG_SZ, std::string(2000, 'x') + '\0', kRegText, std::wstring(L"d"), std::wstring(L"d")},
+        {"Text As Number", REG_SZ, std::string("1234", 5), kRegNumber, none, none},
+        {"Big Blob", REG_BINARY, std::string(5000, 'b'), kRegBytes, none, none},
+        {"Qword", REG_QWORD, std::string(8, '\1'), kRegNumber, none, none},
+    };
+    for (const Case& c : cases) {
+        if (std::string(c.name) != "Missing") PutAnsi(c.name, c.stored, c.bytes);
+        EXPECT_EQ(Get(rt::FromUtf8(c.name).c_str(), c.asked, c.dflt), c.expected) << c.name;
+    }
     PutAnsi("Caf", REG_SZ, std::string("Caf\xe9", 5));
     if (::GetACP() == 1252) {
         EXPECT_EQ(std::get<std::wstring>(Get(L"Caf", kRegText)), L"Caf\x00e9");
     }
-}
-
-TEST_F(Registry, NumbersAndBytes) {
-    const DWORD ones = 0xFFFFFFFF, version = 0x00040000;
-    Put(L"All Ones", REG_DWORD, &ones, 4);
-    Put(L"Version Number", REG_DWORD, &version, 4);
-    EXPECT_EQ(std::get<std::int32_t>(Get(L"All Ones", kRegNumber)), -1);
-    EXPECT_EQ(std::get<std::int32_t>(Get(L"Version Number", kRegNumber)), 0x00040000);
-    const unsigned char bytes[] = {1, 0, 255, 7};
-    Put(L"Blob", REG_BINARY, bytes, sizeof bytes);
-    EXPECT_EQ(std::get<std::vector<std::uint8_t>>(Get(L"Blob", kRegBytes)), (std::vector<std::uint8_t>{1, 0, 255, 7}));
-    Put(L"Nothing", REG_BINARY, bytes, 0);
-    EXPECT_TRUE(std::get<std::vector<std::uint8_t>>(Get(L"Nothing", kRegBytes)).empty());
-    // The stored type is not compared: a short text read as a number is its bytes.
-    PutAnsi("Abc", REG_SZ, std::string("ab\0", 3));
-    EXPECT_EQ(std::get<std::int32_t>(Get(L"Abc", kRegNumber)), 0x6261);
-}
-
-TEST_F(Registry, MissingOrOversizeGivesTheDefaultAndAnotherTypeRaises1001) {
-    EXPECT_TRUE(std::holds_alternative<std::monostate>(Get(L"Missing", kRegNumber)));
-    EXPECT_EQ(std::get<std::wstring>(Get(L"Missing", kRegText, std::wstring())), L"");
-    EXPECT_EQ(std::get<std::int32_t>(Get(L"Missing", kRegText, std::int32_t{42})), 42);
-    EXPECT_EQ(std::get<std::wstring>(GetRegValue(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest\\NoSuchKey", L"Root Path",
-                                                 kRegText, std::wstring(L"dflt"))),
-              L"dflt");
-    EXPECT_TRUE(std::holds_alternative<std::monostate>(
-        GetRegValue(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest\\NoSuchKey", L"x", kRegNumber, {})));
-
-    PutAnsi("Long Text", REG_SZ, std::string(2000, 'x') + '\0');
-    EXPECT_EQ(std::get<std::wstring>(Get(L"Long Text", kRegText, std::wstring(L"d"))), L"d");
-    PutAnsi("Text As Number", REG_SZ, std::string("1234", 5));
-    EXPECT_TRUE(std::holds_alternative<std::monostate>(Get(L"Text As Number", kRegNumber)));
-    const std::string big(5000, 'b');
-    PutAnsi("Big Blob", REG_BINARY, big);
-    EXPECT_TRUE(std::holds_alternative<std::monostate>(Get(L"Big Blob", kRegBytes)));
-    const ULONGLONG qword = 1;
-    Put(L"Qword", REG_QWORD, &qword, 8);
-    EXPECT_TRUE(std::holds_alternative<std::monostate>(Get(L"Qword", kRegNumber)));
+    EXPECT_EQ(GetRegValue(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest\\NoSuchKey", L"x", kRegText, std::wstring(L"d")),
+              RegVariant(std::wstring(L"d")));
     // Another requested type raises 1001, and the key is closed on that path too.
     for (std::int16_t type : {0, 2, 7, 11, -1}) {
         try {
-            Get(L"Version Number", type);
+            Get(L"All Ones", type);
             FAIL() << "type " << type;
         } catch (const ProgramError& e) {
             EXPECT_EQ(e.Number(), 1001);

@@ -2,12 +2,9 @@
 
 #include <windows.h>
 
-#include <array>
-
 #include "TestSupport.h"
 #include "core/ProgramError.h"
 #include "runtime/App.h"
-#include "runtime/Dialogs.h"
 #include "runtime/Forms.h"
 #include "runtime/SystemApi.h"
 #include "runtime/Text.h"
@@ -20,9 +17,6 @@ public:
     SampleForm() : rt::Form(L"frmSample", L"Sample", 5430, 2310) {
         Add(rt::ControlKind::Label, L"lblStatus", L"Status", {180, 360, 4695, 195});
         Add(rt::ControlKind::Button, L"cmdGo", L"Go", {1740, 1800, 2115, 435}).Click = [this] { ++clicks; };
-        Add(rt::ControlKind::OptionButton, L"optA", L"A", {180, 600, 1200, 255}, true);
-        Add(rt::ControlKind::OptionButton, L"optB", L"B", {180, 900, 1200, 255});
-        Add(rt::ControlKind::CheckBox, L"chkX", L"X", {1500, 600, 1200, 255});
         Add(rt::ControlKind::ListBox, L"lstItems", L"", {3000, 600, 2000, 900}).DblClick = [this] { ++dblClicks; };
         Publish(L"frmSample_Auto_Init", [this] { (*this)[L"lblStatus"].SetCaption(L"initialised"); });
     }
@@ -54,6 +48,9 @@ TEST(Forms, LoadOnceInLoadOrderUnloadThatMayBeCancelledAndOperationsByName) {
     for (int i = 0; i < 5; ++i) ::PostMessageW(a[L"cmdGo"].Hwnd(), BM_CLICK, 0, 0);
     rt::DoEvents();
     EXPECT_EQ(a.clicks, 5) << "DoEvents handles what is pending";
+    auto& list = a[L"lstItems"];
+    ::SendMessageW(a.Hwnd(), WM_COMMAND, MAKEWPARAM(list.Id(), LBN_DBLCLK), reinterpret_cast<LPARAM>(list.Hwnd()));
+    EXPECT_EQ(a.dblClicks, 1);
     a.cancelUnload = true;
     ::SendMessageW(a.Hwnd(), WM_CLOSE, 0, 0);  // the close box
     EXPECT_EQ(a.unloads, 1);
@@ -63,27 +60,6 @@ TEST(Forms, LoadOnceInLoadOrderUnloadThatMayBeCancelledAndOperationsByName) {
     EXPECT_FALSE(a.IsLoaded());
     EXPECT_EQ(rt::LoadedForms().size(), before + 1);
     b.Unload();
-}
-
-TEST(Forms, OptionGroupsTicksAndLists) {
-    SampleForm f;
-    f.Show();
-    f[L"optA"].SetValue(1);
-    f[L"optB"].SetValue(1);
-    EXPECT_EQ(f[L"optA"].Value(), 0) << "one group: selecting one clears the other";
-    ::SendMessageW(f[L"optA"].Hwnd(), BM_CLICK, 0, 0);
-    EXPECT_EQ(f[L"optB"].Value(), 0);
-    f[L"chkX"].SetValue(2);
-    f[L"chkX"].SetEnabled(false);
-    EXPECT_EQ(f[L"chkX"].Value(), 2) << "grey, and disabling keeps it";
-    auto& list = f[L"lstItems"];
-    list.AddItem(L"Nightly");
-    list.AddItem(L"Weekly");
-    list.SetListIndex(1);
-    EXPECT_EQ(list.ItemText(list.ListIndex()), L"Weekly");
-    ::SendMessageW(f.Hwnd(), WM_COMMAND, MAKEWPARAM(list.Id(), LBN_DBLCLK), reinterpret_cast<LPARAM>(list.Hwnd()));
-    EXPECT_EQ(f.dblClicks, 1);
-    f.Unload();
 }
 
 TEST(Forms, TimerTicksOnlyWhileEnabledEvenWithATickAlreadyQueued) {
@@ -125,62 +101,6 @@ TEST(Forms, ModalShowDisablesTheOthersAndReturnsWhenHidden) {
     EXPECT_GE(seen, 3);
     EXPECT_FALSE(ownerEnabledDuringModal);
     EXPECT_TRUE(::IsWindowEnabled(owner.Hwnd()));
-}
-
-TEST(Forms, MenuCommandsReachTheirHandlers) {
-    SampleForm f;
-    int viewed = 0, exits = 0;
-    f.SetMenuBar({{L"mnuFile", L"File", nullptr,
-                   {{L"mnuView", L"View log", [&] { ++viewed; }, {}},
-                    {L"seperator2", L"-", nullptr, {}},
-                    {L"mnuExit", L"Exit", [&] { ++exits; }, {}}}}});
-    f.Show();
-    HMENU file = ::GetSubMenu(::GetMenu(f.Hwnd()), 0);
-    ASSERT_EQ(::GetMenuItemCount(file), 3);
-    ::SendMessageW(f.Hwnd(), WM_COMMAND, MAKEWPARAM(::GetMenuItemID(file, 2), 0), 0);
-    EXPECT_EQ(exits, 1);
-    EXPECT_EQ(viewed, 0);
-    f.Unload();
-}
-
-TEST(Forms, FontsKeepTheirSizeAcrossASwitchAndAreShared) {
-    SampleForm f;
-    f.Show();
-    auto& label = f[L"lblStatus"];
-    const auto font = [&] {
-        LOGFONTW lf{};
-        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(label.Hwnd(), WM_GETFONT, 0, 0)), sizeof lf, &lf);
-        return lf;
-    };
-    label.SetFont(SHIFTJIS_CHARSET, L"MS UI Gothic");
-    const LONG height = font().lfHeight;
-    label.SetFont(ANSI_CHARSET, L"Arial");
-    EXPECT_EQ(font().lfCharSet, ANSI_CHARSET);
-    EXPECT_STREQ(font().lfFaceName, L"Arial");
-    EXPECT_EQ(font().lfHeight, height);
-    const std::size_t fonts = f.Fonts().Count();
-    f[L"cmdGo"].SetFont(ANSI_CHARSET, L"Arial");
-    EXPECT_EQ(f.Fonts().Count(), fonts) << "one font object per face, set and size";
-    f.Unload();
-}
-
-TEST(Dialogs, MessageBoxCarriesTheProgramTitle) {
-    std::wstring shown;
-    test::Answers answer({{rt::kProgramTitle, [&](HWND box) {
-        shown = test::DialogText(box);
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    }}});
-    EXPECT_EQ(rt::MsgBox(L"No logging activity has taken place..."), IDOK);
-    EXPECT_NE(shown.find(L"No logging activity has taken place..."), std::wstring::npos);
-}
-
-TEST(App, KnowsItsFolderNameAndVersion) {
-    const rt::AppInfo& app = rt::App();
-    EXPECT_EQ(app.exeName, L"win_tests");
-    EXPECT_TRUE(test::Exists(rt::JoinPath(app.path, L"win_tests.exe")));
-    EXPECT_EQ((std::array{app.major, app.minor, app.revision}),
-              (std::array{ORV_TEST_VERSION_MAJOR, ORV_TEST_VERSION_MINOR, ORV_TEST_VERSION_REVISION}));
-    EXPECT_EQ(rt::JoinPath(L"C:\\", L"x.dll"), L"C:\\x.dll");
 }
 
 // The program runs elevated: a DLL planted beside it must never be taken for

@@ -11,32 +11,23 @@
 
 namespace {
 
-struct TopWindow {
-    HWND hwnd;
-    std::wstring caption;
-    bool visible;
-};
+// The visible top-level windows of a process, with their captions.
+using Windows = std::pair<DWORD, std::vector<std::pair<HWND, std::wstring>>>;
 
-struct WindowSearch {
-    DWORD pid;
-    std::vector<TopWindow> found;
-};
-
-BOOL CALLBACK CollectWindowOf(HWND h, LPARAM lp) {
-    auto* c = reinterpret_cast<WindowSearch*>(lp);
+BOOL CALLBACK CollectVisible(HWND h, LPARAM lp) {
+    auto* found = reinterpret_cast<Windows*>(lp);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(h, &owner);
-    if (owner != c->pid) return TRUE;
     wchar_t text[256] = {};
     ::GetWindowTextW(h, text, 256);
-    c->found.push_back({h, text, ::IsWindowVisible(h) != FALSE});
+    if (owner == found->first && ::IsWindowVisible(h)) found->second.emplace_back(h, text);
     return TRUE;
 }
 
-std::vector<TopWindow> WindowsOf(DWORD pid) {
-    WindowSearch ctx{pid, {}};
-    ::EnumWindows(&CollectWindowOf, reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
+std::vector<std::pair<HWND, std::wstring>> VisibleWindowsOf(DWORD pid) {
+    Windows found{pid, {}};
+    ::EnumWindows(&CollectVisible, reinterpret_cast<LPARAM>(&found));
+    return found.second;
 }
 
 // Runs a copy of the program folder the build lays out, so that the run's
@@ -75,21 +66,13 @@ public:
         HWND found = nullptr;
         test::WaitUntil(
             [&] {
-                for (const auto& w : WindowsOf(pi_.dwProcessId)) {
-                    if (w.visible && w.caption == caption) found = w.hwnd;
-                }
+                for (const auto& [w, text] : VisibleWindowsOf(pi_.dwProcessId)) found = text == caption ? w : found;
                 return found != nullptr;
             },
             std::chrono::milliseconds(15000));
         return found;
     }
-    std::vector<std::wstring> VisibleCaptions() const {
-        std::vector<std::wstring> out;
-        for (const auto& w : WindowsOf(pi_.dwProcessId)) {
-            if (w.visible) out.push_back(w.caption);
-        }
-        return out;
-    }
+    std::vector<std::pair<HWND, std::wstring>> Visible() const { return VisibleWindowsOf(pi_.dwProcessId); }
     bool EndsWithin(DWORD ms, DWORD* code) const {
         if (::WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return false;
         ::GetExitCodeProcess(pi_.hProcess, code);
@@ -131,7 +114,7 @@ TEST(StartupFace, TheLineChoosesTheFaceAndClosingItEndsTheProgram) {
         HWND w = p.WaitForVisible(c.face);
         ASSERT_NE(w, nullptr);
         const std::wstring other = c.face == kRestart ? kConfigure : kRestart;
-        for (const auto& caption : p.VisibleCaptions()) EXPECT_NE(caption, other);
+        for (const auto& shown : p.Visible()) EXPECT_NE(shown.second, other);
         ::PostMessageW(w, WM_CLOSE, 0, 0);
         DWORD code = 1234;
         EXPECT_TRUE(p.EndsWithin(5000, &code));
