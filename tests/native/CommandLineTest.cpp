@@ -51,22 +51,20 @@ TEST(ParseCommandLine, ActionsInPrecedenceAndBounceItemsInCanonicalOrder) {
         const Parsed p = Parse(c.line);
         EXPECT_EQ(p.action, c.action) << std::string(c.line.begin(), c.line.end());
         EXPECT_EQ(p.names, c.names) << std::string(c.line.begin(), c.line.end());
+        // A line that names an action is an unattended run.
+        EXPECT_EQ(NamesAnAction(c.line), c.action != ActionNone) << std::string(c.line.begin(), c.line.end());
     }
 }
 
 TEST(BuildCommandLine, OneOfThreeFormsAndOnlyTickedBoxesUnderBounce) {
-    CommandLineSelection s;
-    EXPECT_EQ(BuildCommandLine(s), L"/Restart");
-    s.action = ScheduledAction::Reboot;
-    s.checkState = {1, 1, 0, 0};  // ticks left from an earlier bounce choice
-    EXPECT_EQ(BuildCommandLine(s), L"/Reboot");
-    s.action = ScheduledAction::Bounce;
-    s.checkState = {0, 0, 0, 0};
-    EXPECT_EQ(BuildCommandLine(s), L"/Bounce");
-    s.checkState = {1, 1, 1, 1};
-    EXPECT_EQ(BuildCommandLine(s), L"/Bounce:PmNotifySvr:PmStoreMonSvr:PmSpeechSvr:PmSyncSvr");
-    s.checkState = {1, 2, 1, 0};  // grey does not count
-    EXPECT_EQ(BuildCommandLine(s), L"/Bounce:PmNotifySvr:PmSpeechSvr");
+    const std::pair<CommandLineSelection, std::wstring_view> cases[] = {
+        {{}, L"/Restart"},
+        {{ScheduledAction::Reboot, {1, 1, 0, 0}}, L"/Reboot"},  // ticks left from an earlier bounce choice
+        {{ScheduledAction::Bounce, {}}, L"/Bounce"},
+        {{ScheduledAction::Bounce, {1, 1, 1, 1}}, L"/Bounce:PmNotifySvr:PmStoreMonSvr:PmSpeechSvr:PmSyncSvr"},
+        {{ScheduledAction::Bounce, {1, 2, 1, 0}}, L"/Bounce:PmNotifySvr:PmSpeechSvr"},  // grey does not count
+    };
+    for (const auto& [selection, line] : cases) EXPECT_EQ(BuildCommandLine(selection), line);
 }
 
 TEST(BuildCommandLine, EveryBuiltLineParsesBackToTheSameChoice) {
@@ -127,16 +125,6 @@ TEST(StartUp, ArgumentsFollowTheProgramFoundFromItsModulePath) {
     // The word in the path never selects a face; in the arguments it does.
     EXPECT_FALSE(NamesAnAction(ArgumentsAfterProgram(
         L"C:\\Program Files\\Orvane Restart\\OrvaneScheduledRestart.exe", kLong, kShort)));
-}
-
-TEST(StartUp, UnattendedRunsAreThoseThatNameAnAction) {
-    const std::pair<std::wstring_view, bool> cases[] = {
-        {L"/Restart", true}, {L"/Reboot", true}, {L"/BOUNCE:PmSyncSvr", true}, {L"/Bounce", true},
-        {L"", false},        {L"/Reboo", false}, {L"anything", false},
-    };
-    for (const auto& [line, unattended] : cases) {
-        EXPECT_EQ(NamesAnAction(line), unattended) << std::string(line.begin(), line.end());
-    }
 }
 
 }  // namespace

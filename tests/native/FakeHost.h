@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/ActionValues.h"
@@ -23,10 +24,9 @@ struct Command {
 class FakeHost : public RestartHost {
 public:
     FakeHost() { TheRunOutcome = {}; }  // process-wide, like the real run's
-    // Virtual milliseconds since the window loaded.
-    long now = 0;
-    std::vector<std::string> log;       // "t|text"
-    std::vector<std::string> lines;     // text only
+    long now = 0;  // virtual milliseconds since the window loaded
+    std::vector<std::string> lines;     // the run log's texts
+    std::vector<long> lineTimes;        // and when each was written
     std::vector<std::string> events;    // "6:PmSyncSvr", "5:text"
     std::vector<Command> commands;
     std::vector<long> pauses;
@@ -34,11 +34,10 @@ public:
     std::map<std::string, long> durations;  // command prefix -> run time (ms)
     std::vector<std::string> unstartable;   // command prefixes
     std::int32_t gatewayStatus = 32;
-    bool gatewayMissing = false;
-    bool timerEnabled = false;
-    bool logClosed = false;
+    bool gatewayMissing = false, timerEnabled = false, logClosed = false;
     std::string rootPath = "C:\\Program Files\\Pellmark\\";
     std::function<void()> onLog;  // e.g. a Cancel click handled while a line is written
+    int exitCode = -1;
 
     std::int32_t Start(const std::string& line, int style) override {
         for (const auto& bad : unstartable) {
@@ -51,40 +50,27 @@ public:
         Command& c = commands.at(static_cast<std::size_t>(pid - 1));
         c.timeout = timeout;
         long runs = 50;
-        for (const auto& [prefix, ms] : durations) {
-            if (c.line.rfind(prefix, 0) == 0) runs = ms;
-        }
-        const long elapsed = now - c.startedAt;
-        const long left = std::max(0L, runs - elapsed);
+        for (const auto& [prefix, ms] : durations) runs = c.line.rfind(prefix, 0) == 0 ? ms : runs;
+        const long left = std::max(0L, runs - (now - c.startedAt));
         if (timeout >= 0 && left > timeout) {
             now += timeout;
             return false;
         }
         now += left;
-        c.finished = true;
-        return true;
+        return c.finished = true;
     }
-    void Pause(std::int32_t ms) override {
-        pauses.push_back(ms);
-        now += ms;
-    }
+    void Pause(std::int32_t ms) override { pauses.push_back(ms); now += ms; }
     void SetCurrentDrive(const std::string& d) override { calls.push_back("drive " + d); }
     void SetCurrentFolder(const std::string& f) override { calls.push_back("folder " + f); }
     std::string ProgramFolder() override { return "C:\\Program Files\\Orvane Restart"; }
     std::string DriveOf(const std::string& p) override { return p.substr(0, 2); }
     std::string ProductRootPath() override { return rootPath; }
     void Log(const std::string& text) override {
-        log.push_back(std::to_string(now) + "|" + text);
         lines.push_back(text);
-        if (onLog) {
-            auto handler = std::move(onLog);
-            handler();
-        }
+        lineTimes.push_back(now);
+        if (onLog) std::exchange(onLog, nullptr)();
     }
-    void CloseLog() override {
-        logClosed = true;
-        calls.push_back("close log");
-    }
+    void CloseLog() override { logClosed = true; calls.push_back("close log"); }
     void InfoEvent(int n, const std::string& name) override {
         events.push_back(std::to_string(n) + (name.empty() ? "" : ":" + name));
     }
@@ -94,10 +80,7 @@ public:
     void SetSeconds(const std::string& t) override { calls.push_back("seconds " + t); }
     void RepaintStatus() override {}
     void RepaintSeconds() override {}
-    void SetTimerEnabled(bool on) override {
-        timerEnabled = on;
-        calls.push_back(on ? "timer on" : "timer off");
-    }
+    void SetTimerEnabled(bool on) override { timerEnabled = on; calls.push_back(on ? "timer on" : "timer off"); }
     void GatewayCreate() override {
         if (gatewayMissing) throw ProgramError(429, "ActiveX component can't create object");
         calls.push_back("gateway create");
@@ -116,15 +99,11 @@ public:
         exitCode = code;
         throw ProcessEnded{};
     }
-    int exitCode = -1;
 
     long Count(const std::string& call) const { return std::count(calls.begin(), calls.end(), call); }
     long TimeOf(const std::string& text) const {
-        for (const auto& l : log) {
-            const auto bar = l.find('|');
-            if (l.substr(bar + 1) == text) return std::stol(l.substr(0, bar));
-        }
-        return -1;
+        const auto at = std::find(lines.begin(), lines.end(), text);
+        return at == lines.end() ? -1 : lineTimes[static_cast<std::size_t>(at - lines.begin())];
     }
 };
 

@@ -16,34 +16,20 @@
 namespace {
 
 std::wstring TestLibrary(const wchar_t* name) { return rt::JoinPath(rt::App().path, name); }
-std::wstring ShippedLibrary(const std::wstring& code) {
-    return rt::JoinPath(rt::App().path, L"..\\program\\OrvaneScheduledRestart_" + code + L".dll");
-}
+using test::ShippedLibrary;
 
-// Each test starts with no language chosen and no library held.
-class Localize : public ::testing::Test {
+class Localize : public test::LanguageReset {
 protected:
-    void SetUp() override { Reset(); }
-    void TearDown() override { Reset(); }
-    static void Reset() {
-        gLanguageId = 0;
-        gLanguageLibrary.reset();
-        gLanguageCodes.assign(1, std::wstring());
-    }
     // A program folder holding "Tool_<code>.dll" copied from the given library.
     void Place(const std::wstring& library, const std::wstring& fileName) {
         gLanguageLibrary.reset();  // a held library's file cannot be replaced
         ASSERT_TRUE(::CopyFileW(library.c_str(), dir_.File(fileName).c_str(), FALSE)) << rt::ToUtf8(library);
     }
-    test::ScratchDir dir_;
 };
 
 TEST_F(Localize, UnknownIdentifierShowsTheErrorAndGivesNothing) {
     std::wstring shown;
-    test::Answers answer({{rt::kProgramTitle, [&](HWND box) {
-        shown = test::DialogText(box);
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    }}});
+    test::Answers answer({test::ReadAndPress(rt::kProgramTitle, shown)});
     EXPECT_EQ(mymyLoadString(60), L"");
     EXPECT_EQ(shown.rfind(L"error in mymyLoadString: ", 0), 0u) << rt::ToUtf8(shown);
     EXPECT_GT(shown.size(), std::wstring(L"error in mymyLoadString: ").size());
@@ -146,8 +132,7 @@ TEST_F(Localize, ALanguageWithoutALibraryStillGetsItsFont) {
     form.Show();
     gLanguageId = 1042;
     InitalizeLanguagesIn(dir_.Path(), L"Tool");
-    LOGFONTW lf{};
-    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(form[L"lblA"].Hwnd(), WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    const LOGFONTW lf = test::FontOf(form[L"lblA"].Hwnd());
     EXPECT_EQ(lf.lfCharSet, 129);
     EXPECT_STREQ(lf.lfFaceName, L"\xAD74\xB9BC");
     EXPECT_EQ(mymyLoadString(IDS_OK), L"OK");

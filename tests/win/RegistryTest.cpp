@@ -7,6 +7,7 @@
 #include "hostenv/OrvaneVersion.h"
 #include "hostenv/RegistryAPI.h"
 #include "core/ProgramError.h"
+#include "runtime/Handles.h"
 #include "runtime/Text.h"
 
 namespace {
@@ -86,77 +87,60 @@ TEST_F(Registry, EachValueComesBackAsStoredOrAsTheDefault) {
     EXPECT_EQ(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest"), ERROR_SUCCESS);
 }
 
-// The product keeps its values in the 32-bit view; a 64-bit product in the other.
-class RegistryViews : public ::testing::Test {
-protected:
-    static constexpr wchar_t kKey[] = L"Software\\OrvaneTestViews";
-    void TearDown() override {
-        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) Remove(view);
-    }
-    static void Remove(REGSAM view) {
-        HKEY software = nullptr;
-        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_ALL_ACCESS | view, &software) == ERROR_SUCCESS) {
-            ::RegDeleteTreeW(software, L"OrvaneTestViews");
-            ::RegCloseKey(software);
-        }
-    }
-    static void Put(REGSAM view, const wchar_t* text) {
-        HKEY k = nullptr;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &k,
-                                    nullptr),
-                  ERROR_SUCCESS);
-        ::RegSetValueExW(k, L"Root Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                         static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
-        ::RegCloseKey(k);
-    }
-    static std::wstring Read() {
-        return RegTextOrEmpty(GetRegValue(HKEY_LOCAL_MACHINE, kKey, L"Root Path", kRegText, std::wstring(L"none")));
-    }
-};
+// Keys under HKLM\Software in one registry view (0: this program's own).
+bool Exists(REGSAM view, const wchar_t* key) {
+    HKEY k = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | view, &k) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(k);
+    return true;
+}
 
-TEST_F(RegistryViews, The32BitViewFirstAndThe64BitViewWhereTheKeyIsMissingThere) {
-    Put(KEY_WOW64_64KEY, L"C:\\Sixty-four");
-    EXPECT_EQ(Read(), L"C:\\Sixty-four");
-    Put(KEY_WOW64_32KEY, L"C:\\Thirty-two");
-    EXPECT_EQ(Read(), L"C:\\Thirty-two");
-    Remove(KEY_WOW64_64KEY);
-    EXPECT_EQ(Read(), L"C:\\Thirty-two");
-    Remove(KEY_WOW64_32KEY);
-    EXPECT_EQ(Read(), L"none");
+void Put(REGSAM view, const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size) {
+    HKEY k = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    const rt::UniqueKey owner(k);
+    ASSERT_EQ(::RegSetValueExW(k, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+}
+
+void Remove(REGSAM view, const wchar_t* keyUnderSoftware) {
+    HKEY software = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_ALL_ACCESS | view, &software) != ERROR_SUCCESS) return;
+    const rt::UniqueKey owner(software);
+    ::RegDeleteTreeW(software, keyUnderSoftware);
+}
+
+// The product keeps its values in the 32-bit view; a 64-bit product in the other.
+TEST(RegistryViews, The32BitViewFirstAndThe64BitViewWhereTheKeyIsMissingThere) {
+    const wchar_t* key = L"Software\\OrvaneTestViews";
+    const auto put = [key](REGSAM view, const std::wstring& text) {
+        Put(view, key, L"Root Path", REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    };
+    const auto read = [key] {
+        return RegTextOrEmpty(GetRegValue(HKEY_LOCAL_MACHINE, key, L"Root Path", kRegText, std::wstring(L"none")));
+    };
+    put(KEY_WOW64_64KEY, L"C:\\Sixty-four");
+    EXPECT_EQ(read(), L"C:\\Sixty-four");
+    put(KEY_WOW64_32KEY, L"C:\\Thirty-two");
+    EXPECT_EQ(read(), L"C:\\Thirty-two");
+    Remove(KEY_WOW64_64KEY, L"OrvaneTestViews");
+    EXPECT_EQ(read(), L"C:\\Thirty-two");
+    Remove(KEY_WOW64_32KEY, L"OrvaneTestViews");
+    EXPECT_EQ(read(), L"none");
 }
 
 // getVersion reads the product's own key; the test writes it and removes it.
-class ProductVersion : public ::testing::Test {
-protected:
-    void SetUp() override {
-        HKEY k = nullptr;
-        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-            if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Pellmark", 0, KEY_READ | view, &k) == ERROR_SUCCESS) {
-                existed_ = true;
-                ::RegCloseKey(k);
-            }
-        }
-        if (existed_) GTEST_SKIP() << "a real product key is present; not touching it";
+TEST(ProductVersion, ReadsTheInstalledVersionOrZerosWithoutAnyMessage) {
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        if (Exists(view, L"Software\\Pellmark")) GTEST_SKIP() << "a real product key is present; not touching it";
     }
-    void TearDown() override {
-        if (!existed_) ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Pellmark");
-    }
-    void Write(DWORD version, DWORD build) {
-        HKEY k = nullptr;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Pellmark", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                    &k, nullptr),
-                  ERROR_SUCCESS);
-        ::RegSetValueExW(k, L"Version Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&version), 4);
-        ::RegSetValueExW(k, L"Build Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&build), 4);
-        ::RegCloseKey(k);
-    }
-    bool existed_ = false;
-};
-
-TEST_F(ProductVersion, ReadsTheInstalledVersionOrZerosWithoutAnyMessage) {
     EXPECT_EQ(getVersion().DisplayText, "0.0(0.0)");
-    Write(0x00040000, 0x00010123);
-    EXPECT_EQ(getVersion().DisplayText, "4.0(1.291)");
+    const DWORD version = 0x00040000, build = 0x00010123;
+    Put(0, L"Software\\Pellmark", L"Version Number", REG_DWORD, &version, 4);
+    Put(0, L"Software\\Pellmark", L"Build Number", REG_DWORD, &build, 4);
+    const std::string text = getVersion().DisplayText;
+    Remove(0, L"Pellmark");
+    EXPECT_EQ(text, "4.0(1.291)");
 }
 
 }  // namespace

@@ -19,9 +19,7 @@
 
 namespace {
 
-std::wstring ProgramFile(const wchar_t* name) {
-    return rt::JoinPath(rt::App().path, std::wstring(L"..\\program\\") + name);
-}
+using test::ProgramFile;
 
 TEST(EventMessages, EveryEventNumberHasARealTextInEachLibrary) {
     for (const wchar_t* lib : {L"EVT_OrvaneScheduledRestart.dll", L"CAT_OrvaneScheduledRestart.dll",
@@ -67,20 +65,18 @@ TEST(EventSource, RegistrationValuesAreWrittenUnderTheSource) {
     reg.SetCategoryCount(2);
     reg.SetParameterMessageFile(L"C:\\Tool\\PARAM_OrvaneScheduledRestart.dll");
     reg.SetTypesSupported(7);
-    wchar_t text[MAX_PATH] = {};
-    DWORD size = sizeof text, number = 0, nsize = sizeof number;
-    EXPECT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"EventMessageFile", RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
-                             nullptr, text, &size),
-              ERROR_SUCCESS);
-    EXPECT_STREQ(text, L"C:\\Tool\\EVT_OrvaneScheduledRestart.dll");
-    EXPECT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"TypesSupported", RRF_RT_REG_DWORD, nullptr, &number,
-                             &nsize),
-              ERROR_SUCCESS);
-    EXPECT_EQ(number, 7u);
-    EXPECT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"CategoryCount", RRF_RT_REG_DWORD, nullptr, &number,
-                             &nsize),
-              ERROR_SUCCESS);
-    EXPECT_EQ(number, 2u);
+    const auto value = [&](const wchar_t* name) {
+        union {
+            wchar_t text[MAX_PATH];
+            DWORD number;
+        } data{};
+        DWORD size = sizeof data, type = 0;
+        ::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type, &data, &size);
+        return type == REG_DWORD ? std::to_wstring(data.number) : std::to_wstring(type) + data.text;
+    };
+    EXPECT_EQ(value(L"EventMessageFile"), L"2C:\\Tool\\EVT_OrvaneScheduledRestart.dll") << "REG_EXPAND_SZ";
+    EXPECT_EQ(value(L"TypesSupported"), L"7");
+    EXPECT_EQ(value(L"CategoryCount"), L"2");
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
 
     EventLogger logger;
@@ -134,44 +130,28 @@ TEST(Gateway, CallsRunAwayFromTheWindowAndAHangingOneIsAbandonedAtItsLimit) {
     ::Sleep(50);
 }
 
-// kill.exe (or another program), started the way the sequences start it.
+// kill.exe (or another program), started the way the sequences start it:
+// its exit code, or -1 when it did not end within 20 s.
 int RunKill(const std::wstring& args, const std::wstring& program = ProgramFile(L"kill.exe")) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION pi{};
-    std::wstring line = L"\"" + program + L"\" " + args;
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                          &pi)) {
-        return -1;
-    }
-    ::WaitForSingleObject(pi.hProcess, 20000);
+    const std::int32_t pid = StartCommand(L"\"" + program + L"\" " + args, vbHide);
+    rt::UniqueHandle h(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid)));
     DWORD code = 99;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
+    if (!h || ::WaitForSingleObject(h.get(), 20000) != WAIT_OBJECT_0 || !::GetExitCodeProcess(h.get(), &code)) return -1;
     return static_cast<int>(code);
 }
 
+// A process that runs until it is killed; ended by the test in any case.
 struct Victim {
-    explicit Victim(const std::wstring& exe) {
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        std::wstring line = L"\"" + exe + L"\" forever";
-        ok = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                              &pi) != FALSE;
+    explicit Victim(const std::wstring& exe) : pid(StartCommand(L"\"" + exe + L"\" forever", vbHide)) {
+        process.reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid)));
     }
     ~Victim() {
-        if (!ok) return;
-        ::TerminateProcess(pi.hProcess, 0);
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
+        if (process) ::TerminateProcess(process.get(), 0);
     }
-    bool Running() const { return ok && ::WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
-    bool EndsWithin(DWORD ms) const { return ok && ::WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0; }
-    PROCESS_INFORMATION pi{};
-    bool ok = false;
+    bool Running() const { return process && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT; }
+    bool EndsWithin(DWORD ms) const { return process && ::WaitForSingleObject(process.get(), ms) == WAIT_OBJECT_0; }
+    std::int32_t pid;
+    rt::UniqueHandle process;
 };
 
 TEST(KillUtility, PatternsEndMatchingProcessesOnly) {

@@ -11,6 +11,7 @@
 #include <wrl/client.h>
 
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -42,12 +43,10 @@ void Click(rt::Form& form, const wchar_t* control) { ::SendMessageW(form[control
 
 using test::Answers;
 
-// Where the list shows the name exactly, or -1.
+// Where the list shows the name (in any case), or -1.
 int IndexOf(const rt::Control& list, const std::wstring& name) {
-    for (int i = 0; i < list.ListCount(); ++i) {
-        if (list.ItemText(i) == name) return i;
-    }
-    return -1;
+    return static_cast<int>(::SendMessageW(list.Hwnd(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                           reinterpret_cast<LPARAM>(name.c_str())));
 }
 
 void Press(HWND box, int button) { ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button), 0); }
@@ -68,24 +67,29 @@ struct RawTask {
     bool accountRead = false;
 };
 
-bool ReadRaw(const wchar_t* name, RawTask& out) {
+ComPtr<ITaskScheduler> Scheduler() {
     ComPtr<ITaskScheduler> scheduler;
-    if (FAILED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
-                                  reinterpret_cast<void**>(scheduler.GetAddressOf())))) {
+    ::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
+                       reinterpret_cast<void**>(scheduler.GetAddressOf()));
+    return scheduler;
+}
+
+bool ReadRaw(const wchar_t* name, RawTask& out) {
+    ComPtr<ITask> task;
+    ComPtr<ITaskScheduler> scheduler = Scheduler();
+    if (!scheduler || FAILED(scheduler->Activate(name, IID_ITask, reinterpret_cast<IUnknown**>(task.GetAddressOf())))) {
         return false;
     }
-    ComPtr<ITask> task;
-    if (FAILED(scheduler->Activate(name, IID_ITask, reinterpret_cast<IUnknown**>(task.GetAddressOf())))) return false;
-    const auto take = [](LPWSTR s) {
-        std::wstring r = s ? s : L"";
-        ::CoTaskMemFree(s);
-        return r;
+    const auto take = [](HRESULT hr, LPWSTR& s, std::wstring& into) {  // s by reference: filled by the call
+        if (SUCCEEDED(hr)) into = s ? s : L"";
+        ::CoTaskMemFree(std::exchange(s, nullptr));
+        return SUCCEEDED(hr);
     };
     LPWSTR s = nullptr;
-    if (SUCCEEDED(task->GetApplicationName(&s))) out.application = take(s);
-    if (SUCCEEDED(task->GetParameters(&s))) out.parameters = take(s);
-    if (SUCCEEDED(task->GetCreator(&s))) out.creator = take(s);
-    if (SUCCEEDED(task->GetAccountInformation(&s))) out.account = take(s), out.accountRead = true;
+    take(task->GetApplicationName(&s), s, out.application);
+    take(task->GetParameters(&s), s, out.parameters);
+    take(task->GetCreator(&s), s, out.creator);
+    out.accountRead = take(task->GetAccountInformation(&s), s, out.account);
     task->GetFlags(&out.flags);
     task->GetTriggerCount(&out.triggers);
     ComPtr<ITaskTrigger> trigger;
@@ -95,11 +99,7 @@ bool ReadRaw(const wchar_t* name, RawTask& out) {
 }
 
 void DeleteRaw(const wchar_t* name) {
-    ComPtr<ITaskScheduler> scheduler;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
-                                     reinterpret_cast<void**>(scheduler.GetAddressOf())))) {
-        scheduler->Delete(name);
-    }
+    if (ComPtr<ITaskScheduler> scheduler = Scheduler()) scheduler->Delete(name);
 }
 
 class Schedule : public ::testing::Test {
@@ -110,8 +110,21 @@ protected:
         configure_.Show(rt::ShowMode::Modeless);
     }
     void TearDown() override { DeleteRaw(kTaskName); }
+    static void SaveTask() {
+        ScheduledTasks tasks;
+        tasks.AddTask(kTaskName).Save();
+    }
     frmConfigure configure_;
+    frmSchedule schedule_{[this] { return configure_.strConstructCommandLine(); }};
 };
+
+// Types the name into the input box and presses OK.
+Answers::Step Typed(const std::wstring& title, const std::wstring& name) {
+    return {title, [name](HWND box) {
+                ::SetWindowTextW(Child(box, L"Edit", 0), name.c_str());
+                Press(box, IDOK);
+            }};
+}
 
 TEST_F(Schedule, ConfigurationOpensOnRebootAndTheServiceBoxesKeepTheirTicksWhileDisabled) {
     frmConfigure& f = configure_;
@@ -149,10 +162,7 @@ TEST_F(Schedule, ViewLogOpensTheHistoryInNotepadOrSaysThereIsNone) {
     ::DeleteFileW(history.c_str());
     std::wstring text;
     {
-        Answers answers({{rt::kProgramTitle, [&](HWND box) {
-                              text = test::DialogText(box);
-                              Press(box, IDOK);
-                          }}});
+        Answers answers({test::ReadAndPress(rt::kProgramTitle, text)});
         viewLog();
     }
     EXPECT_EQ(text, L"No logging activity has taken place...");
@@ -173,9 +183,8 @@ TEST_F(Schedule, EveryWindowPlacesItsControlsFromTheirTwips) {
     if (rt::WindowDpi(configure_.Hwnd()) != 96) GTEST_SKIP() << "needs 96 dpi";
     ScheduledTasks tasks;
     ScheduledTask task = tasks.AddTask(kTaskName);
-    frmSchedule schedule([this] { return configure_.strConstructCommandLine(); });
     frmTaskProperties properties(task);
-    for (rt::Form* form : {static_cast<rt::Form*>(&configure_), static_cast<rt::Form*>(&schedule),
+    for (rt::Form* form : {static_cast<rt::Form*>(&configure_), static_cast<rt::Form*>(&schedule_),
                            static_cast<rt::Form*>(&properties)}) {
         form->Load();
         RECT client{};
@@ -199,24 +208,20 @@ TEST_F(Schedule, EveryWindowPlacesItsControlsFromTheirTwips) {
 TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndRetimedThroughItsDialog) {
     Click(configure_, L"optBounceServices");
     Click(configure_, L"chkPmSpeechSvr");
-    frmSchedule schedule([this] { return configure_.strConstructCommandLine(); });
+    frmSchedule& schedule = schedule_;
     schedule.Show(rt::ShowMode::Modeless);
     const std::wstring properties = mymyLoadString(IDS_TASK_PROPERTIES) + L" - " + kTaskName;
     {
-        Answers answers({{rt::kProgramTitle,
-                          [](HWND box) {
-                              ::SetWindowTextW(Child(box, L"Edit", 0), kTaskName);
-                              Press(box, IDOK);
-                          }},
+        Answers answers({Typed(rt::kProgramTitle, kTaskName),
                          {properties, [](HWND dialog) { ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }}});
         Click(schedule, L"cmdNew");
         EXPECT_EQ(answers.Done(), 2);
     }
     RawTask raw;
     ASSERT_TRUE(ReadRaw(kTaskName, raw));
-    EXPECT_EQ(raw.application, rt::JoinPath(rt::App().path, L"OrvaneScheduledRestart.exe"));
-    EXPECT_EQ(raw.parameters, L"/Bounce:PmSpeechSvr");
-    EXPECT_EQ(raw.creator, L"Scheduled Orvane Restart");
+    EXPECT_EQ((std::vector<std::wstring>{raw.application, raw.parameters, raw.creator}),
+              (std::vector<std::wstring>{rt::JoinPath(rt::App().path, L"OrvaneScheduledRestart.exe"),
+                                         L"/Bounce:PmSpeechSvr", L"Scheduled Orvane Restart"}));
     EXPECT_TRUE(raw.flags & TASK_FLAG_DISABLED);
     ASSERT_EQ(raw.triggers, 1);
     EXPECT_EQ(raw.trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
@@ -250,48 +255,29 @@ TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndRetimedThroughItsD
     }
     ASSERT_TRUE(ReadRaw(kTaskName, raw));
     EXPECT_FALSE(raw.flags & TASK_FLAG_DISABLED);
-    EXPECT_EQ(raw.trigger.wStartHour, 3);
-    EXPECT_EQ(raw.trigger.wStartMinute, 15);
-    EXPECT_EQ(raw.trigger.Type.Daily.DaysInterval, 2);
-    EXPECT_EQ((std::vector<int>{raw.trigger.wBeginYear, raw.trigger.wBeginMonth, raw.trigger.wBeginDay}),
-              (std::vector<int>{2027, 1, 31}));
+    const TASK_TRIGGER& t = raw.trigger;
+    EXPECT_EQ((std::vector<int>{t.wStartHour, t.wStartMinute, t.Type.Daily.DaysInterval, t.wBeginYear, t.wBeginMonth,
+                                t.wBeginDay}),
+              (std::vector<int>{3, 15, 2, 2027, 1, 31}));
 }
 
 // Refusals and deletion: each answered box says what it must; nothing else happens.
 TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedAndDeleteAsksFirst) {
-    {
-        ScheduledTasks tasks;
-        ScheduledTask task = tasks.AddTask(kTaskName);
-        task.Save();
-    }
-    frmSchedule schedule([this] { return configure_.strConstructCommandLine(); });
+    SaveTask();
+    frmSchedule& schedule = schedule_;
     schedule.Show(rt::ShowMode::Modeless);
-    const auto typed = [](std::wstring name) {
-        return [name](HWND box) {
-            ::SetWindowTextW(Child(box, L"Edit", 0), name.c_str());
-            Press(box, IDOK);
-        };
-    };
-    struct Case {
-        std::wstring name;
-        std::wstring message;
-    };
-    const Case cases[] = {
+    const std::pair<std::wstring, std::wstring> cases[] = {
         {AnotherCase(gTaskName), mymyLoadString(IDS_UNIQUE_TASK_NAME)},
         {L"Nightly: restart", mymyLoadString(IDS_INVALID_TASK_NAME)},
         {L"   ", mymyLoadString(IDS_INVALID_TASK_NAME)},
         {std::wstring(201, L'x'), mymyLoadString(IDS_INVALID_TASK_NAME)},  // beyond the .job path's room
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, message] : cases) {
         std::wstring shown;
-        Answers answers({{rt::kProgramTitle, typed(c.name)},
-                         {rt::kProgramTitle, [&](HWND box) {
-                              shown = test::DialogText(box);
-                              Press(box, IDOK);
-                          }}});
+        Answers answers({Typed(rt::kProgramTitle, name), test::ReadAndPress(rt::kProgramTitle, shown)});
         Click(schedule, L"cmdNew");
         EXPECT_EQ(answers.Done(), 2);
-        EXPECT_EQ(shown, c.message) << rt::ToUtf8(c.name);
+        EXPECT_EQ(shown, message) << rt::ToUtf8(name);
     }
     rt::Control& list = schedule[L"lstTasks"];
     for (int answer : {IDNO, IDYES}) {
@@ -300,10 +286,7 @@ TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedAndDeleteAsksFirst) {
         list.SetListIndex(index);
         std::wstring asked;
         {
-            Answers answers({{rt::kProgramTitle, [&](HWND box) {
-                                  asked = test::DialogText(box);
-                                  Press(box, answer);
-                              }}});
+            Answers answers({test::ReadAndPress(rt::kProgramTitle, asked, answer)});
             Click(schedule, L"cdmDelete");
         }
         EXPECT_EQ(asked, mymyLoadString(IDS_CONFIRM_DELETE) + kTaskName + L"\"?");
@@ -312,19 +295,11 @@ TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedAndDeleteAsksFirst) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // A task deleted by someone else between the refresh and the click: the
 // system's text, and the list as it is now.
 TEST_F(Schedule, ATaskDeletedElsewhereIsReportedAndDropsFromTheList) {
-    {
-        ScheduledTasks tasks;
-        ScheduledTask task = tasks.AddTask(kTaskName);
-        task.Save();
-    }
-    frmSchedule schedule([this] { return configure_.strConstructCommandLine(); });
+    SaveTask();
+    frmSchedule& schedule = schedule_;
     schedule.Show(rt::ShowMode::Modeless);
     rt::Control& list = schedule[L"lstTasks"];
     const int index = IndexOf(list, kTaskName);
@@ -332,10 +307,7 @@ TEST_F(Schedule, ATaskDeletedElsewhereIsReportedAndDropsFromTheList) {
     DeleteRaw(kTaskName);
     std::wstring shown;
     {
-        Answers answers({{rt::kProgramTitle, [&](HWND box) {
-                              shown = test::DialogText(box);
-                              Press(box, IDOK);
-                          }}});
+        Answers answers({test::ReadAndPress(rt::kProgramTitle, shown)});
         list.SetListIndex(index);
         EXPECT_EQ(answers.Done(), 1);
     }

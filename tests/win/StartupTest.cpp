@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -39,9 +40,8 @@ std::vector<std::pair<HWND, std::wstring>> VisibleWindowsOf(DWORD pid) {
 class Program {
 public:
     explicit Program(const std::wstring& arguments) {
-        const std::wstring from = rt::JoinPath(rt::App().path, L"..\\program\\");
         for (const wchar_t* file : {L"OrvaneScheduledRestart.exe", L"OrvaneScheduledRestart_DEU.dll"}) {
-            ::CopyFileW((from + file).c_str(), folder_.File(file).c_str(), FALSE);
+            ::CopyFileW(test::ProgramFile(file).c_str(), folder_.File(file).c_str(), FALSE);
         }
         for (const wchar_t* standIn : {L"net.exe", L"kill.exe"}) {
             ::CopyFileW(test::ChildProc().c_str(), folder_.File(standIn).c_str(), FALSE);
@@ -91,7 +91,7 @@ constexpr wchar_t kConfigure[] = L"Configure Scheduled Restart Options";
 
 // The program asks for administrator rights; without them it cannot start.
 #define SKIP_UNLESS_ADMINISTRATOR() \
-    if (!test::IsAdministrator()) GTEST_SKIP() << "needs administrator rights"
+    if (!::IsUserAnAdmin()) GTEST_SKIP() << "needs administrator rights"
 
 // Each line opens one face, never the other; closing it ends the program at
 // once, a restart run with the user's cancel (1) for Task Scheduler.

@@ -3,7 +3,9 @@
 #include <atomic>
 #include <vector>
 
+#include "localize/modLocalize.h"
 #include "runtime/App.h"
+#include "runtime/Handles.h"
 #include "runtime/Forms.h"
 
 namespace test {
@@ -62,6 +64,24 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 std::wstring ChildProc() { return rt::JoinPath(rt::App().path, L"childproc.exe"); }
+
+std::wstring ProgramFile(const std::wstring& name) { return rt::JoinPath(rt::App().path, L"..\\program\\" + name); }
+
+std::wstring ShippedLibrary(const std::wstring& code) {
+    return ProgramFile(L"OrvaneScheduledRestart_" + code + L".dll");
+}
+
+void LanguageReset::Reset() {
+    gLanguageId = 0;
+    gLanguageLibrary.reset();
+    gLanguageCodes.assign(1, std::wstring());
+}
+
+LOGFONTW FontOf(HWND control) {
+    LOGFONTW lf{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf;
+}
 
 namespace {
 struct OwnWindowSearch {
@@ -126,54 +146,43 @@ std::wstring DialogText(HWND dialog) {
     return all;
 }
 
-bool IsAdministrator() {
-    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    PSID admins = nullptr;
-    if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                    &admins)) {
-        return false;
-    }
-    BOOL member = FALSE;
-    if (!::CheckTokenMembership(nullptr, admins, &member)) member = FALSE;
-    ::FreeSid(admins);
-    return member != FALSE;
+Answers::Step ReadAndPress(const std::wstring& title, std::wstring& text, int button) {
+    return {title, [&text, button](HWND box) {
+                text = DialogText(box);
+                ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+            }};
 }
 
 namespace {
 constexpr wchar_t kEventSourceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\OrvaneScheduledRestart";
-}
 
-EventSourceGuard::EventSourceGuard() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEventSourceKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    existed_ = true;
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
-        DWORD nameLen = 256, type = 0, size = 0;
-        if (::RegEnumValueW(key, i, name, &nameLen, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-        std::string data(size, '\0');
-        nameLen = 256;
-        ::RegEnumValueW(key, i, name, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-        values_.push_back({std::wstring(name, nameLen), type, data.substr(0, size)});
+// Copies a key's values and sub-keys to another key, made if needed.
+bool CopyKey(const std::wstring& from, const std::wstring& to) {
+    HKEY source = nullptr, target = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, from.c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS) return false;
+    const rt::UniqueKey sourceOwner(source);
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
+                          nullptr) != ERROR_SUCCESS) {
+        return false;
     }
-    ::RegCloseKey(key);
+    const rt::UniqueKey targetOwner(target);
+    return ::RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
+}
+}  // namespace
+
+EventSourceGuard::EventSourceGuard()
+    : backup_(L"Software\\OrvaneTest\\EventSource" + std::to_wstring(::GetCurrentProcessId())) {
+    HKEY key = nullptr;
+    existed_ = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEventSourceKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    rt::UniqueKey owner(key);
+    saved_ = existed_ && CopyKey(kEventSourceKey, backup_);
 }
 
 EventSourceGuard::~EventSourceGuard() {
-    if (!existed_) {
-        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kEventSourceKey);
-        return;
-    }
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEventSourceKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                          nullptr) != ERROR_SUCCESS) {
-        return;
-    }
-    for (const Value& v : values_) {
-        ::RegSetValueExW(key, v.name.c_str(), 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()),
-                         static_cast<DWORD>(v.data.size()));
-    }
-    ::RegCloseKey(key);
+    if (existed_ && !saved_) return;  // no copy to put back: leave it as it is
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kEventSourceKey);
+    if (existed_) CopyKey(backup_, kEventSourceKey);
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, backup_.c_str());
 }
 
 }  // namespace test

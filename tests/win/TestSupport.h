@@ -2,6 +2,8 @@
 // helper child program, and answering boxes from another thread.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <atomic>
@@ -29,6 +31,9 @@ std::string ReadBytes(const std::wstring& path);
 bool Exists(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::wstring ChildProc();  // full path of the helper child program
+std::wstring ProgramFile(const std::wstring& name);  // a file of the built program folder
+std::wstring ShippedLibrary(const std::wstring& code);  // the built language library of a code
+LOGFONTW FontOf(HWND control);
 
 // Polls until the predicate holds or the time runs out, pumping messages.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
@@ -65,24 +70,28 @@ private:
 
 std::wstring DialogText(HWND dialog);  // the static texts of a dialog, joined
 
-// The test runs with administrator rights (member of Administrators, elevated).
-bool IsAdministrator();
+// A step that keeps a box's text and presses one of its buttons.
+Answers::Step ReadAndPress(const std::wstring& title, std::wstring& text, int button = IDOK);
 
-// Keeps the program's event source registration as it was: the values are
-// read now and written back (or the key removed) when the guard dies.
+// A fixture that starts and ends with no language chosen and no library held.
+class LanguageReset : public ::testing::Test {
+protected:
+    void SetUp() override { Reset(); }
+    void TearDown() override { Reset(); }
+    static void Reset();
+    ScratchDir dir_;
+};
+
+// Keeps the program's event source registration as it was: a copy is taken
+// now and put back (or the key removed) when the guard dies.
 class EventSourceGuard {
 public:
     EventSourceGuard();
     ~EventSourceGuard();
 
 private:
-    struct Value {
-        std::wstring name;
-        DWORD type;
-        std::string data;
-    };
-    bool existed_ = false;
-    std::vector<Value> values_;
+    std::wstring backup_;
+    bool existed_ = false, saved_ = false;
 };
 
 }  // namespace test

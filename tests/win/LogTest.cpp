@@ -1,0 +1,346 @@
+// The run log: the writer, the file naming and header, and the purge.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "core/ActionValues.h"
+#include "hostenv/OrvaneVersion.h"
+#include "hostenv/WorkStationInfo.h"
+#include "logging/modLogging.h"
+#include "runtime/App.h"
+#include "runtime/DateTime.h"
+#include "runtime/Dialogs.h"
+#include "runtime/FileSystem.h"
+#include "runtime/Text.h"
+#include "startup/Module1.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t pos; (pos = bytes.find("\r\n", start)) != std::string::npos; start = pos + 2) {
+        lines.push_back(bytes.substr(start, pos - start));
+    }
+    EXPECT_EQ(start, bytes.size()) << "every line ends in CR LF";
+    return lines;
+}
+
+// Each test starts and ends with the log closed; the writer's tests write to run.TXT.
+class LogWriter : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CloseLogFile();
+        LogFileNumber = 0;
+        LogFilePath = dir_.File(L"run.TXT");
+        ::GetLocalTime(&now_);
+    }
+    void TearDown() override {
+        CloseLogFile();
+        LogFileNumber = 0;
+        LogFilePath.clear();
+    }
+    std::string Disk() const { return test::ReadBytes(LogFilePath); }
+    std::wstring Logs() const { return dir_.File(L"logs"); }
+    test::ScratchDir dir_;
+    SYSTEMTIME now_{};
+};
+using LogFiles = LogWriter;
+
+// Sets a file's last change to noon, local time, this many days ago.
+void Age(const std::wstring& path, int days) {
+    SYSTEMTIME local{};
+    ::GetLocalTime(&local);
+    local.wHour = 12;
+    local.wMinute = local.wSecond = local.wMilliseconds = 0;
+    SYSTEMTIME utc{};
+    ::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
+    FILETIME ft{};
+    ::SystemTimeToFileTime(&utc, &ft);
+    ULARGE_INTEGER v{};
+    v.LowPart = ft.dwLowDateTime;
+    v.HighPart = ft.dwHighDateTime;
+    v.QuadPart -= static_cast<ULONGLONG>(days) * 24ull * 3600ull * 10000000ull;
+    ft.dwLowDateTime = v.LowPart;
+    ft.dwHighDateTime = v.HighPart;
+    const DWORD attrs = ::GetFileAttributesW(path.c_str());
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE h = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ::SetFileTime(h, nullptr, nullptr, &ft);
+    ::CloseHandle(h);
+    ::SetFileAttributesW(path.c_str(), attrs);
+}
+
+TEST_F(LogWriter, EachLineIsOnDiskInTheAnsiCodePageBeforeTheCallReturnsEvenAfterClose) {
+    WriteLogLine(L"Header line\r\n", false);  // its own break: an empty line after it
+    EXPECT_EQ(Disk(), "Header line\r\n\r\n");
+    const std::wstring text = L"Caf\x00e9 \x00fc";
+    WriteLogLine(text, false);
+    EXPECT_EQ(Lines(Disk()).back(), rt::ToAnsi(text)) << "no byte-order mark, no UTF-8";
+    if (::GetACP() == 1252) {
+        EXPECT_EQ(Lines(Disk()).back(), "Caf\xe9 \xfc");
+    }
+    WriteLogLine(std::string_view("utf8 \xc3\xa9"), false);
+    EXPECT_EQ(Lines(Disk()).back(), rt::ToAnsi(L"utf8 \x00e9"));
+    CloseLogFile();
+    WriteLogLine(L"(error) in restart timer: File not found number=53", false);
+    EXPECT_EQ(Lines(Disk()).back(), "(error) in restart timer: File not found number=53") << "not lost after close";
+    // The stamp: the general date, one colon and blank, the text unchanged.
+    SYSTEMTIME before{}, after{};
+    ::GetLocalTime(&before);
+    WriteLogLine(L"    net stop process completed", true);
+    ::GetLocalTime(&after);
+    const std::string line = Lines(Disk()).back();
+    EXPECT_TRUE(line == rt::ToAnsi(rt::FormatGeneralDate(before)) + ":     net stop process completed" ||
+                line == rt::ToAnsi(rt::FormatGeneralDate(after)) + ":     net stop process completed")
+        << line;
+}
+
+TEST_F(LogWriter, LinesThatCannotBeWrittenAreLostSilentlyAndWritingRecovers) {
+    const std::wstring folder = dir_.File(L"logs");
+    struct Case {
+        const char* what;
+        std::wstring path;
+        std::function<void()> block, unblock;
+    } cases[] = {
+        {"a missing folder", folder + L"\\run.TXT", [] {},
+         [&] { ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr)); }},
+        // A folder where the file should be: even an administrator cannot open it.
+        {"an unopenable path", dir_.File(L"blocked.TXT"),
+         [&] { ASSERT_TRUE(::CreateDirectoryW(dir_.File(L"blocked.TXT").c_str(), nullptr)); },
+         [&] { ASSERT_TRUE(::RemoveDirectoryW(dir_.File(L"blocked.TXT").c_str())); }},
+        {"no path at all", L"", [] {}, [] {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CloseLogFile();
+        LogFilePath = c.path;
+        c.block();
+        WriteLogLine(L"lost", true);
+        FlushLogFile();
+        CloseLogFile();
+        c.unblock();
+        if (c.path.empty()) continue;
+        WriteLogLine(L"kept", false);
+        EXPECT_EQ(Disk(), "kept\r\n");
+    }
+}
+
+// A window whose handler writes log lines while the outer writer pumps events.
+struct NestedWriter {
+    static constexpr UINT kWrite = WM_APP + 1;
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+        if (m == kWrite) {
+            const int depth = static_cast<int>(w);
+            if (depth < 3) ::PostMessageW(h, kWrite, static_cast<WPARAM>(depth + 1), 0);
+            WriteLogLine(L"nested " + std::to_wstring(depth), false);
+            return 0;
+        }
+        return ::DefWindowProcW(h, m, w, l);
+    }
+};
+
+TEST_F(LogWriter, ReentrantCallsFromPumpedEventsCompleteInOrder) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &NestedWriter::Proc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"OrvNestedWriter";
+    ::RegisterClassW(&wc);
+    HWND w = ::CreateWindowW(L"OrvNestedWriter", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(w, nullptr);
+    ::PostMessageW(w, NestedWriter::kWrite, 1, 0);
+    WriteLogLine(L"outer", false);
+    // The outer line was written first; each nested line followed it, complete.
+    EXPECT_EQ(Disk(), "outer\r\nnested 1\r\nnested 2\r\nnested 3\r\n");
+    WriteLogLine(L"last", false);
+    EXPECT_EQ(Lines(Disk()).back(), "last");
+    ::DestroyWindow(w);
+}
+
+// A restart run at night: a box must not hold it. It closes itself as if OK
+// were pressed, and its text reaches the run log (and error event 5).
+TEST_F(LogWriter, UnattendedBoxesCloseThemselvesAndLeaveTheirTextInTheRunLog) {
+    LogFileNumber = 1;
+    TheRunOutcome = {};
+    MakeRunUnattended(500);
+    const ULONGLONG start = ::GetTickCount64();
+    const int answer = rt::MsgBox(L"(error):5 (Invalid procedure call) in procedure getVersion of Module OrvaneVersion");
+    const ULONGLONG shown = ::GetTickCount64() - start;
+    rt::MakeBoxesUnattended({}, 0);
+    EXPECT_EQ(answer, IDOK);
+    if (rt::DesktopIsVisible()) {
+        EXPECT_GE(shown, 450u);
+        EXPECT_LT(shown, 10000u);
+    }
+    const std::string text = Disk();
+    EXPECT_NE(text.find(": (error) message box: (error):5 (Invalid procedure call) in procedure getVersion of Module "
+                        "OrvaneVersion\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(TheRunOutcome.ExitCode(), kExitFailed);
+    TheRunOutcome = {};
+}
+
+TEST(GeneralDate, ShortDateAndLongTimeOfTheGivenLocaleAndTheDateAloneAtMidnight) {
+    SYSTEMTIME noon{2026, 3, 0, 9, 14, 5, 7, 0}, midnight{2026, 3, 0, 9, 0, 0, 0, 0};
+    const LCID us = MAKELCID(0x0409, SORT_DEFAULT);
+    EXPECT_EQ(rt::FormatGeneralDate(noon, us), L"3/9/2026 2:05:07 PM");
+    EXPECT_EQ(rt::FormatGeneralDate(midnight, us), L"3/9/2026");
+    const std::wstring de = rt::FormatGeneralDate(noon, MAKELCID(0x0407, SORT_DEFAULT));
+    EXPECT_TRUE(de == L"09.03.2026 14:05:07" || de == L"9.3.2026 14:05:07") << rt::ToUtf8(de);
+}
+
+// Run once as is and once under a German locale (see tests/CMakeLists.txt).
+TEST(LogStamp, FollowsTheUsersRegionalSettings) {
+    if (const char* expect = std::getenv("ORV_EXPECT_LCID")) {
+        ASSERT_EQ(LANGIDFROMLCID(::GetUserDefaultLCID()), static_cast<LANGID>(std::atoi(expect)));
+    }
+    test::ScratchDir dir;
+    LogFilePath = dir.File(L"stamp.TXT");
+    SYSTEMTIME st{};
+    ::GetLocalTime(&st);
+    WriteLogLine(L"x", true);
+    CloseLogFile();
+    const std::string line = test::ReadBytes(LogFilePath);
+    const LCID user = ::GetUserDefaultLCID();
+    const bool german = PRIMARYLANGID(LANGIDFROMLCID(user)) == LANG_GERMAN;
+    // The date's separator comes before the first blank; only English has AM/PM.
+    if (german) {
+        EXPECT_EQ(line.find("M: x"), std::string::npos) << line;
+        EXPECT_LT(line.find('.'), line.find(' ')) << line;
+    } else {
+        EXPECT_NE(line.find("M: x"), std::string::npos) << line;
+        EXPECT_LT(line.find('/'), line.find(' ')) << line;
+    }
+    LogFilePath.clear();
+}
+
+TEST_F(LogFiles, FirstRunMakesTheFolderAndOneFileWithTheHeader) {
+    struct Case {
+        int platform;  // 2: the workstation service answers; 1: no records at all
+        VersionInfo version;
+        const char* versionLine;
+    } cases[] = {{2, DecodeVersion(0x00040000, 0x00010123), "Local Orvane version=4.0(1.291)"},
+                 {1, DecodeVersion(0, 0), "Local Orvane version=0.0(0.0)"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.platform);
+        test::ScratchDir dir;
+        const std::wstring logs = dir.File(L"logs");
+        InstalledVersion = c.version;
+        const std::wstring path = GenerateNewLogFileNameIn(logs, L"OrvaneScheduledRestart", now_);
+        EXPECT_EQ(LogFilePath, path);
+        wchar_t expectedName[80];
+        swprintf(expectedName, 80, L"OrvaneScheduledRestart_Log_%02d%02d%02d_%02d_%02d_%02d.TXT", now_.wYear % 100,
+                 now_.wMonth, now_.wDay, now_.wHour, now_.wMinute, now_.wSecond);
+        EXPECT_EQ(path, logs + L"\\" + expectedName);
+        const WorkStationInfo station(c.platform);
+        OpenLogFile(path, station);
+        WriteLogLine(L"Starting the service shut down sequence", true);
+        CloseLogFile();
+        EXPECT_EQ(rt::gFileSystem().Files(logs).size(), 1u);
+        std::vector<std::string> lines = Lines(test::ReadBytes(path));
+        ASSERT_EQ(lines.size(), 10u);
+        EXPECT_EQ(lines[6].rfind("Local time=", 0), 0u);
+        EXPECT_EQ(lines[7] + "|" + lines[8], std::string(64, '=') + "|");
+        EXPECT_NE(lines[9].find(": Starting the service shut down sequence"), std::string::npos);
+        lines.resize(6);
+        const rt::AppInfo& app = rt::App();
+        // No records give a lone backslash.
+        EXPECT_EQ(lines, (std::vector<std::string>{
+                             std::string(64, '='),
+                             "Running " + rt::ToAnsi(app.exeName) + ", version " + std::to_string(app.major) + "." +
+                                 std::to_string(app.minor) + "." + std::to_string(app.revision),
+                             "", c.versionLine,
+                             "Running under domain account: " + rt::ToAnsi(station.Domain()) + "\\" +
+                                 rt::ToAnsi(station.UserName()),
+                             ""}));
+        EXPECT_EQ(station.UserName().empty(), c.platform == 1);
+    }
+    InstalledVersion = {};
+}
+
+TEST_F(LogFiles, TwoRunsInTheSameSecondKeepBothLogs) {
+    const WorkStationInfo station(1);
+    const std::wstring first = GenerateNewLogFileNameIn(Logs(), L"OrvaneScheduledRestart", now_);
+    OpenLogFile(first, station);
+    WriteLogLine(L"first run", false);
+    CloseLogFile();
+    const std::wstring second = GenerateNewLogFileNameIn(Logs(), L"OrvaneScheduledRestart", now_);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(second.substr(second.size() - 6), L"_2.TXT");
+    OpenLogFile(second, station);
+    WriteLogLine(L"second run", false);
+    CloseLogFile();
+    EXPECT_NE(test::ReadBytes(first).find("first run"), std::string::npos);
+    EXPECT_EQ(test::ReadBytes(first).find("second run"), std::string::npos);
+    EXPECT_NE(test::ReadBytes(second).find("second run"), std::string::npos);
+
+    // A run that raced to the same name between naming and opening takes the next one.
+    OpenLogFile(first, station);
+    EXPECT_NE(LogFilePath, first);
+    EXPECT_NE(LogFilePath, second);
+    WriteLogLine(L"third run", false);
+    EXPECT_EQ(test::ReadBytes(first).find("third run"), std::string::npos);
+    EXPECT_NE(test::ReadBytes(LogFilePath).find("third run"), std::string::npos);
+}
+
+TEST_F(LogFiles, PurgeRemovesFilesOlderThanThirtyCalendarDaysOnly) {
+    ASSERT_TRUE(::CreateDirectoryW(Logs().c_str(), nullptr));
+    const struct {
+        const wchar_t* name;
+        int days;
+        bool kept;
+    } files[] = {{L"Tool_Log_29.TXT", 29, true},  {L"Tool_Log_30.TXT", 30, true}, {L"Tool_Log_31.TXT", 31, false},
+                 {L"by hand.doc", 400, false},     {L"readonly.TXT", 45, false},   {L"today.TXT", 0, true}};
+    for (const auto& f : files) {
+        const std::wstring path = Logs() + L"\\" + f.name;
+        test::WriteBytes(path, "x");
+        if (std::wstring(f.name) == L"readonly.TXT") ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        Age(path, f.days);
+    }
+    const std::wstring sub = Logs() + L"\\old";
+    ASSERT_TRUE(::CreateDirectoryW(sub.c_str(), nullptr));
+    test::WriteBytes(sub + L"\\inside.TXT", "x");
+    Age(sub + L"\\inside.TXT", 90);
+    Age(sub, 90);
+
+    PurgeOldLogFilesIn(Logs(), now_);
+    for (const auto& f : files) {
+        EXPECT_EQ(test::Exists(Logs() + L"\\" + f.name), f.kept) << rt::ToUtf8(f.name);
+    }
+    EXPECT_TRUE(test::Exists(sub + L"\\inside.TXT")) << "sub-folders are never visited";
+    PurgeOldLogFilesIn(dir_.File(L"missing"), now_);  // no folder: nothing, no failure
+}
+
+TEST_F(LogFiles, ALogFolderThatCannotBeMadeIsReportedAndTheRunGoesOn) {
+    test::WriteBytes(Logs(), "a file where the folder should be");
+    std::wstring shown;
+    test::Answers answer({test::ReadAndPress(rt::kProgramTitle, shown)});
+    const std::wstring path = GenerateNewLogFileNameIn(Logs(), L"Tool", now_);
+    EXPECT_FALSE(path.empty()) << "a path is still returned";
+    EXPECT_EQ(shown.rfind(L"(error):", 0), 0u) << rt::ToUtf8(shown);
+    EXPECT_NE(shown.find(L") in procedure GenerateNewLogFileName of Module Module1"), std::wstring::npos)
+        << rt::ToUtf8(shown);
+    // The writer loses the lines quietly and never shows anything.
+    OpenLogFile(path, WorkStationInfo(1));
+    WriteLogLine(L"lost", true);
+    EXPECT_FALSE(test::Exists(path));
+}
+
+TEST(WorkStation, RealRecordsAreReadOnceAndKeptUntilRefresh) {
+    WorkStationInfo& info = TheWorkStationInfo();
+    const std::wstring user = info.UserName();
+    info.Refresh();
+    EXPECT_TRUE(&info == &TheWorkStationInfo() && info.UserName() == user && !user.empty());
+    EXPECT_EQ(info.PlatformId(), 500) << "PLATFORM_ID_NT";
+}
+
+}  // namespace
