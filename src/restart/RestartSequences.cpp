@@ -262,6 +262,12 @@ void RestartCountdown::Start() {
 }
 
 void RestartCountdown::Tick() {
+    if (ticking_) return;
+    ticking_ = true;
+    struct Done {
+        bool& ticking;
+        ~Done() { ticking = false; }  // also when the action ends the program
+    } done{ticking_};
     TickStep step(host_);
     --secondsLeft_;
     if (secondsLeft_ > 0) {

@@ -41,6 +41,8 @@ public:
 
     // After the window has opened its log: status line, counter, timer on.
     void Start();
+    // One timer tick. A tick that arrives while an action runs (the action
+    // pumps events as it logs and waits) is ignored.
     void Tick();
     void Cancel();
 
@@ -53,6 +55,7 @@ private:
     std::vector<std::string> names_;
     std::int16_t secondsLeft_ = 20;
     bool shutdownPending_ = true;
+    bool ticking_ = false;
 };
 
 // ---- implementation of the template ---------------------------------------

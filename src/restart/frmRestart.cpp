@@ -138,13 +138,9 @@ void frmRestart::Form_Load() {
 }
 
 void frmRestart::Timer1_Timer() {
-    // A tick that runs an action pumps events while it logs; a second tick
-    // must never start inside it.
-    if (inTick_ || !countdown_) return;
-    inTick_ = true;
+    if (!countdown_) return;
     // The sequences report their own failures; nothing may escape a tick.
     rt::ContinueSilently([this] { countdown_->Tick(); });
-    inTick_ = false;
 }
 
 void frmRestart::Form_Unload(bool&) {

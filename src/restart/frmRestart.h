@@ -28,7 +28,6 @@ private:
     std::unique_ptr<Host> host_;
     std::unique_ptr<RestartCountdown> countdown_;
     std::unique_ptr<EventLogger> eventLog_;
-    bool inTick_ = false;
 };
 
 frmRestart& TheRestartForm();

@@ -244,6 +244,26 @@ TEST(Cancel, EndsTheRunWhereItStandsAndTouchesNothingMore) {
     }
 }
 
+// The action pumps events as it logs; a tick that arrives meanwhile must not
+// start it a second time.
+TEST(RestartRun, ATickDuringTheActionIsIgnored) {
+    FakeHost h;
+    RestartCountdown countdown(h, 0, {"", ""});
+    int nested = 0;
+    std::function<void()> tickAgain = [&] {
+        ++nested;
+        countdown.Tick();
+        h.onLog = tickAgain;
+    };
+    h.onLog = tickAgain;
+    ASSERT_TRUE(RunToEnd(h, countdown));
+    FakeHost plain;
+    RestartCountdown alone(plain, 0, {"", ""});
+    ASSERT_TRUE(RunToEnd(plain, alone));
+    EXPECT_GT(nested, 30);
+    EXPECT_EQ(h.lines, plain.lines) << "each step once";
+}
+
 // A host whose log and event log both fail: the failure handling never fails.
 class BrokenReportingHost : public FakeHost {
 public:

@@ -29,7 +29,8 @@ void RemoveTree(const std::wstring& dir) {
             if (name == L"." || name == L"..") continue;
             const std::wstring full = dir + L"\\" + name;
             ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
+            if (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ::RemoveDirectoryW(full.c_str());  // not its target
+            else if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
             else ::DeleteFileW(full.c_str());
         } while (::FindNextFileW(h, &d));
         ::FindClose(h);
