@@ -4,7 +4,6 @@
 //   childproc showstate FILE    writes its STARTUPINFO wShowWindow to FILE
 //   childproc cmdline FILE ...  writes its whole command line (UTF-8) to FILE
 //   childproc forever           sleeps until killed
-//   childproc spawn FILE        runs "childproc exit 0", waits for it, writes its id
 //   childproc run EXE ARGS...   runs EXE with ARGS, waits, exits with its code
 #include <windows.h>
 
@@ -49,18 +48,6 @@ int wmain(int argc, wchar_t** argv) {
         ::CloseHandle(pi.hThread);
         ::CloseHandle(pi.hProcess);
         return static_cast<int>(code);
-    }
-    if (verb == L"spawn" && argc >= 3) {
-        std::wstring line = L"\"" + std::wstring(argv[0]) + L"\" exit 0";
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 4;
-        ::WaitForSingleObject(pi.hProcess, INFINITE);
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
-        WriteFileText(argv[2], std::to_string(pi.dwProcessId));
-        return 0;
     }
     if (verb == L"showstate" && argc >= 3) {
         STARTUPINFOW si{};

@@ -21,34 +21,26 @@ namespace {
 
 using test::ProgramFile;
 
+// Every event's text (with its service name where it takes one) and both
+// categories, in each of the three message libraries.
 TEST(EventMessages, EveryEventNumberHasARealTextInEachLibrary) {
     for (const wchar_t* lib : {L"EVT_OrvaneScheduledRestart.dll", L"CAT_OrvaneScheduledRestart.dll",
                                L"PARAM_OrvaneScheduledRestart.dll"}) {
-        HMODULE m = ::LoadLibraryExW(ProgramFile(lib).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(m, nullptr) << rt::ToUtf8(lib);
-        for (int n = 1; n <= 10; ++n) {
-            const DWORD id = EventLogger::EventId(n, n == 5);
-            wchar_t* text = nullptr;
+        const rt::UniqueModule m(::LoadLibraryExW(ProgramFile(lib).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        ASSERT_TRUE(m) << rt::ToUtf8(lib);
+        const auto text = [&](DWORD id) {
+            wchar_t buf[512] = {};
             const wchar_t* args[] = {L"PmSyncSvr"};
-            const DWORD len = ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER |
-                                                   FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                                               m, id, 1033, reinterpret_cast<wchar_t*>(&text), 0,
-                                               reinterpret_cast<va_list*>(const_cast<wchar_t**>(args)));
-            ASSERT_GT(len, 10u) << "event " << n;
-            const std::wstring s(text, len);
-            ::LocalFree(text);
-            if (n >= 6 && n <= 9) {
-                EXPECT_NE(s.find(L"PmSyncSvr"), std::wstring::npos) << n;
-            }
+            ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, m.get(), id, 1033, buf, 512,
+                             reinterpret_cast<va_list*>(const_cast<wchar_t**>(args)));
+            return std::wstring(buf);
+        };
+        for (int n = 1; n <= 10; ++n) {
+            const std::wstring s = text(EventLogger::EventId(n, n == 5));
+            EXPECT_GT(s.size(), 10u) << "event " << n;
+            EXPECT_TRUE(n < 6 || n > 9 || s.find(L"PmSyncSvr") != std::wstring::npos) << "event " << n;
         }
-        // The two categories.
-        for (DWORD category : {1u, 2u}) {
-            wchar_t buf[128] = {};
-            EXPECT_GT(::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, m, category, 1033,
-                                       buf, 128, nullptr),
-                      0u);
-        }
-        ::FreeLibrary(m);
+        EXPECT_FALSE(text(1).empty() || text(2).empty()) << "the two categories";
     }
     EXPECT_EQ(EventLogger::EventId(1, false), 0x40000001u);
     EXPECT_EQ(EventLogger::EventId(5, true), 0xC0000005u);
@@ -130,52 +122,40 @@ TEST(Gateway, CallsRunAwayFromTheWindowAndAHangingOneIsAbandonedAtItsLimit) {
     ::Sleep(50);
 }
 
-// kill.exe (or another program), started the way the sequences start it:
-// its exit code, or -1 when it did not end within 20 s.
-int RunKill(const std::wstring& args, const std::wstring& program = ProgramFile(L"kill.exe")) {
+// A program started the way the sequences start one.
+rt::UniqueHandle Started(const std::wstring& program, const std::wstring& args) {
     const std::int32_t pid = StartCommand(L"\"" + program + L"\" " + args, vbHide);
-    rt::UniqueHandle h(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid)));
-    DWORD code = 99;
-    if (!h || ::WaitForSingleObject(h.get(), 20000) != WAIT_OBJECT_0 || !::GetExitCodeProcess(h.get(), &code)) return -1;
-    return static_cast<int>(code);
+    return rt::UniqueHandle(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                          static_cast<DWORD>(pid)));
 }
 
-// A process that runs until it is killed; ended by the test in any case.
-struct Victim {
-    explicit Victim(const std::wstring& exe) : pid(StartCommand(L"\"" + exe + L"\" forever", vbHide)) {
-        process.reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid)));
-    }
-    ~Victim() {
-        if (process) ::TerminateProcess(process.get(), 0);
-    }
-    bool Running() const { return process && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT; }
-    bool EndsWithin(DWORD ms) const { return process && ::WaitForSingleObject(process.get(), ms) == WAIT_OBJECT_0; }
-    std::int32_t pid;
-    rt::UniqueHandle process;
-};
+bool EndsWithin(const rt::UniqueHandle& process, DWORD ms) {
+    return process && ::WaitForSingleObject(process.get(), ms) == WAIT_OBJECT_0;
+}
+
+// kill.exe (or another program): its exit code, or -1 when it did not end within 20 s.
+int RunKill(const std::wstring& args, const std::wstring& program = ProgramFile(L"kill.exe")) {
+    const rt::UniqueHandle h = Started(program, args);
+    DWORD code = 99;
+    return EndsWithin(h, 20000) && ::GetExitCodeProcess(h.get(), &code) ? static_cast<int>(code) : -1;
+}
 
 TEST(KillUtility, PatternsEndMatchingProcessesOnly) {
     test::ScratchDir dir;
-    const std::wstring pm = dir.File(L"PmOrvTestSvr.exe");
-    const std::wstring other = dir.File(L"SqlOrvTest.exe");
+    const std::wstring pm = dir.File(L"PmOrvTestSvr.exe"), other = dir.File(L"SqlOrvTest.exe");
     ASSERT_TRUE(::CopyFileW(test::ChildProc().c_str(), pm.c_str(), FALSE));
     ASSERT_TRUE(::CopyFileW(test::ChildProc().c_str(), other.c_str(), FALSE));
-    {
-        Victim a(pm), b(other);
-        ASSERT_TRUE(a.Running() && b.Running());
-        EXPECT_EQ(RunKill(L"pmorvtest*.* -f"), 0);
-        EXPECT_TRUE(a.EndsWithin(5000));
-        EXPECT_TRUE(b.Running()) << "not matched";
-    }
-    {
-        Victim a(pm);
-        EXPECT_EQ(RunKill(L"PMORVTESTSVR -f"), 0) << "without the extension, any case";
-        EXPECT_TRUE(a.EndsWithin(5000));
+    for (const wchar_t* pattern : {L"pmorvtest*.* -f", L"PMORVTESTSVR -f"}) {  // without the extension, any case
+        const rt::UniqueHandle a = Started(pm, L"forever"), b = Started(other, L"forever");
+        ASSERT_FALSE(EndsWithin(a, 0) || EndsWithin(b, 0));
+        EXPECT_EQ(RunKill(pattern), 0);
+        EXPECT_TRUE(EndsWithin(a, 5000)) << rt::ToUtf8(pattern);
+        EXPECT_FALSE(EndsWithin(b, 0)) << "not matched";
+        ::TerminateProcess(a.get(), 0);
+        ::TerminateProcess(b.get(), 0);
     }
     EXPECT_EQ(RunKill(L"NoSuchProcess4711* -f"), 1) << "nothing matched";
-    EXPECT_EQ(RunKill(L""), 2);
-    EXPECT_EQ(RunKill(L"-f"), 2);
-    EXPECT_EQ(RunKill(L"a b -f"), 2);
+    for (const wchar_t* wrong : {L"", L"-f", L"a b -f"}) EXPECT_EQ(RunKill(wrong), 2) << rt::ToUtf8(wrong);
 }
 
 TEST(KillUtility, NeverEndsItselfOrItsParent) {
@@ -183,8 +163,7 @@ TEST(KillUtility, NeverEndsItselfOrItsParent) {
     // on the machine, such as a second test program running beside this one.
     test::ScratchDir dir;
     const std::wstring tag = std::to_wstring(::GetCurrentProcessId());
-    const std::wstring killer = dir.File(L"OrvKill" + tag + L".exe");
-    const std::wstring parent = dir.File(L"OrvParent" + tag + L".exe");
+    const std::wstring killer = dir.File(L"OrvKill" + tag + L".exe"), parent = dir.File(L"OrvParent" + tag + L".exe");
     ASSERT_TRUE(::CopyFileW(ProgramFile(L"kill.exe").c_str(), killer.c_str(), FALSE));
     ASSERT_TRUE(::CopyFileW(test::ChildProc().c_str(), parent.c_str(), FALSE));
     EXPECT_EQ(RunKill(L"orvkill" + tag + L"* -f", killer), 1) << "itself";

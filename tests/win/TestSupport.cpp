@@ -85,29 +85,27 @@ LOGFONTW FontOf(HWND control) {
 }
 
 namespace {
-struct OwnWindowSearch {
-    const wchar_t* cls;
+struct WindowSearch {
     const std::wstring* title;
+    DWORD pid;
     HWND found;
 };
 
-BOOL CALLBACK MatchOwnWindow(HWND w, LPARAM lp) {
-    auto* search = reinterpret_cast<OwnWindowSearch*>(lp);
+BOOL CALLBACK MatchWindow(HWND w, LPARAM lp) {
+    auto* search = reinterpret_cast<WindowSearch*>(lp);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(w, &pid);
-    if (pid != ::GetCurrentProcessId() || !::IsWindowVisible(w)) return TRUE;
-    wchar_t text[512] = {}, cls[64] = {};
+    wchar_t text[512] = {};
     ::GetWindowTextW(w, text, 512);
-    ::GetClassNameW(w, cls, 64);
-    if (*search->title != text || (search->cls && std::wstring_view(cls) != search->cls)) return TRUE;
+    if (pid != search->pid || !::IsWindowVisible(w) || *search->title != text) return TRUE;
     search->found = w;
     return FALSE;
 }
 }  // namespace
 
-HWND FindOwnWindow(const wchar_t* cls, const std::wstring& title) {
-    OwnWindowSearch search{cls, &title, nullptr};
-    ::EnumWindows(&MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
+HWND FindWindowOf(const std::wstring& title, DWORD pid) {
+    WindowSearch search{&title, pid, nullptr};
+    ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -125,7 +123,7 @@ Answers::Answers(std::vector<Step> steps)
     : thread_([this, steps = std::move(steps)] {
           for (const Step& s : steps) {
               HWND w = nullptr;
-              for (int i = 0; i < 1000 && !(w = FindOwnWindow(nullptr, s.title)); ++i) ::Sleep(10);
+              for (int i = 0; i < 1000 && !(w = FindWindowOf(s.title)); ++i) ::Sleep(10);
               if (!w) return;
               ::Sleep(50);  // let it finish initialising
               s.act(w);

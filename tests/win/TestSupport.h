@@ -38,9 +38,9 @@ LOGFONTW FontOf(HWND control);
 // Polls until the predicate holds or the time runs out, pumping messages.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
 
-// A visible top-level window of this process with the title (and class, when
-// given): test programs run side by side on one desktop.
-HWND FindOwnWindow(const wchar_t* cls, const std::wstring& title);
+// A visible top-level window of the process (this one by default) with the
+// title: test programs run side by side on one desktop.
+HWND FindWindowOf(const std::wstring& title, DWORD pid = ::GetCurrentProcessId());
 
 // Acts, from another thread, on the windows the code under test opens
 // modally, in order: each step waits for a visible top-level window of this
