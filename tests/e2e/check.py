@@ -68,60 +68,44 @@ def main():
     said = [t for _, t in trace]
     at = {t: s for s, t in reversed(trace)}  # first time of each trace text
     events = read_events(out)
-    numbers = [n for n, _, _ in events]
-    expected = (out / "expected.txt").read_text().splitlines() if (out / "expected.txt").exists() else []
-    commands = (out / "commands.txt").read_text().splitlines() if (out / "commands.txt").exists() else []
+    got = [f"{n}:{s[0]}" if s else str(n) for n, _, s in events]
+    # What the program's own sequences log, run and raise when every command
+    # succeeds; the program raises event 1 as it starts.
+    expected, commands, raised = ((out / f).read_text().splitlines() for f in ("lines", "commands", "events"))
+    raised = ["1"] + raised
     stopped = [t.split()[1] for t in said if t.endswith(" stop requested")]
     started = [t.split()[1] for t in said if t.startswith("service ") and t.endswith(" started")]
 
     def ordered(verb):  # the services the sequences' own commands name, in order, each once
-        names = [c.split()[2] for c in commands if c.lower().startswith("net " + verb)]
-        return list(dict.fromkeys(names))
+        return list(dict.fromkeys(c.split()[2] for c in commands if c.lower().startswith("net " + verb)))
 
     # Task Scheduler's "Last Run Result": 1 cancelled, 2 a step raised error event 5, else 0.
-    expected_rc = {"cancel": 1, "no-reboot-bat": 2, "test-run": 2}.get(case, 0)
+    expected_rc = {"cancel": 1, "test-run": 2}.get(case, 0)
     check(rc == expected_rc, f"the program ended by itself with code {expected_rc} (got {rc})")
-    if case != "unwritable-log":
-        check_header(header)
-
-    if case in ("restart", "unwritable-log"):
+    check_header(header)
+    if case in ("restart", "reboot", "bounce"):
+        check(lines == expected, "the run log holds every step in order:\n" + "\n".join(lines))
+        check(got == raised, f"events {got}, expected {raised}")
+    if case in ("restart", "bounce"):
         check(stopped == ordered("stop") and started == ordered("start"), f"stopped {stopped}, started {started}")
+
+    if case == "restart":
         check("tray PmTrayStatus.exe started" in said and "gateway StartTr called" in said, "the product started")
         check(said[:2] == ["gateway LastStatus read (32)", "gateway StopTr called"], "the gateway asked to stop")
         pause = at.get("service PmSpeechSvr stop requested", 0) - at.get("service PmSyncSvr stop requested", 0)
         check(29.5 <= pause <= 45, f"pause after the message-sync stop: {pause}")
-    if case == "restart":
         first = at.get("gateway LastStatus read (32)", 0)
         check(19 <= first - start <= 30, f"countdown took {first - start}")
-        check(lines == expected, "the run log holds every step in order:\n" + "\n".join(lines))
-        check(numbers == [1, 2, 3, 10], f"events {numbers}")
-    if case == "unwritable-log":
-        check(not header and numbers[-2:] == [3, 10], f"no log, the whole action ran: {numbers}")
-
-    if case in ("reboot", "no-reboot-bat"):
+    if case == "reboot":
         check(stopped == ordered("stop") and not started, f"stopped {stopped}, started {started}")
         off, last = (next((s for s, t in steps if t == x), 0) for x in (" Orvane is off line.",
                                                                        " Server reboot sequence initiated."))
         check(19 <= last - off <= 22, f"second countdown of 20 s ({last - off})")
-    if case == "reboot":
-        check(lines == expected, "reboot log:\n" + "\n".join(lines))
-        check("reboot.bat ran" in said and numbers == [1, 2, 4], f"reboot.bat ran; events {numbers}")
-    if case == "no-reboot-bat":
-        missing = "File not found: C:\\Program Files\\Orvane Restart\\reboot.bat number=53"
-        check(lines[-2:] == [" Server reboot sequence initiated.", "(error) in restart timer: " + missing],
-              f"end of log {lines[-2:]}")
-        check("reboot.bat ran" not in said and numbers == [1, 2, 4, 5], f"no reboot; events {numbers}")
-
+        check("reboot.bat ran" in said, "reboot.bat ran")
     if case == "bounce":
-        names = ["PmNotifySvr", "PmSyncSvr"]
-        check(events[1:-1] == [(n, "info", (s,)) for pair in ((6, 7), (8, 9)) for s in names for n in pair],
-              f"events {events}")
-        check(numbers[0] == 1 and numbers[-1] == 10, f"events {numbers}")
-        check(stopped == names and started == names, f"stopped {stopped}, started {started}")
         sync = lines.index("    Stopping PmSyncSvr service")
         kill = next(s for s, t in steps if t == "    Killing PmNotifySvr service")
-        check(kill - steps[sync + 1][0] >= 64, f"60 s after the sync stop and 5 s before the kills")
-        check(lines[-1] == "    net start process completed", lines[-1:])
+        check(kill - steps[sync + 1][0] >= 64, "60 s after the sync stop and 5 s before the kills")
 
     # The configuration window's test run, with the bounce option and no
     # service ticked, is a real run of the restart window with action 3.
@@ -136,7 +120,7 @@ def main():
         check(not stopped, "no service touched")
         check(case != "cancel" or end - start < 15, f"ended at once ({end - start:.1f} s)")
 
-    print(f"{case}: {end - start:.1f} s, {len(lines)} log lines, events {numbers}")
+    print(f"{case}: {end - start:.1f} s, {len(lines)} log lines, events {got}")
     for f in failures:
         print(f"FAIL: {f}")
     sys.exit(1 if failures else 0)

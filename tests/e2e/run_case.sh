@@ -19,8 +19,6 @@ case "$case_name" in
     reboot) args=/Reboot ;;
     bounce) args=/Bounce:PmNotifySvr:PmSyncSvr ;;
     cancel) args=/Reboot; after="--click"; ;;
-    no-reboot-bat) args=/Reboot; export ORV_NO_REBOOT_BAT=1 ;;
-    unwritable-log) ;;
     test-run) args=""; after="--test-bounce"; title="Configure Scheduled Restart Options" ;;
     *) echo "unknown case $case_name" >&2; exit 2 ;;
 esac
@@ -32,10 +30,6 @@ new_wine_prefix
 "$WINE64" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d advapi32.ReportEventW /f >/dev/null 2>&1
 . "$root/sandbox/setup.sh" "$build"
 prog="$WINEPREFIX/drive_c/Program Files/Orvane Restart"
-if [ "$case_name" = unwritable-log ]; then
-    # A log folder that exists but takes no new file, even from root.
-    ln -s /sys/dev "$prog/logs"
-fi
 if [ -n "$after" ]; then
     "$WINE64" 'C:\sandbox\sbtrace.exe' "$after" "${title:-Restart System}" 3000 >/dev/null 2>&1 &
 fi
@@ -64,10 +58,12 @@ else
     : > "$out/run.log"
     : > "$out/log_files"
 fi
-# What the program's own sequences log and run for this action, from their one source.
+# What the program's own sequences log, run and raise for this action, from their one source.
 action=restart
-case "$case_name" in *reboot*) action=reboot ;; esac
-"$WINE64" "$build/tests/seqlines.exe" "$action" 2>/dev/null | tr -d '\r' > "$out/expected.txt"
-"$WINE64" "$build/tests/seqlines.exe" "$action" commands 2>/dev/null | tr -d '\r' > "$out/commands.txt"
+case "$case_name" in *reboot*) action=reboot ;; bounce) action="bounce PmNotifySvr PmSyncSvr" ;; esac
+for what in lines commands events; do
+    # shellcheck disable=SC2086 # the action's words are separate arguments
+    "$WINE64" "$build/tests/seqlines.exe" "$what" $action 2>/dev/null | tr -d '\r' > "$out/$what"
+done
 grep -a -E 'Call advapi32\.ReportEventW|:eventlog:ReportEventW' "$out/wine.txt" > "$out/events.txt" || true
 python3 "$here/check.py" "$case_name" "$out"

@@ -1,22 +1,29 @@
 // Prints what the program's own sequences do for an action when every
-// command succeeds at once: its run-log lines, or with "commands" the
-// command lines. The e2e check's expectations, from the one source.
-//   seqlines restart|reboot [commands]
+// command succeeds at once: its run-log lines, its command lines or its
+// events ("6:PmSyncSvr"). The e2e check's expectations, from the one source.
+//   seqlines lines|commands|events restart|reboot|bounce [SERVICE...]
 #include <cstdio>
 #include <string>
 
 #include "../native/FakeHost.h"
 
 int main(int argc, char** argv) {
-    if (argc < 2) return 2;
+    if (argc < 3) return 2;
+    const std::string what = argv[1], action = argv[2];
+    std::vector<std::string> names{""};
+    for (int i = 3; i < argc; ++i) names.emplace_back(argv[i]);
+    if (names.size() == 1) names.emplace_back();
     FakeHost host;
-    RestartCountdown countdown(host, std::string(argv[1]) == "reboot" ? ActionReboot : ActionRestartOnly, {"", ""});
+    RestartCountdown countdown(host, action == "reboot" ? ActionReboot : action == "bounce" ? ActionBounce
+                                                                                          : ActionRestartOnly,
+                               names);
     if (!RunToEnd(host, countdown)) return 1;
-    const bool commands = argc > 2 && std::string(argv[2]) == "commands";
-    if (commands) {
+    if (what == "commands") {
         for (const Command& c : host.commands) std::printf("%s\n", c.line.c_str());
-    } else {
-        for (const std::string& line : host.lines) std::printf("%s\n", line.c_str());
+    }
+    for (const std::string& line : what == "events" ? host.events : what == "lines" ? host.lines
+                                                                                    : std::vector<std::string>{}) {
+        std::printf("%s\n", line.c_str());
     }
     return 0;
 }

@@ -7,38 +7,34 @@
 namespace {
 
 const std::vector<std::string> kShutdownLines = {
-    " Starting Orvane shutdown process",
-    " Orvane is running, stopping via gateway",
-    " Stopping PmDirWriter", "    Net stop process completed",
-    " Stopping PmDirCatalog service", "    net stop process completed",
-    "    Net stop process completed",
-    "    Stopping PmCoreMgr", "    Net stop process completed",
-    "    Stopping PmDirLink", "    Net stop process completed",
-    "    Stopping PmDirCatalog service", "    net stop process completed",
-    "    Stopping PmNotifySvr service", "    net stop process completed",
+    " Starting Orvane shutdown process", " Orvane is running, stopping via gateway", " Stopping PmDirWriter",
+    "    Net stop process completed", " Stopping PmDirCatalog service", "    net stop process completed",
+    "    Net stop process completed", "    Stopping PmCoreMgr", "    Net stop process completed",
+    "    Stopping PmDirLink", "    Net stop process completed", "    Stopping PmDirCatalog service",
+    "    net stop process completed", "    Stopping PmNotifySvr service", "    net stop process completed",
     "    Stopping PmBridgeLink (if installed)", "    net stop process completed",
-    "    Stopping PmStoreMonSvr (if installed)", "    net stop process completed",
-    "    Stopping PmReplDirSvc", "    net stop process completed",
-    "    Stopping PmSyncSvr", "    net stop process completed",
-    "    Stopping PmSpeechSvr", "    net stop process completed",
-    " killing all PM*.* services", "    Kill process completed",
-    " Stopping the WWW service", "    net stop process completed",
+    "    Stopping PmStoreMonSvr (if installed)", "    net stop process completed", "    Stopping PmReplDirSvc",
+    "    net stop process completed", "    Stopping PmSyncSvr", "    net stop process completed",
+    "    Stopping PmSpeechSvr", "    net stop process completed", " killing all PM*.* services",
+    "    Kill process completed", " Stopping the WWW service", "    net stop process completed",
     " Stopping the SQL Server Agent service", "    net stop process completed",
-    " killing all PM*.* services a 2nd time", "    Kill process completed",
-    " Stopping the MSSQLServer service", "    net stop process completed",
-    " Orvane is off line.",
+    " killing all PM*.* services a 2nd time", "    Kill process completed", " Stopping the MSSQLServer service",
+    "    net stop process completed", " Orvane is off line.",
 };
 
+// Each command as "line|window style|time-out" (-1 no limit, 0 never waited on).
 const std::vector<std::string> kShutdownCommands = {
-    "Net Stop PmDirWriter", "Net STop PmDirCatalog", "Net Stop PmGateway", "Net Stop PmCoreMgr",
-    "Net Stop PmDirLink", "Net STop PmDirCatalog", "Net STop PmNotifySvr", "Net Stop PmBridgeLink",
-    "Net Stop PmStoreMonSvr", "Net Stop PmReplDirSvc", "Net Stop PmSyncSvr", "Net Stop PmSpeechSvr",
-    "kill.exe pm*.* -f", "Net Stop W3svc", "Net Stop SQLServerAgent", "kill.exe pm*.* -f", "Net Stop MSSQLServer",
+    "Net Stop PmDirWriter|1|30000", "Net STop PmDirCatalog|1|30000", "Net Stop PmGateway|1|30000",
+    "Net Stop PmCoreMgr|1|30000", "Net Stop PmDirLink|1|30000", "Net STop PmDirCatalog|1|30000",
+    "Net STop PmNotifySvr|1|30000", "Net Stop PmBridgeLink|1|30000", "Net Stop PmStoreMonSvr|1|30000",
+    "Net Stop PmReplDirSvc|1|30000", "Net Stop PmSyncSvr|1|60000", "Net Stop PmSpeechSvr|1|30000",
+    "kill.exe pm*.* -f|2|40000", "Net Stop W3svc|1|40000", "Net Stop SQLServerAgent|1|40000",
+    "kill.exe pm*.* -f|2|40000", "Net Stop MSSQLServer|1|40000",
 };
 
-std::vector<std::string> CommandLines(const FakeHost& h) {
+std::vector<std::string> Commands(const FakeHost& h) {
     std::vector<std::string> out;
-    for (const auto& c : h.commands) out.push_back(c.line);
+    for (const auto& c : h.commands) out.push_back(c.line + "|" + std::to_string(c.style) + "|" + std::to_string(c.timeout));
     return out;
 }
 
@@ -54,38 +50,24 @@ TEST(RestartRun, ShutsDownInOrderThenStartsTheProductAndEnds) {
                                          "    starting other auto start Orvane services",
                                          "    Orvane startup sequence initiated through gateway."});
         EXPECT_EQ(h.lines, expected) << "action " << action;
+        // The start-up's commands run minimised without a limit; the tray program is not waited on.
         std::vector<std::string> commands = kShutdownCommands;
-        commands.insert(commands.end(), {"Net Start W3svc", "Net Start PmGateway", "Net Start PmDirLink",
-                                         "Net Start PmDirCatalog", "Net Start PmNotifySvr", "Net Start PmDirWriter",
-                                         "Net Start PmAuxSvr", "Net Start PmSyncSvr", "Net Start PmSpeechSvr",
-                                         "Net Start PmReplDirSvc", "\"C:\\Program Files\\Pellmark\\PmTrayStatus.exe\""});
-        EXPECT_EQ(CommandLines(h), commands);
+        for (const char* name : {"W3svc", "PmGateway", "PmDirLink", "PmDirCatalog", "PmNotifySvr", "PmDirWriter",
+                                 "PmAuxSvr", "PmSyncSvr", "PmSpeechSvr", "PmReplDirSvc"}) {
+            commands.push_back(std::string("Net Start ") + name + "|6|-1");
+        }
+        commands.push_back("\"C:\\Program Files\\Pellmark\\PmTrayStatus.exe\"|6|0");
+        EXPECT_EQ(Commands(h), commands);
         EXPECT_EQ(h.events, (std::vector<std::string>{"2", "3", "10"}));
         EXPECT_EQ(h.pauses, (std::vector<long>{30000, 2000}));
         EXPECT_EQ(h.Count("gateway StopTr") + h.Count("gateway StartTr"), 2);
         EXPECT_TRUE(h.calls.back() == "end process" && h.exitCode == kExitDone && h.logClosed);
         if (action != 0) continue;
-        // Styles and time-outs: net 1, kill 2, start-up 6 without limit; the
-        // tray program is not waited on.
-        const std::int32_t timeouts[] = {30000, 30000, 30000, 30000, 30000, 30000, 30000, 30000, 30000,
-                                         30000, 60000, 30000, 40000, 40000, 40000, 40000, 40000};
-        for (std::size_t i = 0; i < h.commands.size(); ++i) {
-            const Command& c = h.commands[i];
-            const bool kill = c.line.rfind("kill", 0) == 0;
-            EXPECT_EQ(c.style, i >= 17 ? 6 : kill ? 2 : 1) << c.line;
-            EXPECT_EQ(c.timeout, i < 17 ? timeouts[i] : i < 27 ? -1 : 0) << c.line;
-        }
         EXPECT_EQ(h.Count("folder C:\\Program Files\\Orvane Restart"), 1) << "kill runs from the program's folder";
         // The countdown shows 19 down to 1, then "0"; the first command starts with the 20th tick.
-        std::vector<std::string> seconds;
-        for (const auto& c : h.calls) {
-            if (c.rfind("seconds ", 0) == 0) seconds.push_back(c.substr(8));
-        }
-        std::vector<std::string> countdown19;
-        for (int i = 19; i > 0; --i) countdown19.push_back(std::to_string(i));
-        countdown19.push_back("<" + std::to_string(IDS_ZERO) + ">");
-        seconds.resize(std::min<std::size_t>(seconds.size(), 20));
-        EXPECT_EQ(seconds, countdown19);
+        std::string seconds;
+        for (const auto& c : h.calls) seconds += c.rfind("seconds ", 0) == 0 ? c.substr(8) + " " : "";
+        EXPECT_EQ(seconds.rfind("19 18 17 16 15 14 13 12 11 10 9 8 7 6 5 4 3 2 1 <" + std::to_string(IDS_ZERO) + "> ", 0), 0u);
         EXPECT_EQ(h.calls[0], "status <" + std::to_string(IDS_SHUTTING_DOWN_IN) + ">");
         EXPECT_EQ(h.commands[0].startedAt, 20000);
         EXPECT_EQ(h.commands[11].startedAt - h.commands[10].startedAt, 50 + 30000) << "the pause after the sync stop";
@@ -152,9 +134,9 @@ TEST(RebootRun, CountsDownAgainThenStartsTheBatchFileAndEnds) {
     expected.push_back(" Server reboot sequence initiated.");
     EXPECT_EQ(h.lines, expected);
     EXPECT_EQ(h.events, (std::vector<std::string>{"2", "4"}));
-    ASSERT_EQ(h.commands.size(), 18u);
-    EXPECT_EQ(h.commands.back().line, "\"C:\\Program Files\\Orvane Restart\\reboot.bat\"");
-    EXPECT_EQ(h.commands.back().style, 2);
+    std::vector<std::string> commands = kShutdownCommands;
+    commands.push_back("\"C:\\Program Files\\Orvane Restart\\reboot.bat\"|2|0");
+    EXPECT_EQ(Commands(h), commands);
     EXPECT_EQ(h.pauses, (std::vector<long>{30000, 100}));
     EXPECT_EQ(h.Count("status <" + std::to_string(IDS_VOICE_SERVER_STOPPED) + ">") +
                   h.Count("status <" + std::to_string(IDS_RESTARTING_SERVER) + ">") + h.Count("drive C:"),
@@ -171,9 +153,10 @@ TEST(BounceRun, StopsKillsAndStartsTheNamedServicesWithTheirEvents) {
     EXPECT_EQ(h.events, (std::vector<std::string>{"6:PmNotifySvr", "7:PmNotifySvr", "6:PmSyncSvr", "7:PmSyncSvr",
                                                   "8:PmNotifySvr", "9:PmNotifySvr", "8:PmSyncSvr", "9:PmSyncSvr",
                                                   "10"}));
-    EXPECT_EQ(CommandLines(h),
-              (std::vector<std::string>{"Net Stop PmNotifySvr", "Net Stop PmSyncSvr", "Kill PmNotifySvr -f",
-                                        "Kill PmSyncSvr -f", "Net start PmNotifySvr", "Net start PmSyncSvr"}));
+    EXPECT_EQ(Commands(h), (std::vector<std::string>{
+                               "Net Stop PmNotifySvr|1|120000", "Net Stop PmSyncSvr|1|120000",
+                               "Kill PmNotifySvr -f|1|60000", "Kill PmSyncSvr -f|1|60000",
+                               "Net start PmNotifySvr|1|60000", "Net start PmSyncSvr|1|60000"}));
     EXPECT_EQ(h.lines, (std::vector<std::string>{
                            "Starting the service shut down sequence", "    Stopping PmNotifySvr service",
                            "    net stop process completed", "    Stopping PmSyncSvr service",
@@ -186,7 +169,6 @@ TEST(BounceRun, StopsKillsAndStartsTheNamedServicesWithTheirEvents) {
     EXPECT_EQ(h.commands[2].startedAt - h.TimeOf("    Stopping PmSyncSvr service"), 50 + 60000 + 5000);
     EXPECT_EQ(h.calls[0], "status <" + std::to_string(IDS_RESTARTING_SELECTED) + ">");
     EXPECT_EQ(h.calls.back(), "end process");
-    for (const auto& c : h.commands) EXPECT_EQ(c.style, 1);
 }
 
 TEST(BounceRun, TimeOutsReportTheServiceAndTheLaterPassesStillHandleIt) {

@@ -37,10 +37,8 @@ TEST(Forms, LoadOnceInLoadOrderUnloadThatMayBeCancelledAndOperationsByName) {
     b.Load();
     a.Show();
     a.Show();
-    EXPECT_EQ(a.loads, 1);
     ASSERT_EQ(rt::LoadedForms().size(), before + 2);
-    EXPECT_EQ(rt::LoadedForms()[before], &b);
-    EXPECT_FALSE(b.IsVisible());
+    EXPECT_TRUE(a.loads == 1 && rt::LoadedForms()[before] == &b && !b.IsVisible());
     a.CallByName(L"frmSample_Auto_Init");
     EXPECT_EQ(a[L"lblStatus"].Caption(), L"initialised");
     EXPECT_THROW(a.CallByName(L"frmOther_Auto_Init"), ProgramError);
@@ -53,12 +51,10 @@ TEST(Forms, LoadOnceInLoadOrderUnloadThatMayBeCancelledAndOperationsByName) {
     EXPECT_EQ(a.dblClicks, 1);
     a.cancelUnload = true;
     ::SendMessageW(a.Hwnd(), WM_CLOSE, 0, 0);  // the close box
-    EXPECT_EQ(a.unloads, 1);
-    EXPECT_TRUE(a.IsLoaded());
+    EXPECT_TRUE(a.unloads == 1 && a.IsLoaded());
     a.cancelUnload = false;
     a.Unload();
-    EXPECT_FALSE(a.IsLoaded());
-    EXPECT_EQ(rt::LoadedForms().size(), before + 1);
+    EXPECT_TRUE(!a.IsLoaded() && rt::LoadedForms().size() == before + 1);
     b.Unload();
 }
 
@@ -98,9 +94,7 @@ TEST(Forms, ModalShowDisablesTheOthersAndReturnsWhenHidden) {
     };
     timer.SetEnabled(true);
     modal.Show(rt::ShowMode::Modal);
-    EXPECT_GE(seen, 3);
-    EXPECT_FALSE(ownerEnabledDuringModal);
-    EXPECT_TRUE(::IsWindowEnabled(owner.Hwnd()));
+    EXPECT_TRUE(seen >= 3 && !ownerEnabledDuringModal && ::IsWindowEnabled(owner.Hwnd()));
 }
 
 // The program runs elevated: a DLL planted beside it must never be taken for
@@ -111,9 +105,8 @@ TEST(SystemLibraries, ComeFromTheSystemFolderEvenWithAPlantedCopyBesideTheProgra
     rt::UseSystemLibrariesOnly();
     HMODULE m = rt::SystemLibrary(L"mstask.dll");
     ::DeleteFileW(planted.c_str());
-    ASSERT_NE(m, nullptr);
     wchar_t path[MAX_PATH] = {}, system[MAX_PATH] = {};
-    ::GetModuleFileNameW(m, path, MAX_PATH);
+    ASSERT_TRUE(m && ::GetModuleFileNameW(m, path, MAX_PATH));
     const UINT n = ::GetSystemDirectoryW(system, MAX_PATH);
     EXPECT_EQ(::CompareStringOrdinal(path, static_cast<int>(n), system, static_cast<int>(n), TRUE), CSTR_EQUAL)
         << rt::ToUtf8(path);

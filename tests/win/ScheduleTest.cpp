@@ -24,7 +24,6 @@
 #include "runtime/Text.h"
 #include "schedule/ScheduledTasks.h"
 #include "schedule/frmSchedule.h"
-#include "schedule/frmTaskProperties.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -176,31 +175,6 @@ TEST_F(Schedule, ViewLogOpensTheHistoryInNotepadOrSaysThereIsNone) {
     ::DeleteFileW(history.c_str());
     ASSERT_NE(notepad, nullptr) << "notepad opened the history file";
     ::PostMessageW(notepad, WM_CLOSE, 0, 0);
-}
-
-// Every control where its twips rectangle puts it, at 96 dpi.
-TEST_F(Schedule, EveryWindowPlacesItsControlsFromTheirTwips) {
-    if (rt::WindowDpi(configure_.Hwnd()) != 96) GTEST_SKIP() << "needs 96 dpi";
-    ScheduledTasks tasks;
-    ScheduledTask task = tasks.AddTask(kTaskName);
-    frmTaskProperties properties(task);
-    for (rt::Form* form : {static_cast<rt::Form*>(&configure_), static_cast<rt::Form*>(&schedule_),
-                           static_cast<rt::Form*>(&properties)}) {
-        form->Load();
-        RECT client{};
-        ::GetClientRect(form->Hwnd(), &client);
-        EXPECT_EQ(client.right, form->ClientWidthTwips() / 15) << rt::ToUtf8(form->Name());
-        EXPECT_EQ(client.bottom, form->ClientHeightTwips() / 15) << rt::ToUtf8(form->Name());
-        for (const auto& c : form->Controls()) {
-            RECT r{};
-            ::GetWindowRect(c->Hwnd(), &r);
-            ::MapWindowPoints(nullptr, form->Hwnd(), reinterpret_cast<POINT*>(&r), 2);
-            const rt::TwipsRect& t = c->Layout();
-            EXPECT_EQ((std::vector<long>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
-                      (std::vector<long>{t.left / 15, t.top / 15, t.width / 15, t.height / 15}))
-                << rt::ToUtf8(form->Name() + L"." + c->Name());
-        }
-    }
 }
 
 // A new task through the manager: name, property dialog (cancelled), then the

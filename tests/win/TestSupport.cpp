@@ -1,6 +1,9 @@
 #include "TestSupport.h"
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "localize/modLocalize.h"
@@ -43,25 +46,14 @@ void RemoveTree(const std::wstring& dir) {
 ScratchDir::~ScratchDir() { RemoveTree(path_); }
 
 std::string ReadBytes(const std::wstring& path) {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return {};
-    std::string out;
-    char buf[4096];
-    DWORD got = 0;
-    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-    ::CloseHandle(h);
-    return out;
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(h);
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
 }
 
 std::wstring ChildProc() { return rt::JoinPath(rt::App().path, L"childproc.exe"); }
