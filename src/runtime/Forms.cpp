@@ -650,7 +650,6 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (c->id_ != id) continue;
             if (c->kind_ == ControlKind::ListBox) {
                 if (code == LBN_SELCHANGE && c->Click) c->Click();
-                if (code == LBN_DBLCLK && c->DblClick) c->DblClick();
             } else if (code == BN_CLICKED && c->Click) {
                 c->Click();
             }

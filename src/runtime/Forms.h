@@ -98,7 +98,6 @@ public:
     void SetBold(bool bold);
 
     std::function<void()> Click;     // buttons, options, check boxes, list selection
-    std::function<void()> DblClick;  // list box
 
 private:
     friend class Form;

@@ -16,22 +16,17 @@ def check(condition, message):
 def read_log(out):
     """Header lines, then (seconds-of-day, text) of each timestamped line."""
     lines = (out / "run.log").read_bytes().decode("cp1252").split("\r\n")[:-1]
-    steps = []
-    for line in lines[9:]:
-        m = re.match(r"^\S+ (\d+):(\d+):(\d+) (AM|PM): (.*)$", line, re.S)
-        check(m, f"log line without a timestamp: {line!r}")
-        if m:
-            steps.append(((int(m[1]) % 12 + (12 if m[4] == "PM" else 0)) * 3600 + int(m[2]) * 60 + int(m[3]), m[5]))
-    return lines[:9], steps
+    steps = [re.match(r"^\S+ (\d+):(\d+):(\d+) (AM|PM): (.*)$", line, re.S) for line in lines[9:]]
+    check(all(steps), f"every log line after the header has a time stamp: {lines[9:]}")
+    return lines[:9], [((int(m[1]) % 12 + 12 * (m[4] == "PM")) * 3600 + int(m[2]) * 60 + int(m[3]), m[5])
+                       for m in steps if m]
 
 
 def read_trace(out):
     """(time, text) of the program's run on: the sandbox starts services first."""
-    entries = []
-    for line in (out / "trace.txt").read_text("utf-8").splitlines():
-        m = re.match(r"^(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}) (.*)$", line)
-        if m:
-            entries.append((datetime.strptime(m[1], "%Y-%m-%d %H:%M:%S.%f").timestamp(), m[2]))
+    found = (re.match(r"^(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}) (.*)$", line)
+             for line in (out / "trace.txt").read_text("utf-8").splitlines())
+    entries = [(datetime.strptime(m[1], "%Y-%m-%d %H:%M:%S.%f").timestamp(), m[2]) for m in found if m]
     for i, (_, t) in enumerate(entries):
         if t.startswith("gateway LastStatus") or "stop requested" in t:
             return entries[i:]

@@ -11,15 +11,14 @@ root=$(cd "$here/../.." && pwd)
 out="$build/e2e/$case_name"
 rm -rf "$out" && mkdir -p "$out"
 
-args=/Restart
-timeout_s=240
-after=""
+# The program's arguments, and the action whose expected steps check.py compares.
+after="" action=restart
 case "$case_name" in
-    restart) ;;
-    reboot) args=/Reboot ;;
-    bounce) args=/Bounce:PmNotifySvr:PmSyncSvr ;;
-    cancel) args=/Reboot; after="--click"; ;;
-    test-run) args=""; after="--test-bounce"; title="Configure Scheduled Restart Options" ;;
+    restart) args=/Restart ;;
+    reboot) args=/Reboot action=reboot ;;
+    bounce) args=/Bounce:PmNotifySvr:PmSyncSvr action="bounce PmNotifySvr PmSyncSvr" ;;
+    cancel) args=/Reboot after=--click ;;
+    test-run) args="" after=--test-bounce title="Configure Scheduled Restart Options" ;;
     *) echo "unknown case $case_name" >&2; exit 2 ;;
 esac
 
@@ -37,7 +36,7 @@ fi
 cd "$prog"
 start=$(date +%s.%N)
 set +e
-WINEDEBUG=-all,+relay,+eventlog timeout "$timeout_s" "$WINE64" OrvaneScheduledRestart.exe ${args:+"$args"} \
+WINEDEBUG=-all,+relay,+eventlog timeout 240 "$WINE64" OrvaneScheduledRestart.exe ${args:+"$args"} \
     >"$out/stdout.txt" 2>"$out/wine.txt"
 rc=$?
 set -e
@@ -51,16 +50,8 @@ for s in PmDirWriter PmDirCatalog PmGateway PmCoreMgr PmDirLink PmNotifySvr PmBr
     printf '%s %s\n' "$s" "$("$WINE64" sc query "$s" 2>&1 | tr -d '\r' | grep -o 'STATE.*' || echo '?')"
 done > "$out/services.txt"
 cp "$WINEPREFIX/drive_c/sandbox/trace.txt" "$out/trace.txt"
-if [ -d "$prog/logs" ] && [ ! -L "$prog/logs" ]; then
-    cat "$prog"/logs/*.TXT > "$out/run.log" 2>/dev/null || : > "$out/run.log"
-    ls "$prog/logs" > "$out/log_files"
-else
-    : > "$out/run.log"
-    : > "$out/log_files"
-fi
+cat "$prog"/logs/*.TXT > "$out/run.log" 2>/dev/null || : > "$out/run.log"
 # What the program's own sequences log, run and raise for this action, from their one source.
-action=restart
-case "$case_name" in *reboot*) action=reboot ;; bounce) action="bounce PmNotifySvr PmSyncSvr" ;; esac
 for what in lines commands events; do
     # shellcheck disable=SC2086 # the action's words are separate arguments
     "$WINE64" "$build/tests/seqlines.exe" "$what" $action 2>/dev/null | tr -d '\r' > "$out/$what"

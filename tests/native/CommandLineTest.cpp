@@ -67,28 +67,6 @@ TEST(BuildCommandLine, OneOfThreeFormsAndOnlyTickedBoxesUnderBounce) {
     for (const auto& [selection, line] : cases) EXPECT_EQ(BuildCommandLine(selection), line);
 }
 
-TEST(BuildCommandLine, EveryBuiltLineParsesBackToTheSameChoice) {
-    for (int mask = 0; mask < 16; ++mask) {
-        CommandLineSelection s;
-        s.action = ScheduledAction::Bounce;
-        Names expected{""};
-        for (int i = 0; i < 4; ++i) {
-            s.checkState[static_cast<std::size_t>(i)] = (mask >> i) & 1;
-            if ((mask >> i) & 1) expected.emplace_back(kBounceServices[static_cast<std::size_t>(i)]);
-        }
-        const std::wstring line = BuildCommandLine(s);
-        EXPECT_FALSE(NamesRestartWindow(line));
-        const Parsed p = Parse(line);
-        EXPECT_EQ(p.action, ActionBounce);
-        EXPECT_EQ(p.names, expected);
-    }
-}
-
-TEST(StartUp, TheWordRestartAnywhereChoosesTheRestartWindow) {
-    for (const wchar_t* yes : {L"/RESTART", L"xxRestartyy", L"/Bounce:PmSyncSvr /Restart"}) EXPECT_TRUE(NamesRestartWindow(yes));
-    for (const wchar_t* no : {L"/Reboot", L"", L"/Re start"}) EXPECT_FALSE(NamesRestartWindow(no));
-}
-
 TEST(StartUp, ArgumentsFollowTheProgramFoundFromItsModulePath) {
     constexpr std::wstring_view kLong = L"C:\\Program Files\\Orvane Restart\\OrvaneScheduledRestart.exe";
     constexpr std::wstring_view kShort = L"C:\\PROGRA~1\\ORVANE~1\\ORVANE~1.EXE";

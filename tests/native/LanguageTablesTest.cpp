@@ -6,18 +6,11 @@ namespace {
 
 TEST(LanguageCodes, ExactCodesMapToTheirIdentifiersAndAnythingElseTo1033) {
     EXPECT_EQ(LanguageCodeCount(), 44u);
-    EXPECT_EQ(LanguageIdFromCode("ENX"), 33801);
-    EXPECT_EQ(LanguageIdFromCode("ENU"), 1033);
-    EXPECT_EQ(LanguageIdFromCode("DEU"), 1031);
-    EXPECT_EQ(LanguageIdFromCode("ESU"), 20490);
-    EXPECT_EQ(LanguageIdFromCode("FRL"), 5132);
-    EXPECT_EQ(LanguageIdFromCode("JPN"), 1041);
-    EXPECT_EQ(LanguageIdFromCode("CHT"), 1028);
-    EXPECT_EQ(LanguageIdFromCode("ZHI"), 4100);
-    EXPECT_EQ(LanguageIdFromCode("deu"), 1033) << "case counts";
-    EXPECT_EQ(LanguageIdFromCode("KOR"), 1033) << "no Korean row";
-    EXPECT_EQ(LanguageIdFromCode(""), 1033);
-    EXPECT_EQ(LanguageIdFromCode("DEUX"), 1033);
+    // Case counts, there is no Korean row, and only whole codes.
+    const std::pair<const char*, int> cases[] = {{"ENX", 33801}, {"ENU", 1033}, {"DEU", 1031}, {"ESU", 20490},
+                                                 {"FRL", 5132},  {"JPN", 1041}, {"CHT", 1028}, {"ZHI", 4100},
+                                                 {"deu", 1033},  {"KOR", 1033}, {"", 1033},    {"DEUX", 1033}};
+    for (const auto& [code, id] : cases) EXPECT_EQ(LanguageIdFromCode(code), id) << code;
 }
 
 TEST(LanguageCodes, LibraryFileNamesGiveTheirCodeAsWritten) {
@@ -31,17 +24,14 @@ TEST(LanguageCodes, LibraryFileNamesGiveTheirCodeAsWritten) {
 }
 
 TEST(LanguageFonts, OnlyTheFourListedLanguagesGetASpecialFont) {
-    EXPECT_EQ(LanguageFontFor(1042).charset, 129);
-    EXPECT_EQ(LanguageFontFor(1042).face, L"\xAD74\xB9BC");
-    EXPECT_EQ(LanguageFontFor(1028).charset, 136);
-    EXPECT_EQ(LanguageFontFor(1041).charset, 128);
-    EXPECT_EQ(LanguageFontFor(1041).face.size(), 8u);
-    EXPECT_EQ(LanguageFontFor(1041).face[2], L' ');
-    EXPECT_EQ(LanguageFontFor(2052).charset, 134);
-    for (int other : {0, 1031, 1033, 3076, 4100, 33801, -1}) {
-        EXPECT_EQ(LanguageFontFor(other).charset, 1) << other;
-        EXPECT_TRUE(LanguageFontFor(other).face.empty()) << other;
+    const std::pair<int, int> charsets[] = {{1042, 129}, {1028, 136}, {1041, 128}, {2052, 134}, {0, 1},
+                                            {1031, 1},   {1033, 1},   {3076, 1},   {4100, 1},   {33801, 1}, {-1, 1}};
+    for (const auto& [language, charset] : charsets) {
+        EXPECT_EQ(LanguageFontFor(language).charset, charset) << language;
+        EXPECT_EQ(LanguageFontFor(language).face.empty(), charset == 1) << language;
     }
+    EXPECT_EQ(LanguageFontFor(1042).face, L"\xAD74\xB9BC");
+    EXPECT_EQ(LanguageFontFor(1041).face, L"\xFF2D\xFF33\x0020\xFF30\x30B4\x30B7\x30C3\x30AF");
 }
 
 }  // namespace

@@ -51,29 +51,6 @@ TEST_F(Localize, LibraryTextsWinUnlessMissingOrEmpty) {
     }
 }
 
-TEST_F(Localize, TheShippedLibrariesTranslateEveryText) {
-    struct Case {
-        std::int32_t language;
-        const wchar_t* code;
-        std::set<int> same;  // names, numbers and "OK" stay as they are
-    } cases[] = {{1031, L"DEU", {2, 3, 7, 27, 32, 51}}, {1041, L"JPN", {2, 3, 7, 27, 32}}};
-    for (const Case& c : cases) {
-        gLanguageId = c.language;
-        LoadAs(ShippedLibrary(c.code), std::wstring(L"Tool_") + c.code + L".dll");
-        ASSERT_TRUE(gLanguageLibrary);
-        std::set<int> same;
-        for (int id = 0; id < 200; ++id) {
-            wchar_t lib[1200] = {}, builtIn[1200] = {};
-            if (::LoadStringW(::GetModuleHandleW(nullptr), static_cast<UINT>(id), builtIn, 1200) < 1) continue;
-            ::LoadStringW(gLanguageLibrary.get(), static_cast<UINT>(id), lib, 1200);
-            if (std::wstring(lib) == builtIn) same.insert(id);
-        }
-        EXPECT_EQ(same, c.same) << rt::ToUtf8(c.code);
-    }
-    EXPECT_EQ(mymyLoadString(IDS_CONFIGURE_CAPTION),
-              L"\x30B9\x30B1\x30B8\x30E5\x30FC\x30EB\x518D\x8D77\x52D5\x30AA\x30D7\x30B7\x30E7\x30F3\x306E\x69CB\x6210");
-}
-
 TEST_F(Localize, BrokenLibrariesFallBackToTheBuiltInTable) {
     gLanguageId = 1031;
     const std::string real = test::ReadBytes(ShippedLibrary(L"DEU"));
@@ -99,8 +76,6 @@ TEST_F(Localize, DiscoveryCodesNamesAndTheLowerCaseLibraryOfAGermanUser) {
     EXPECT_TRUE(gLanguageLibrary) << "file names ignore case";
     EXPECT_EQ(std::set<std::wstring>(gLanguageCodes.begin(), gLanguageCodes.end()),
               (std::set<std::wstring>{L"KOR", L"ENX", L"deu"}));
-    EXPECT_EQ(strLanguageNameFromCode(L"KOR"), strLanguageNameFromId(1033));
-    EXPECT_NE(strLanguageNameFromId(1031).find(L"German"), std::wstring::npos);
     EXPECT_EQ(strLanguageCodeFromId(0x7F7F), L"ERR");
 }
 

@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <objbase.h>
 
 #include <string>
 
 #include "TestSupport.h"
 #include "restart/EventLog.h"
-#include "restart/GatewayControl.h"
 #include "restart/modCallExternalApp.h"
 #include "runtime/ApartmentThread.h"
 #include "runtime/App.h"
@@ -65,25 +63,6 @@ TEST(EventSource, RegistrationValuesAreWrittenUnderTheSource) {
               L"C:\\Tool\\EVT_OrvaneScheduledRestart.dll|2|2|7") << "an expandable text and two numbers";
 }
 
-TEST(Gateway, AnUnregisteredGatewayCannotBeCreated) {
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    wchar_t clsid[64] = {};
-    ::StringFromGUID2(kGatewayControlClsid, clsid, 64);
-    HKEY k = nullptr;
-    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + clsid).c_str(), 0, KEY_READ, &k) == 0) {
-        ::RegCloseKey(k);
-        GTEST_SKIP() << "a gateway is registered on this machine";
-    }
-    try {
-        GatewayControl gateway;
-        FAIL();
-    } catch (const ProgramError& e) {
-        EXPECT_EQ(e.Number(), 429);
-        // The cause is kept: the HRESULT and the system's text for it.
-        EXPECT_STREQ(e.what(), "ActiveX component can't create object: 0x80040154 Class not registered");
-    }
-}
-
 // Gateway calls run on a thread of their own, so one that never returns is
 // abandoned after its limit and the run goes on.
 TEST(Gateway, CallsRunAwayFromTheWindowAndAHangingOneIsAbandonedAtItsLimit) {
@@ -98,8 +77,7 @@ TEST(Gateway, CallsRunAwayFromTheWindowAndAHangingOneIsAbandonedAtItsLimit) {
     const ULONGLONG start = ::GetTickCount64();
     EXPECT_FALSE(thread.Run([gate] { ::WaitForSingleObject(gate, 30000); }, 400));
     const ULONGLONG waited = ::GetTickCount64() - start;
-    EXPECT_GE(waited, 390u);
-    EXPECT_LT(waited, 3000u);
+    EXPECT_TRUE(waited >= 390 && waited < 3000) << waited << " ms";
     EXPECT_TRUE(thread.Abandoned());
     bool ran = false;
     EXPECT_FALSE(thread.Run([&] { ran = true; }, 5000)) << "an abandoned thread takes no more calls";

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <cwctype>
 #include <mstask.h>
 #include <objbase.h>
 #include <wrl/client.h>
@@ -32,11 +31,6 @@ namespace {
 // Of this process alone: test programs run side by side on one scheduler.
 const std::wstring gTaskName = L"OrvaneTest Nightly " + std::to_wstring(::GetCurrentProcessId());
 const wchar_t* const kTaskName = gTaskName.c_str();
-
-std::wstring AnotherCase(std::wstring s) {
-    for (wchar_t& c : s) c = std::iswupper(c) ? std::towlower(c) : std::towupper(c);
-    return s;
-}
 
 void Click(rt::Form& form, const wchar_t* control) { ::SendMessageW(form[control].Hwnd(), BM_CLICK, 0, 0); }
 
@@ -130,12 +124,8 @@ TEST_F(Schedule, ConfigurationOpensOnRebootAndTheServiceBoxesKeepTheirTicksWhile
     const wchar_t* boxes[] = {L"chkPmNotifySvr", L"chkPmSpeechSvr", L"chkPmStoreMonSvr", L"chkPmSyncSvr"};
     EXPECT_EQ(f[L"optShutDownAndReboot"].Value(), 1);
     for (const wchar_t* b : boxes) EXPECT_FALSE(f[b].Enabled() || f[b].Value() != 0) << b;
-    struct Case {
-        const wchar_t* click;
-        const wchar_t* line;
-        bool enabled;
-    };
-    const Case cases[] = {
+    // The click, the command line it gives, and whether the boxes are enabled.
+    const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {
         {L"optBounceServices", L"/Bounce", true},
         {L"chkPmSyncSvr", L"/Bounce:PmSyncSvr", true},
         {L"chkPmNotifySvr", L"/Bounce:PmNotifySvr:PmSyncSvr", true},
@@ -143,13 +133,12 @@ TEST_F(Schedule, ConfigurationOpensOnRebootAndTheServiceBoxesKeepTheirTicksWhile
         {L"optShutDownOrvaneOnly", L"/Restart", false},
         {L"optBounceServices", L"/Bounce:PmNotifySvr:PmSyncSvr", true},  // the ticks came back into force
     };
-    for (const Case& c : cases) {
-        Click(f, c.click);
-        EXPECT_EQ(f.strConstructCommandLine(), c.line) << testing::PrintToString(std::wstring(c.click));
-        for (const wchar_t* b : boxes) EXPECT_EQ(f[b].Enabled(), c.enabled) << testing::PrintToString(std::wstring(b));
+    for (const auto& [click, line, enabled] : cases) {
+        Click(f, click);
+        EXPECT_EQ(f.strConstructCommandLine(), line) << rt::ToUtf8(click);
+        for (const wchar_t* b : boxes) EXPECT_EQ(f[b].Enabled(), enabled) << rt::ToUtf8(click) << rt::ToUtf8(b);
     }
-    EXPECT_EQ(f[L"chkPmSyncSvr"].Value(), 1);
-    EXPECT_EQ(f[L"chkPmSpeechSvr"].Value(), 0);
+    EXPECT_TRUE(f[L"chkPmSyncSvr"].Value() == 1 && f[L"chkPmSpeechSvr"].Value() == 0);
 }
 
 TEST_F(Schedule, ViewLogOpensTheHistoryInNotepadOrSaysThereIsNone) {
@@ -240,8 +229,10 @@ TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedAndDeleteAsksFirst) {
     SaveTask();
     frmSchedule& schedule = schedule_;
     schedule.Show(rt::ShowMode::Modeless);
+    std::wstring upper = gTaskName;
+    ::CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
     const std::pair<std::wstring, std::wstring> cases[] = {
-        {AnotherCase(gTaskName), mymyLoadString(IDS_UNIQUE_TASK_NAME)},
+        {upper, mymyLoadString(IDS_UNIQUE_TASK_NAME)},  // names ignore case
         {L"Nightly: restart", mymyLoadString(IDS_INVALID_TASK_NAME)},
         {L"   ", mymyLoadString(IDS_INVALID_TASK_NAME)},
         {std::wstring(201, L'x'), mymyLoadString(IDS_INVALID_TASK_NAME)},  // beyond the .job path's room

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "restart/modCallExternalApp.h"
 #include "runtime/Handles.h"
 
 namespace {
@@ -27,14 +28,9 @@ public:
             ::CopyFileW(test::ChildProc().c_str(), folder_.File(standIn).c_str(), FALSE);
         }
         test::WriteBytes(folder_.File(L"reboot.bat"), "@exit /b 0\r\n");
-        std::wstring line = L"\"" + folder_.File(L"OrvaneScheduledRestart.exe") + L"\" " + arguments;
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-        ::CloseHandle(pi.hThread);
-        process_.reset(pi.hProcess);
-        pid_ = pi.dwProcessId;
+        pid_ = static_cast<DWORD>(
+            StartCommand(L"\"" + folder_.File(L"OrvaneScheduledRestart.exe") + L"\" " + arguments, vbNormalFocus));
+        process_.reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid_));
     }
     ~Program() {
         if (!process_) return;

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <shellapi.h>
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -22,28 +24,16 @@ ScratchDir::ScratchDir() {
     ::CreateDirectoryW(path_.c_str(), nullptr);
 }
 
-namespace {
-void RemoveTree(const std::wstring& dir) {
-    WIN32_FIND_DATAW d{};
-    HANDLE h = ::FindFirstFileW((dir + L"\\*").c_str(), &d);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = d.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring full = dir + L"\\" + name;
-            ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ::RemoveDirectoryW(full.c_str());  // not its target
-            else if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
-            else ::DeleteFileW(full.c_str());
-        } while (::FindNextFileW(h, &d));
-        ::FindClose(h);
-    }
-    ::SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::RemoveDirectoryW(dir.c_str());
+ScratchDir::~ScratchDir() {
+    // Read-only and hidden files too; a junction a test makes points inside this folder.
+    std::wstring from = path_;
+    from.push_back(L'\0');  // a double-terminated list of one
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NO_UI;
+    ::SHFileOperationW(&op);
 }
-}  // namespace
-
-ScratchDir::~ScratchDir() { RemoveTree(path_); }
 
 std::string ReadBytes(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
