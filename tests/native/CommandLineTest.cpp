@@ -48,11 +48,11 @@ TEST(ParseCommandLine, ActionsInPrecedenceAndBounceItemsInCanonicalOrder) {
         {L"/Bounce\x0001\x001f:PmSync\x0001Svr:\x00e9\x4e2d:PmSpeechSvr\t", ActionBounce, {"", "PmSpeechSvr"}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.line.begin(), c.line.end()));
         const Parsed p = Parse(c.line);
-        EXPECT_EQ(p.action, c.action) << std::string(c.line.begin(), c.line.end());
-        EXPECT_EQ(p.names, c.names) << std::string(c.line.begin(), c.line.end());
-        // A line that names an action is an unattended run.
-        EXPECT_EQ(NamesAnAction(c.line), c.action != ActionNone) << std::string(c.line.begin(), c.line.end());
+        EXPECT_EQ(p.action, c.action);
+        EXPECT_EQ(p.names, c.names);
+        EXPECT_EQ(NamesAnAction(c.line), c.action != ActionNone) << "a line that names an action is an unattended run";
     }
 }
 

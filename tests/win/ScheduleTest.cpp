@@ -36,13 +36,6 @@ void Click(rt::Form& form, const wchar_t* control) { ::SendMessageW(form[control
 
 using test::Answers;
 
-// Where the list shows the name (in any case), or -1.
-int IndexOf(const rt::Control& list, const std::wstring& name) {
-    return static_cast<int>(::SendMessageW(list.Hwnd(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                           reinterpret_cast<LPARAM>(name.c_str())));
-}
-
-void Press(HWND box, int button) { ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button), 0); }
 
 // The n-th child of a class (0-based), in creation order.
 HWND Child(HWND parent, const wchar_t* cls, int n) {
@@ -103,6 +96,15 @@ protected:
         configure_.Show(rt::ShowMode::Modeless);
     }
     void TearDown() override { DeleteRaw(kTaskName); }
+    frmSchedule& ShowManager() {
+        schedule_.Show(rt::ShowMode::Modeless);
+        return schedule_;
+    }
+    // Where the manager's list shows the test's task, or -1.
+    int TaskIndex() {
+        return static_cast<int>(::SendMessageW(schedule_[L"lstTasks"].Hwnd(), LB_FINDSTRINGEXACT,
+                                               static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(kTaskName)));
+    }
     static void SaveTask() {
         ScheduledTasks tasks;
         tasks.AddTask(kTaskName).Save();
@@ -115,7 +117,7 @@ protected:
 Answers::Step Typed(const std::wstring& title, const std::wstring& name) {
     return {title, [name](HWND box) {
                 ::SetWindowTextW(Child(box, L"Edit", 0), name.c_str());
-                Press(box, IDOK);
+                ::PostMessageW(box, WM_COMMAND, IDOK, 0);
             }};
 }
 
@@ -171,8 +173,7 @@ TEST_F(Schedule, ViewLogOpensTheHistoryInNotepadOrSaysThereIsNone) {
 TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndRetimedThroughItsDialog) {
     Click(configure_, L"optBounceServices");
     Click(configure_, L"chkPmSpeechSvr");
-    frmSchedule& schedule = schedule_;
-    schedule.Show(rt::ShowMode::Modeless);
+    frmSchedule& schedule = ShowManager();
     const std::wstring properties = mymyLoadString(IDS_TASK_PROPERTIES) + L" - " + kTaskName;
     {
         Answers answers({Typed(rt::kProgramTitle, kTaskName),
@@ -195,10 +196,8 @@ TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndRetimedThroughItsD
     }
 
     // The list and the details pane show it.
-    rt::Control& list = schedule[L"lstTasks"];
-    const int index = IndexOf(list, kTaskName);
-    ASSERT_GE(index, 0);
-    list.SetListIndex(index);
+    ASSERT_GE(TaskIndex(), 0);
+    schedule[L"lstTasks"].SetListIndex(TaskIndex());
     EXPECT_EQ(schedule[L"lblInfo(1)"].Caption(), L"/Bounce:PmSpeechSvr");
     EXPECT_NE(schedule[L"txtSchedule"].Caption().find(L"\r\n"), std::wstring::npos);
     EXPECT_EQ(schedule[L"lblInfo(3)"].Caption().size(), 20u) << "HH:MM:SS DD-MMM-YYYY";
@@ -227,8 +226,7 @@ TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndRetimedThroughItsD
 // Refusals and deletion: each answered box says what it must; nothing else happens.
 TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedAndDeleteAsksFirst) {
     SaveTask();
-    frmSchedule& schedule = schedule_;
-    schedule.Show(rt::ShowMode::Modeless);
+    frmSchedule& schedule = ShowManager();
     std::wstring upper = gTaskName;
     ::CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
     const std::pair<std::wstring, std::wstring> cases[] = {
@@ -244,11 +242,9 @@ TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedAndDeleteAsksFirst) {
         EXPECT_EQ(answers.Done(), 2);
         EXPECT_EQ(shown, message) << rt::ToUtf8(name);
     }
-    rt::Control& list = schedule[L"lstTasks"];
     for (int answer : {IDNO, IDYES}) {
-        const int index = IndexOf(list, kTaskName);
-        ASSERT_GE(index, 0);
-        list.SetListIndex(index);
+        ASSERT_GE(TaskIndex(), 0);
+        schedule[L"lstTasks"].SetListIndex(TaskIndex());
         std::wstring asked;
         {
             Answers answers({test::ReadAndPress(rt::kProgramTitle, asked, answer)});
@@ -264,20 +260,18 @@ TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedAndDeleteAsksFirst) {
 // system's text, and the list as it is now.
 TEST_F(Schedule, ATaskDeletedElsewhereIsReportedAndDropsFromTheList) {
     SaveTask();
-    frmSchedule& schedule = schedule_;
-    schedule.Show(rt::ShowMode::Modeless);
-    rt::Control& list = schedule[L"lstTasks"];
-    const int index = IndexOf(list, kTaskName);
+    frmSchedule& schedule = ShowManager();
+    const int index = TaskIndex();
     ASSERT_GE(index, 0);
     DeleteRaw(kTaskName);
     std::wstring shown;
     {
         Answers answers({test::ReadAndPress(rt::kProgramTitle, shown)});
-        list.SetListIndex(index);
+        schedule[L"lstTasks"].SetListIndex(index);
         EXPECT_EQ(answers.Done(), 1);
     }
     EXPECT_FALSE(shown.empty());
-    EXPECT_EQ(IndexOf(list, kTaskName), -1);
+    EXPECT_EQ(TaskIndex(), -1);
 }
 
 }  // namespace
