@@ -2,6 +2,7 @@
 
 #include <exdisp.h>
 #include <oleauto.h>
+#include <wrl/client.h>
 
 #include "runtime/SystemApi.h"
 
@@ -52,4 +53,14 @@ HRESULT WebBrowserHost::Navigate(const std::wstring& address) {
     const HRESULT hr = browser_->Navigate(url, &empty, &empty, &empty, &empty);
     ::SysFreeString(url);
     return hr;
+}
+
+bool WebBrowserHost::OfferKey(MSG& msg) {
+    if (!browser_ || msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+    if (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd)) return false;
+    Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> active;
+    if (FAILED(browser_->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(active.GetAddressOf())))) {
+        return false;
+    }
+    return active->TranslateAccelerator(&msg) == S_OK;
 }

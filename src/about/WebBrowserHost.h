@@ -22,6 +22,9 @@ public:
     // The control as a child of parent; false when any part is missing.
     bool Create(HWND parent);
     HRESULT Navigate(const std::wstring& address);
+    // Offers a key meant for the control to the page (Tab through links,
+    // Ctrl+C), as every host must; true when the page took it.
+    bool OfferKey(MSG& msg);
     HWND Hwnd() const { return hwnd_; }
 
 private:

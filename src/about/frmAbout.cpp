@@ -128,6 +128,9 @@ bool frmDetails::ShellOpen(const std::wstring& file, std::wstring& failure) {
 
 void frmDetails::Form_Unload(bool&) { browser_.reset(); }
 
+// The page gets its keys before the dialog manager would take Tab for itself.
+bool frmDetails::PreTranslateMessage(MSG& msg) { return browser_ && browser_->OfferKey(msg); }
+
 void frmDetails::Form_Resize() {
     if (!Hwnd() || ::IsIconic(Hwnd())) return;
     const unsigned dpi = rt::WindowDpi(Hwnd());

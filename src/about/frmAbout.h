@@ -26,6 +26,7 @@ public:
     // What the browser, or the user's default browser, was given.
     const std::wstring& PageAddress() const { return page_.address; }
     bool ShowsEmbedded() const { return browser_ != nullptr; }
+    bool PreTranslateMessage(MSG& msg) override;
 
 protected:
     void Form_Load() override;

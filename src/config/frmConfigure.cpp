@@ -109,7 +109,7 @@ std::wstring frmConfigure::strConstructCommandLine() {
 
 void frmConfigure::cmdScheduleRestart_Click() {
     frmSchedule schedule([this] { return strConstructCommandLine(); });
-    schedule.Show(rt::ShowMode::Modal);
+    schedule.Show(rt::ShowMode::Modal, Hwnd());
 }
 
 void frmConfigure::mnuTestActions_Click() {
@@ -122,15 +122,16 @@ void frmConfigure::mnuViewLogDirectory_Click() {
     const std::wstring path = rt::JoinPath(rt::App().path, L"RestartHistory.Log");
     if (bFileExists(path)) {
         // Quoted: the program folder usually holds blanks.
-        rt::ContinueSilently([&] { StartCommand(L"notepad.exe \"" + path + L"\"", vbMaximizedFocus); });
+        // Nobody waits for notepad: its handle is not kept.
+        rt::ContinueSilently([&] { ReleaseCommand(StartCommand(L"notepad.exe \"" + path + L"\"", vbMaximizedFocus)); });
     } else {
         rt::MsgBox(mymyLoadString(IDS_NO_LOGGING_ACTIVITY));
     }
 }
 
-void frmConfigure::Help_Click() { TheDetailsForm().Show(rt::ShowMode::Modeless); }
+void frmConfigure::Help_Click() { TheDetailsForm().Show(rt::ShowMode::Modeless, Hwnd()); }
 
-void frmConfigure::About_Click() { TheAboutForm().Show(rt::ShowMode::Modal); }
+void frmConfigure::About_Click() { TheAboutForm().Show(rt::ShowMode::Modal, Hwnd()); }
 
 frmConfigure& TheConfigureForm() {
     static frmConfigure form;

@@ -83,3 +83,10 @@ bool bWaitForProcess(std::int32_t processId, std::int32_t timeoutMs) {
     // The restart window stays painted during the wait; input waits.
     return rt::WaitPaintingOnly(process.get(), static_cast<DWORD>(timeoutMs));
 }
+
+void ReleaseCommand(std::int32_t processId) { TakeKeptHandle(static_cast<DWORD>(processId)); }
+
+std::size_t KeptCommandCount() {
+    std::lock_guard<std::mutex> lock(gKeptLock);
+    return KeptHandles().size();
+}

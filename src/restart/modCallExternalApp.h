@@ -1,6 +1,7 @@
 // Starting service commands as child processes and waiting for them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -12,6 +13,11 @@
 // Throws ProgramError when the child cannot be started. The process handle is
 // kept, so that a later wait for this id waits on this very child.
 std::int32_t StartCommand(std::wstring_view commandLine, int windowStyle);
+
+// Drops the handle StartCommand kept for a child nobody will wait for.
+void ReleaseCommand(std::int32_t processId);
+// How many children's handles are kept for a later wait.
+std::size_t KeptCommandCount();
 
 // True only when the process ended within the time-out (-1: no limit). A
 // child started by StartCommand is waited on through its kept handle: one that

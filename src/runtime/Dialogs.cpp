@@ -157,7 +157,8 @@ int MsgBox(std::wstring_view prompt, UINT buttons) {
     return result > 0 ? result : 0;
 }
 
-std::wstring InputBox(std::wstring_view prompt, std::wstring_view defaultText) {
+std::wstring InputBox(std::wstring_view prompt, std::wstring_view defaultText, HWND owner,
+                      const InputBoxButtons& buttons) {
     TemplateWriter t;
     constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082;
     t.Dword(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
@@ -170,11 +171,11 @@ std::wstring InputBox(std::wstring_view prompt, std::wstring_view defaultText) {
     t.Word(8);
     t.Text(L"MS Shell Dlg");
     t.Item(SS_LEFT | SS_NOPREFIX, 7, 7, 170, 48, kPromptId, kStatic, L"");
-    t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 184, 7, 50, 14, IDOK, kButton, L"OK");
-    t.Item(BS_PUSHBUTTON | WS_TABSTOP, 184, 25, 50, 14, IDCANCEL, kButton, L"Cancel");
+    t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 184, 7, 50, 14, IDOK, kButton, buttons.ok);
+    t.Item(BS_PUSHBUTTON | WS_TABSTOP, 184, 25, 50, 14, IDCANCEL, kButton, buttons.cancel);
     t.Item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 62, 226, 14, kEditId, kEdit, L"");
     InputState state{std::wstring(prompt), std::wstring(defaultText)};
-    const INT_PTR r = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), t.Get(), ::GetActiveWindow(), &InputProc,
+    const INT_PTR r = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), t.Get(), owner, &InputProc,
                                                 reinterpret_cast<LPARAM>(&state));
     return r == IDOK ? state.text : std::wstring();
 }

@@ -26,7 +26,13 @@ void MakeBoxesUnattended(std::function<void(const std::wstring&)> report, DWORD 
 bool DesktopIsVisible();
 
 // Win32 has no input box; this one has a prompt, an edit field and OK and
-// Cancel. Returns the text on OK and an empty string on Cancel.
-std::wstring InputBox(std::wstring_view prompt, std::wstring_view defaultText = {});
+// Cancel (their captions given, in the user's language), and is owned by the
+// window that asks. Returns the text on OK and an empty string on Cancel.
+struct InputBoxButtons {
+    std::wstring ok = L"OK";
+    std::wstring cancel = L"Cancel";
+};
+std::wstring InputBox(std::wstring_view prompt, std::wstring_view defaultText, HWND owner,
+                      const InputBoxButtons& buttons = {});
 
 }  // namespace rt

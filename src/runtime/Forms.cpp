@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "core/ProgramError.h"
 #include "runtime/SystemApi.h"
@@ -43,7 +44,11 @@ HWND FormOf(HWND hwnd) {
 }
 
 void Dispatch(MSG& msg) {
-    if (HWND form = FormOf(msg.hwnd); form && ::IsDialogMessageW(form, &msg)) return;
+    if (HWND form = FormOf(msg.hwnd)) {
+        auto* self = reinterpret_cast<Form*>(::GetWindowLongPtrW(form, GWLP_USERDATA));
+        if (self && self->PreTranslateMessage(msg)) return;
+        if (::IsDialogMessageW(form, &msg)) return;
+    }
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
 }
@@ -84,6 +89,7 @@ ControlClass ClassFor(ControlKind kind) {
     switch (kind) {
     case ControlKind::Label: return {WC_STATICW, SS_LEFT, 0};
     case ControlKind::RightLabel: return {WC_STATICW, SS_RIGHT, 0};
+    case ControlKind::PathLabel: return {WC_STATICW, SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, 0};
     case ControlKind::Link: return {WC_STATICW, SS_LEFT | SS_NOTIFY, 0};
     case ControlKind::TextBox: return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::Button: return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
@@ -314,7 +320,7 @@ void Form::Load() {
     loading_ = true;
     RegisterFormClass(&Form::WndProc);
     hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, designCaption_.c_str(), style_, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 100, 100, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
+                              CW_USEDEFAULT, 100, 100, owner_, nullptr, ::GetModuleHandleW(nullptr), this);
     if (!hwnd_) {
         loading_ = false;
         throw ProgramError(static_cast<long>(::GetLastError()), "The window could not be created");
@@ -334,7 +340,12 @@ void Form::Load() {
     loading_ = false;
 }
 
-void Form::Show(ShowMode mode) {
+void Form::Show(ShowMode mode, HWND owner) {
+    if (owner != owner_) {
+        owner_ = owner;
+        // A form kept loaded (About, help) takes the owner of this opening.
+        if (hwnd_) ::SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    }
     Load();
     if (!hwnd_) return;  // Form_Load unloaded it
     if (mode == ShowMode::Modeless) {
@@ -347,6 +358,7 @@ void Form::Show(ShowMode mode) {
     ::EnumThreadWindows(::GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
     disabled.erase(std::remove(disabled.begin(), disabled.end(), hwnd_), disabled.end());
     for (HWND h : disabled) ::EnableWindow(h, FALSE);
+    modalDisabled_ = std::move(disabled);
     ::ShowWindow(hwnd_, SW_SHOW);
     ::SetForegroundWindow(hwnd_);
     MSG msg;
@@ -362,14 +374,28 @@ void Form::Show(ShowMode mode) {
         if (got == -1) break;
         Dispatch(msg);
     }
-    for (HWND h : disabled) {
-        if (::IsWindow(h)) ::EnableWindow(h, TRUE);
-    }
+    EndModal();
     if (quit) ::PostQuitMessage(quitCode);  // let the outer loop see it too
 }
 
+// The windows a modal show disabled come back before the form goes, so that
+// Windows can hand the activation to the owner rather than to nowhere.
+void Form::EndModal() {
+    for (HWND h : std::exchange(modalDisabled_, {})) {
+        if (::IsWindow(h)) ::EnableWindow(h, TRUE);
+    }
+}
+
+void Form::ActivateOwner(HWND owner) {
+    if (owner && ::IsWindowVisible(owner) && ::IsWindowEnabled(owner)) ::SetForegroundWindow(owner);
+}
+
 void Form::Hide() {
-    if (hwnd_) ::ShowWindow(hwnd_, SW_HIDE);
+    if (!hwnd_) return;
+    const bool active = ::GetActiveWindow() == hwnd_;
+    EndModal();
+    ::ShowWindow(hwnd_, SW_HIDE);
+    if (active) ActivateOwner(owner_);
 }
 
 void Form::Unload() {
@@ -377,8 +403,12 @@ void Form::Unload() {
     bool cancel = false;
     Form_Unload(cancel);
     if (cancel || !hwnd_) return;
+    const bool active = ::GetActiveWindow() == hwnd_;
+    const HWND owner = owner_;
+    EndModal();
     destroying_ = true;
     ::DestroyWindow(hwnd_);
+    if (active) ActivateOwner(owner);
 }
 
 void Form::SetCaption(std::wstring_view text) {

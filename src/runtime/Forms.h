@@ -29,8 +29,9 @@ struct TwipsRect {
 };
 
 // Link: a label drawn as a hyperlink (blue, underlined, hand cursor) that
-// reports clicks. Image: a picture box showing a bitmap.
-enum class ControlKind { Label, RightLabel, Link, Button, OptionButton, CheckBox, ListBox, TextBox, MultiLineText, Frame,
+// reports clicks. Image: a picture box showing a bitmap. PathLabel: a label
+// for a file path, shortened in its middle when it does not fit.
+enum class ControlKind { Label, RightLabel, PathLabel, Link, Button, OptionButton, CheckBox, ListBox, TextBox, MultiLineText, Frame,
                          Picture, Image };
 
 // Fonts made for a form's controls, kept until the form is destroyed.
@@ -167,7 +168,10 @@ public:
     void Load();
     // Loads if needed and shows. Modal: returns when the form is hidden or
     // unloaded, with the other windows of the program disabled meanwhile.
-    void Show(ShowMode mode = ShowMode::Modeless);
+    // A form opened from another is owned by it: no taskbar button of its
+    // own, always above its owner, and the owner is active again when it
+    // hides or closes.
+    void Show(ShowMode mode = ShowMode::Modeless, HWND owner = nullptr);
     void Hide();
     // Runs Form_Unload; unless it cancels, destroys the window. The program's
     // message loop ends when the last loaded form is gone.
@@ -205,6 +209,10 @@ public:
     void CallByName(std::wstring_view operation);
     bool HasOperation(std::wstring_view operation) const;
 
+    // Offered every message for this form's windows before the dialog
+    // manager; true when it was handled (a hosted control's own keys).
+    virtual bool PreTranslateMessage(MSG& /*msg*/) { return false; }
+
     FontStore& Fonts() { return fonts_; }
     int ClientWidthTwips() const { return clientWidthTwips_; }
     int ClientHeightTwips() const { return clientHeightTwips_; }
@@ -225,6 +233,8 @@ private:
     void PlaceAll();
     void ApplyFont(Control& c);
     void OnDestroyed();
+    void EndModal();
+    void ActivateOwner(HWND owner);
     static const MenuItem* FindMenu(std::wstring_view name, const std::vector<MenuItem>& in,
                                     const std::vector<MenuItem>& popups);
     static const MenuItem* FindIn(std::wstring_view name, const std::vector<MenuItem>& in);
@@ -239,6 +249,8 @@ private:
     int clientHeightTwips_;
     DWORD style_;
     HWND hwnd_ = nullptr;
+    HWND owner_ = nullptr;
+    std::vector<HWND> modalDisabled_;  // what a modal show disabled, until it ends
     bool loading_ = false;
     bool destroying_ = false;
     FontStore fonts_;

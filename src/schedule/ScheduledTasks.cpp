@@ -72,7 +72,12 @@ TaskTrigger::TaskTrigger(ComPtr<ITaskTrigger> trigger) : trigger_(std::move(trig
     Check(trigger_->GetTrigger(&data_));
 }
 
-void TaskTrigger::Apply() { Check(trigger_->SetTrigger(&data_)); }
+void TaskTrigger::Apply() {
+    // CreateTrigger hands out a disabled trigger, which never fires whatever
+    // the task's flags say: the task's own flag is the one switch.
+    data_.rgFlags &= ~static_cast<DWORD>(TASK_TRIGGER_FLAG_DISABLED);
+    Check(trigger_->SetTrigger(&data_));
+}
 
 void TaskTrigger::SetTriggerType(int type) {
     data_.TriggerType = static_cast<TASK_TRIGGER_TYPE>(type);
@@ -165,6 +170,10 @@ std::wstring ScheduledTask::Creator() const {
 
 void ScheduledTask::SetCreator(const std::wstring& creator) { Check(task_->SetCreator(creator.c_str())); }
 
+void ScheduledTask::SetWorkingDirectory(const std::wstring& folder) {
+    Check(task_->SetWorkingDirectory(folder.c_str()));
+}
+
 DWORD ScheduledTask::Flags() const {
     DWORD flags = 0;
     Check(task_->GetFlags(&flags));
@@ -204,16 +213,16 @@ TaskTrigger ScheduledTask::AddTrigger() {
     return TaskTrigger(t);
 }
 
-std::wstring ScheduledTask::AccountName() const {
+std::optional<std::wstring> ScheduledTask::AccountName() const {
     LPWSTR s = nullptr;
-    if (FAILED(task_->GetAccountInformation(&s))) return {};
+    if (FAILED(task_->GetAccountInformation(&s))) return std::nullopt;
     const std::wstring account = Take(s);
     // Some Windows versions name the local system account instead of
     // leaving it empty.
     for (const wchar_t* system : {L"SYSTEM", L"NT AUTHORITY\\SYSTEM"}) {
         if (_wcsicmp(account.c_str(), system) == 0) return {};
     }
-    return account;
+    return std::optional<std::wstring>(account);
 }
 
 void ScheduledTask::SetAccount(const std::wstring& account, const std::wstring& password) {
@@ -221,9 +230,9 @@ void ScheduledTask::SetAccount(const std::wstring& account, const std::wstring& 
     Check(task_->SetAccountInformation(account.c_str(), account.empty() ? nullptr : password.c_str()));
 }
 
-bool ScheduledTask::ShowProperties(HWND) {
+bool ScheduledTask::ShowProperties(HWND owner) {
     frmTaskProperties dialog(*this);
-    dialog.Show(rt::ShowMode::Modal);
+    dialog.Show(rt::ShowMode::Modal, owner);
     return dialog.Saved();
 }
 

@@ -7,6 +7,7 @@
 #include <mstask.h>
 #include <wrl/client.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ public:
     SYSTEMTIME BeginDay() const;
     SYSTEMTIME StartTime() const;
     WORD DaysInterval() const;
+    DWORD Flags() const { return data_.rgFlags; }
     // The system's description where it has one, else our own, in the
     // user's language and time format.
     std::wstring Text() const;
@@ -46,6 +48,7 @@ public:
     void SetCommandLine(const std::wstring& arguments);
     std::wstring Creator() const;
     void SetCreator(const std::wstring& creator);
+    void SetWorkingDirectory(const std::wstring& folder);
     DWORD Flags() const;
     void SetFlags(DWORD flags);
     // Zero dates: never ran / no next run (a disabled task has none).
@@ -55,14 +58,16 @@ public:
     std::vector<TaskTrigger> Triggers() const;
     TaskTrigger AddTrigger();  // the Part's Triggers.Add
 
-    // The account the task runs as; empty means the local system account.
-    std::wstring AccountName() const;
+    // The account the task runs as; empty means the local system account,
+    // nothing means the system would not say (Wine never does).
+    std::optional<std::wstring> AccountName() const;
     void SetAccount(const std::wstring& account, const std::wstring& password);
 
     void Save();
-    // Our property dialog (time, interval, begin date, enabled, account);
-    // saves through this object on OK. True when the administrator chose OK.
-    bool ShowProperties(HWND owner = nullptr);
+    // Our property dialog (time, interval, begin date, enabled, account),
+    // owned by owner; saves through this object on OK. True when the
+    // administrator chose OK.
+    bool ShowProperties(HWND owner);
 
 private:
     std::wstring name_;

@@ -27,11 +27,12 @@ frmSchedule::frmSchedule(std::function<std::wstring()> commandLine)
     : rt::Form(L"frmSchedule", L"Orvane Restart Scheduler", 7950, 5250, rt::Form::kFixedDialog),
       commandLine_(std::move(commandLine)) {
     using K = rt::ControlKind;
-    Add(K::ListBox, L"lstTasks", L"", {120, 120, 5535, 2475}, true).Click = [this] { lstTasks_Click(); };
-    Add(K::Button, L"cmdNew", L"Schedule Restart", {5835, 120, 1995, 375}).Click = [this] { cmdNew_Click(); };
-    Add(K::Button, L"cmdProps", L"Task Properties", {5835, 555, 1995, 375}).Click = [this] { cmdProps_Click(); };
-    Add(K::Button, L"cdmDelete", L"&Delete Task", {5835, 990, 1995, 375}).Click = [this] { cdmDelete_Click(); };
-    Add(K::Button, L"cmdClose", L"Close", {5835, 2220, 1995, 375}).Click = [this] { Unload(); };
+    // The button column holds the longest caption ("Aufgabeneigenschaften") with room to spare.
+    Add(K::ListBox, L"lstTasks", L"", {120, 120, 5175, 2475}, true).Click = [this] { lstTasks_Click(); };
+    Add(K::Button, L"cmdNew", L"Schedule Restart", {5415, 120, 2415, 375}).Click = [this] { cmdNew_Click(); };
+    Add(K::Button, L"cmdProps", L"Task Properties", {5415, 555, 2415, 375}).Click = [this] { cmdProps_Click(); };
+    Add(K::Button, L"cdmDelete", L"&Delete Task", {5415, 990, 2415, 375}).Click = [this] { cdmDelete_Click(); };
+    Add(K::Button, L"cmdClose", L"Close", {5415, 2220, 2415, 375}).Click = [this] { Unload(); };
     Add(K::Frame, L"Frame1", L"", {120, 2700, 7710, 2430});
     // The details rows: caption index, value control, top.
     struct Row {
@@ -45,6 +46,9 @@ frmSchedule::frmSchedule(std::function<std::wstring()> commandLine)
         Add(K::RightLabel, L"lbLabels(" + std::to_wstring(r.label) + L")", L"", {240, r.top, 1935, 255});
         if (std::wstring(r.value) == L"txtSchedule") {
             Add(K::MultiLineText, r.value, L"", {2295, r.top, 5415, 645});
+        } else if (r.label == 0) {
+            // A long program path loses its middle, never its file name.
+            Add(K::PathLabel, r.value, L"", {2295, r.top, 5415, 255});
         } else {
             Add(K::Label, r.value, L"", {2295, r.top, 5415, 255});
         }
@@ -114,8 +118,12 @@ void frmSchedule::lstTasks_Click() {
 }
 
 void frmSchedule::cmdNew_Click() {
-    const std::wstring answer = rt::InputBox(mymyLoadString(IDS_TYPE_TASK_NAME), mymyLoadString(IDS_PROGRAM_CAPTION));
+    const std::wstring answer =
+        rt::InputBox(mymyLoadString(IDS_TYPE_TASK_NAME), mymyLoadString(IDS_PROGRAM_CAPTION), Hwnd(),
+                     {mymyLoadString(IDS_OK), mymyLoadString(IDS_PROP_CANCEL)});
     if (answer.empty()) return;
+    // Compared as it will be stored: without the blanks around it.
+    const std::wstring stored = ValidTaskName(answer);
     std::vector<std::wstring> names;
     try {
         names = objTasks().Names();  // as of the last refresh
@@ -124,13 +132,13 @@ void frmSchedule::cmdNew_Click() {
         return;
     }
     for (const std::wstring& existing : names) {
-        if (SameNoCase(existing, answer)) {
+        if (SameNoCase(existing, stored.empty() ? answer : stored)) {
             rt::MsgBox(mymyLoadString(IDS_UNIQUE_TASK_NAME));
             return;
         }
     }
     // A name Task Scheduler cannot store is refused before anything is made.
-    if (ValidTaskName(answer).empty()) {
+    if (stored.empty()) {
         rt::MsgBox(mymyLoadString(IDS_INVALID_TASK_NAME));
         return;
     }
@@ -147,6 +155,7 @@ void frmSchedule::cmdNew_Click() {
     if (!task) return;  // nothing was made: one message, not one per step
     step([&] { task->SetApplicationName(rt::JoinPath(rt::App().path, L"OrvaneScheduledRestart.exe")); });
     step([&] { task->SetCommandLine(commandLine_()); });
+    step([&] { task->SetWorkingDirectory(rt::App().path); });
     step([&] { task->SetCreator(mymyLoadString(IDS_SCHEDULED_RESTART_TASK)); });
     step([&] {
         TaskTrigger trigger = task->AddTrigger();
@@ -163,7 +172,7 @@ void frmSchedule::cmdNew_Click() {
         saved = true;
     });
     // Nothing was stored (the message said why): no dialog for a task that is not there.
-    if (saved) step([&] { task->ShowProperties(nullptr); });
+    if (saved) step([&] { task->ShowProperties(Hwnd()); });
     RefreshList();
 }
 

@@ -1,5 +1,6 @@
 #include "schedule/frmTaskProperties.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "localize/RestartResCONST.h"
@@ -38,7 +39,7 @@ bool ParseDate(const std::wstring& text, SYSTEMTIME& t) {
 }  // namespace
 
 frmTaskProperties::frmTaskProperties(ScheduledTask& task)
-    : rt::Form(L"frmTaskProperties", L"", 5400, 4440, rt::Form::kFixedDialog), task_(task) {
+    : rt::Form(L"frmTaskProperties", L"", 5400, 5430, rt::Form::kFixedDialog), task_(task) {
     using K = rt::ControlKind;
     Add(K::Label, L"lblStartTime", L"Start time (HH:MM):", {120, 150, 2400, 255});
     Add(K::TextBox, L"txtStartTime", L"", {2640, 120, 990, 315}, true);
@@ -47,7 +48,10 @@ frmTaskProperties::frmTaskProperties(ScheduledTask& task)
     Add(K::Label, L"lblDays", L"day(s)", {3330, 570, 1200, 255});
     Add(K::Label, L"lblBeginDate", L"Begin date (YYYY-MM-DD):", {120, 990, 2400, 255});
     Add(K::TextBox, L"txtBeginDate", L"", {2640, 960, 1500, 315});
-    Add(K::CheckBox, L"chkEnabled", L"Enabled", {120, 1410, 5160, 300});
+    // In place of the fields above when the schedule is not one daily trigger.
+    Add(K::Label, L"lblScheduleKept", L"", {120, 120, 5160, 420});
+    Add(K::MultiLineText, L"txtTriggers", L"", {120, 570, 5160, 705});
+    Add(K::CheckBox, L"chkEnabled", L"Enabled", {120, 1410, 5160, 300}, true);
     Add(K::Label, L"lblRunAs", L"Run as:", {120, 1830, 2400, 255});
     const auto account = [this] { AccountChoiceClicked(); };
     Add(K::OptionButton, L"optSystemAccount", L"Local system account", {240, 2130, 5040, 300}, true).Click = account;
@@ -55,9 +59,11 @@ frmTaskProperties::frmTaskProperties(ScheduledTask& task)
     Add(K::TextBox, L"txtAccount", L"", {2640, 2430, 2640, 315}, true);
     Add(K::Label, L"lblPassword", L"Password:", {480, 2850, 2040, 255});
     Add(K::TextBox, L"txtPassword", L"", {2640, 2820, 2640, 315});
-    Add(K::Label, L"lblNoHighest", L"", {120, 3240, 5160, 615});
-    Add(K::Button, L"cmdOK", L"OK", {2640, 3930, 1200, 375}, true).Click = [this] { cmdOK_Click(); };
-    Add(K::Button, L"cmdCancel", L"Cancel", {3960, 3930, 1200, 375}).Click = [this] { Unload(); };
+    // Five lines: the German and Japanese texts need them at 96 dpi.
+    Add(K::Label, L"lblNoHighest", L"", {120, 3240, 5160, 1035});
+    Add(K::Label, L"lblAccountNote", L"", {120, 4335, 5160, 420});
+    Add(K::Button, L"cmdOK", L"OK", {2640, 4935, 1200, 375}, true).Click = [this] { cmdOK_Click(); };
+    Add(K::Button, L"cmdCancel", L"Cancel", {3960, 4935, 1200, 375}).Click = [this] { Unload(); };
     Publish(L"frmTaskProperties_Auto_Init", [this] { frmTaskProperties_Auto_Init(); });
 }
 
@@ -74,32 +80,61 @@ void frmTaskProperties::frmTaskProperties_Auto_Init() {
         {L"chkEnabled", IDS_PROP_ENABLED},            {L"lblRunAs", IDS_PROP_RUN_AS},
         {L"optSystemAccount", IDS_PROP_SYSTEM_ACCOUNT}, {L"optThisAccount", IDS_PROP_THIS_ACCOUNT},
         {L"lblPassword", IDS_PROP_PASSWORD},          {L"lblNoHighest", IDS_PROP_NO_HIGHEST},
-        {L"cmdOK", IDS_OK},                           {L"cmdCancel", IDS_PROP_CANCEL}};
+        {L"lblScheduleKept", IDS_PROP_SCHEDULE_KEPT}, {L"cmdOK", IDS_OK},
+        {L"cmdCancel", IDS_PROP_CANCEL}};
     for (const auto& [name, id] : captions) step([&] { (*this)[name].SetCaption(mymyLoadString(id)); });
 }
 
 void frmTaskProperties::Form_Load() {
     frmTaskProperties_Auto_Init();
     ::SendMessageW((*this)[L"txtPassword"].Hwnd(), EM_SETPASSWORDCHAR, L'*', 0);
+    ::SendMessageW((*this)[L"txtTriggers"].Hwnd(), EM_SETREADONLY, TRUE, 0);
+    // Unreadable triggers are kept as well: editSchedule_ stays false.
+    editSchedule_ = false;
     rt::ContinueAfterPrefixedBox(L"", [this] {
         SYSTEMTIME start{};
         ::GetLocalTime(&start);
         WORD days = 1;
         const std::vector<TaskTrigger> triggers = task_.Triggers();
-        if (!triggers.empty()) {
+        editSchedule_ = ScheduleEditable(static_cast<unsigned>(triggers.size()),
+                                         !triggers.empty() && triggers.front().TriggerType() == kTriggerDaily);
+        std::wstring texts;
+        for (const TaskTrigger& trigger : triggers) texts += trigger.Text() + L"\r\n";
+        (*this)[L"txtTriggers"].SetCaption(texts);
+        if (editSchedule_) {
             start = triggers.front().StartTime();
-            if (triggers.front().DaysInterval() > 0) days = triggers.front().DaysInterval();
+            days = std::max<WORD>(1, triggers.front().DaysInterval());
         }
         (*this)[L"txtStartTime"].SetCaption(TwoDigits(start.wHour) + L":" + TwoDigits(start.wMinute));
         (*this)[L"txtDays"].SetCaption(std::to_wstring(days));
         (*this)[L"txtBeginDate"].SetCaption(std::to_wstring(start.wYear) + L"-" + TwoDigits(start.wMonth) + L"-" +
                                             TwoDigits(start.wDay));
+    });
+    for (const wchar_t* field : {L"lblStartTime", L"txtStartTime", L"lblEvery", L"txtDays", L"lblDays", L"lblBeginDate",
+                                 L"txtBeginDate"}) {
+        (*this)[field].SetVisible(editSchedule_);
+    }
+    (*this)[L"lblScheduleKept"].SetVisible(!editSchedule_);
+    (*this)[L"txtTriggers"].SetVisible(!editSchedule_);
+    rt::ContinueAfterPrefixedBox(L"", [this] {
         (*this)[L"chkEnabled"].SetValue((task_.Flags() & kTaskFlagDisabled) ? 0 : 1);
-        const std::wstring account = task_.AccountName();
-        (*this)[account.empty() ? L"optSystemAccount" : L"optThisAccount"].SetValue(1);
-        (*this)[L"txtAccount"].SetCaption(account);
+    });
+    // An account the system does not report: no option is chosen, and OK
+    // keeps it unless the administrator picks one.
+    rt::ContinueAfterPrefixedBox(L"", [this] {
+        storedAccount_ = task_.AccountName();
+        if (storedAccount_) (*this)[storedAccount_->empty() ? L"optSystemAccount" : L"optThisAccount"].SetValue(1);
+        (*this)[L"txtAccount"].SetCaption(storedAccount_.value_or(L""));
     });
     AccountChoiceClicked();
+}
+
+AccountAction frmTaskProperties::PendingAccountAction() {
+    const AccountChoice choice = (*this)[L"optSystemAccount"].Value() == 1 ? AccountChoice::System
+                                 : (*this)[L"optThisAccount"].Value() == 1 ? AccountChoice::Named
+                                                                           : AccountChoice::None;
+    return AccountOnOk(storedAccount_, choice, (*this)[L"txtAccount"].Caption(),
+                       !(*this)[L"txtPassword"].Caption().empty());
 }
 
 void frmTaskProperties::AccountChoiceClicked() {
@@ -107,6 +142,7 @@ void frmTaskProperties::AccountChoiceClicked() {
     (*this)[L"txtAccount"].SetEnabled(named);
     (*this)[L"txtPassword"].SetEnabled(named);
     (*this)[L"lblNoHighest"].SetVisible(named);
+    (*this)[L"lblAccountNote"].SetCaption(mymyLoadString(AccountNoteId(PendingAccountAction())));
 }
 
 LRESULT frmTaskProperties::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -119,6 +155,13 @@ LRESULT frmTaskProperties::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     }
+    // Typing a name or a password changes what OK will do with the account.
+    if (msg == WM_COMMAND && HIWORD(wp) == EN_CHANGE && Hwnd() &&
+        (reinterpret_cast<HWND>(lp) == (*this)[L"txtAccount"].Hwnd() ||
+         reinterpret_cast<HWND>(lp) == (*this)[L"txtPassword"].Hwnd())) {
+        AccountChoiceClicked();
+        return 0;
+    }
     return rt::Form::HandleMessage(msg, wp, lp);
 }
 
@@ -129,22 +172,28 @@ void frmTaskProperties::cmdOK_Click() {
     const unsigned long days = std::wcstoul(daysText.c_str(), &end, 10);
     const bool named = (*this)[L"optThisAccount"].Value() == 1;
     const std::wstring account = (*this)[L"txtAccount"].Caption();
-    if (!ParseTime((*this)[L"txtStartTime"].Caption(), when) || !ParseDate((*this)[L"txtBeginDate"].Caption(), when) ||
-        daysText.empty() || *end != L'\0' || days < 1 || days > 365 || (named && account.empty())) {
+    const bool scheduleValid = ParseTime((*this)[L"txtStartTime"].Caption(), when) &&
+                               ParseDate((*this)[L"txtBeginDate"].Caption(), when) && !daysText.empty() &&
+                               *end == L'\0' && days >= 1 && days <= 365;
+    if ((editSchedule_ && !scheduleValid) || (named && account.empty())) {
         ::MessageBeep(MB_ICONWARNING);  // stay open: the fields say what they take
         return;
     }
     try {
-        std::vector<TaskTrigger> triggers = task_.Triggers();
-        TaskTrigger trigger = triggers.empty() ? task_.AddTrigger() : triggers.front();
-        trigger.SetTriggerType(kTriggerDaily);
-        trigger.SetDaysInterval(static_cast<WORD>(days));
-        trigger.SetBeginDay(when);
-        trigger.SetStartTime(when);
+        if (editSchedule_) {
+            TaskTrigger trigger = task_.Triggers().front();
+            trigger.SetDaysInterval(static_cast<WORD>(days));
+            trigger.SetBeginDay(when);
+            trigger.SetStartTime(when);
+        }
         DWORD flags = task_.Flags();
         flags = (*this)[L"chkEnabled"].Value() == 1 ? (flags & ~kTaskFlagDisabled) : (flags | kTaskFlagDisabled);
         task_.SetFlags(flags);
-        task_.SetAccount(named ? account : L"", named ? (*this)[L"txtPassword"].Caption() : L"");
+        switch (PendingAccountAction()) {
+        case AccountAction::SetSystem: task_.SetAccount(L"", L""); break;
+        case AccountAction::SetNamed: task_.SetAccount(account, (*this)[L"txtPassword"].Caption()); break;
+        case AccountAction::Keep: break;  // its stored credentials stay
+        }
         task_.Save();
         saved_ = true;
     } catch (...) {

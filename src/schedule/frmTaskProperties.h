@@ -1,8 +1,14 @@
 // The property dialog of one scheduled task: daily start time, every N days,
-// begin date, enabled, and the account the task runs as. OK saves.
+// begin date, enabled, and the account the task runs as. OK saves what the
+// dialog can show: any other schedule is shown and kept, and an account is
+// only written when the administrator changed it.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "runtime/Forms.h"
+#include "schedule/TaskRules.h"
 
 class ScheduledTask;
 
@@ -18,8 +24,11 @@ protected:
 private:
     void frmTaskProperties_Auto_Init();
     void AccountChoiceClicked();
+    AccountAction PendingAccountAction();
     void cmdOK_Click();
 
     ScheduledTask& task_;
     bool saved_ = false;
+    bool editSchedule_ = true;
+    std::optional<std::wstring> storedAccount_;
 };

@@ -1,6 +1,6 @@
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
+#include <ole2.h>
 
 #include "runtime/Forms.h"
 #include "runtime/SystemApi.h"
@@ -11,8 +11,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     rt::UseSystemLibrariesOnly();
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
-    // The gateway control object is a COM component.
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // COM for the gateway control object and Task Scheduler; OLE for the
+    // help page's browser control (keyboard, clipboard).
+    ::OleInitialize(nullptr);
     Main();
     return rt::RunMessageLoop();
 }

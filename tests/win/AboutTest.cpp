@@ -5,6 +5,7 @@
 #include <set>
 
 #include "TestSupport.h"
+#include "about/WebBrowserHost.h"
 #include "about/frmAbout.h"
 #include "config/frmConfigure.h"
 #include "localize/RestartResCONST.h"
@@ -121,6 +122,22 @@ TEST_F(Help, TheWindowKeepsItsMinimumSizeAndThePageFollowsIt) {
     details.Show();  // a second Help command
     EXPECT_FALSE(::IsIconic(w)) << "brought forward";
     EXPECT_EQ(details.opened.size(), details.ShowsEmbedded() ? 0u : 1u) << "not loaded again";
+    details.Unload();
+}
+
+// The page takes its own keys (Tab through its links) before the window's
+// dialog manager would move the focus.
+TEST_F(Help, ThePageGetsTheKeyboard) {
+    if (!WebBrowserHost::EngineAvailable()) {
+        GTEST_SKIP() << "no HTML engine here (Wine without Gecko): the page's keys cannot be tried";
+    }
+    test::WriteBytes(dir_.File(L"OrvaneScheduledRestart.htm"), "<a href='#a'>a</a> <a href='#b'>b</a>");
+    RecordingDetails details(dir_.Path());
+    details.Show();
+    ASSERT_TRUE(details.ShowsEmbedded());
+    test::WaitUntil([] { return false; }, std::chrono::milliseconds(1000));  // the page loads
+    MSG tab{::GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    EXPECT_TRUE(details.PreTranslateMessage(tab));
     details.Unload();
 }
 

@@ -9,15 +9,19 @@
 #include <objbase.h>
 #include <wrl/client.h>
 
+#include <cstdlib>
+#include <cwchar>
 #include <functional>
 #include <utility>
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
+#include "about/frmAbout.h"
 #include "config/frmConfigure.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
+#include "restart/modCallExternalApp.h"
 #include "runtime/App.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Text.h"
@@ -46,11 +50,12 @@ HWND Child(HWND parent, const wchar_t* cls, int n) {
 
 // The prefix's Task Scheduler, read without the program's component.
 struct RawTask {
-    std::wstring application, parameters, creator, account;
+    std::wstring application, parameters, creator, account, folder, triggers;
     DWORD flags = 0;
-    WORD triggers = 0;
-    TASK_TRIGGER trigger{};
+    TASK_TRIGGER trigger{};  // the first
     bool accountRead = false;
+    HRESULT nextRun = E_FAIL;  // Task Scheduler's own verdict: will it run, and when
+    SYSTEMTIME next{};
 };
 
 ComPtr<ITaskScheduler> Scheduler() {
@@ -58,6 +63,15 @@ ComPtr<ITaskScheduler> Scheduler() {
     ::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
                        reinterpret_cast<void**>(scheduler.GetAddressOf()));
     return scheduler;
+}
+
+// Every field of a trigger that decides when it fires, readable in a failure.
+std::wstring Describe(const TASK_TRIGGER& t) {
+    wchar_t text[160] = {};
+    std::swprintf(text, 160, L"type %d at %02u:%02u from %04u-%02u-%02u flags %lu every %u/%u; ", t.TriggerType,
+                  t.wStartHour, t.wStartMinute, t.wBeginYear, t.wBeginMonth, t.wBeginDay, t.rgFlags,
+                  t.Type.Weekly.WeeksInterval, t.Type.Weekly.rgfDaysOfTheWeek);
+    return text;
 }
 
 bool ReadRaw(const wchar_t* name, RawTask& out) {
@@ -75,13 +89,43 @@ bool ReadRaw(const wchar_t* name, RawTask& out) {
     take(task->GetApplicationName(&s), s, out.application);
     take(task->GetParameters(&s), s, out.parameters);
     take(task->GetCreator(&s), s, out.creator);
+    take(task->GetWorkingDirectory(&s), s, out.folder);
     out.accountRead = take(task->GetAccountInformation(&s), s, out.account);
     task->GetFlags(&out.flags);
-    task->GetTriggerCount(&out.triggers);
-    ComPtr<ITaskTrigger> trigger;
-    out.trigger.cbTriggerSize = sizeof out.trigger;
-    if (out.triggers && SUCCEEDED(task->GetTrigger(0, &trigger))) trigger->GetTrigger(&out.trigger);
+    out.next = {};
+    out.nextRun = task->GetNextRunTime(&out.next);
+    WORD count = 0;
+    task->GetTriggerCount(&count);
+    out.triggers.clear();
+    for (WORD i = 0; i < count; ++i) {
+        ComPtr<ITaskTrigger> trigger;
+        TASK_TRIGGER t{};
+        t.cbTriggerSize = sizeof t;
+        if (SUCCEEDED(task->GetTrigger(i, &trigger))) trigger->GetTrigger(&t);
+        if (i == 0) out.trigger = t;
+        out.triggers += Describe(t);
+    }
     return true;
+}
+
+// A task as other tools make them: enabled, with the given triggers.
+void MakeRaw(const wchar_t* name, std::initializer_list<TASK_TRIGGER> triggers) {
+    ComPtr<ITask> task;
+    ASSERT_HRESULT_SUCCEEDED(
+        Scheduler()->NewWorkItem(name, CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task.GetAddressOf())));
+    task->SetApplicationName(L"C:\\Tools\\other.exe");
+    task->SetParameters(L"/weekly");
+    task->SetAccountInformation(L"", nullptr);
+    for (TASK_TRIGGER t : triggers) {
+        WORD index = 0;
+        ComPtr<ITaskTrigger> trigger;
+        ASSERT_HRESULT_SUCCEEDED(task->CreateTrigger(&index, &trigger));
+        t.cbTriggerSize = sizeof t;
+        ASSERT_HRESULT_SUCCEEDED(trigger->SetTrigger(&t));
+    }
+    ComPtr<IPersistFile> file;
+    task.As(&file);
+    ASSERT_HRESULT_SUCCEEDED(file->Save(nullptr, TRUE));
 }
 
 void DeleteRaw(const wchar_t* name) {
@@ -113,11 +157,20 @@ protected:
     frmSchedule schedule_{[this] { return configure_.strConstructCommandLine(); }};
 };
 
-// Types the name into the input box and presses OK.
-Answers::Step Typed(const std::wstring& title, const std::wstring& name) {
-    return {title, [name](HWND box) {
+// Types the name into the input box and presses OK; keeps the box's owner.
+Answers::Step Typed(const std::wstring& title, const std::wstring& name, HWND* owner = nullptr) {
+    return {title, [name, owner](HWND box) {
+                if (owner) *owner = ::GetWindow(box, GW_OWNER);
                 ::SetWindowTextW(Child(box, L"Edit", 0), name.c_str());
                 ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+            }};
+}
+
+// Keeps the window's owner, then sends it a command (IDOK, IDCANCEL) or closes it.
+Answers::Step OwnerThen(const std::wstring& title, HWND& owner, WPARAM command = 0) {
+    return {title, [&owner, command](HWND w) {
+                owner = ::GetWindow(w, GW_OWNER);
+                ::PostMessageW(w, command ? WM_COMMAND : WM_CLOSE, command, 0);
             }};
 }
 
@@ -159,7 +212,9 @@ TEST_F(Schedule, ViewLogOpensTheHistoryInNotepadOrSaysThereIsNone) {
     EXPECT_EQ(::FindWindowW(nullptr, L"RestartHistory.Log - Notepad"), nullptr) << "no process started";
 
     test::WriteBytes(history, "12/7/2026 3:00:00 AM restarted\r\n");
+    const std::size_t kept = KeptCommandCount();
     viewLog();
+    EXPECT_EQ(KeptCommandCount(), kept) << "notepad's handle is not kept";
     HWND notepad = nullptr;
     test::WaitUntil([&] { return (notepad = ::FindWindowW(nullptr, L"RestartHistory.Log - Notepad")) != nullptr; },
                     std::chrono::milliseconds(15000));
@@ -169,26 +224,32 @@ TEST_F(Schedule, ViewLogOpensTheHistoryInNotepadOrSaysThereIsNone) {
 }
 
 // A new task through the manager: name, property dialog (cancelled), then the
-// task as Task Scheduler holds it; then enabled and re-timed through the dialog.
-TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndRetimedThroughItsDialog) {
+// task as Task Scheduler holds it; then enabled and re-timed through the
+// dialog, after which Task Scheduler itself has it due at the typed time.
+TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndDueAtTheTimeTyped) {
     Click(configure_, L"optBounceServices");
     Click(configure_, L"chkPmSpeechSvr");
     frmSchedule& schedule = ShowManager();
     const std::wstring properties = mymyLoadString(IDS_TASK_PROPERTIES) + L" - " + kTaskName;
+    HWND boxOwner = nullptr, dialogOwner = nullptr;
     {
-        Answers answers({Typed(rt::kProgramTitle, kTaskName),
-                         {properties, [](HWND dialog) { ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }}});
+        // Blanks around the name: the task is stored without them.
+        Answers answers({Typed(rt::kProgramTitle, L"  " + gTaskName + L" ", &boxOwner),
+                         OwnerThen(properties, dialogOwner, IDCANCEL)});
         Click(schedule, L"cmdNew");
         EXPECT_EQ(answers.Done(), 2);
     }
+    EXPECT_EQ(boxOwner, schedule.Hwnd());
+    EXPECT_EQ(dialogOwner, schedule.Hwnd());
     RawTask raw;
     ASSERT_TRUE(ReadRaw(kTaskName, raw));
-    EXPECT_EQ((std::vector<std::wstring>{raw.application, raw.parameters, raw.creator}),
+    EXPECT_EQ((std::vector<std::wstring>{raw.application, raw.parameters, raw.creator, raw.folder}),
               (std::vector<std::wstring>{rt::JoinPath(rt::App().path, L"OrvaneScheduledRestart.exe"),
-                                         L"/Bounce:PmSpeechSvr", L"Scheduled Orvane Restart"}));
+                                         L"/Bounce:PmSpeechSvr", L"Scheduled Orvane Restart", rt::App().path}));
     EXPECT_TRUE(raw.flags & TASK_FLAG_DISABLED);
-    ASSERT_EQ(raw.triggers, 1);
+    EXPECT_NE(raw.nextRun, S_OK) << "a disabled task is never due";
     EXPECT_EQ(raw.trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
+    EXPECT_EQ(raw.trigger.rgFlags, 0u) << "the task's own flag is the one switch";
     // Wine's Task Scheduler does not report a task's account (the call
     // fails); Windows does, and there it must be the local system account.
     if (raw.accountRead) {
@@ -217,10 +278,80 @@ TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndRetimedThroughItsD
     }
     ASSERT_TRUE(ReadRaw(kTaskName, raw));
     EXPECT_FALSE(raw.flags & TASK_FLAG_DISABLED);
-    const TASK_TRIGGER& t = raw.trigger;
-    EXPECT_EQ((std::vector<int>{t.wStartHour, t.wStartMinute, t.Type.Daily.DaysInterval, t.wBeginYear, t.wBeginMonth,
-                                t.wBeginDay}),
-              (std::vector<int>{3, 15, 2, 2027, 1, 31}));
+    EXPECT_EQ(raw.triggers, L"type 1 at 03:15 from 2027-01-31 flags 0 every 2/0; ");
+    ASSERT_EQ(raw.nextRun, S_OK) << "Task Scheduler has it due";
+    // At the typed time, on the begin date or within one interval of it
+    // (Wine counts the interval from today, Windows from the begin date).
+    const int day = raw.next.wMonth * 100 + raw.next.wDay;
+    EXPECT_EQ((std::vector<int>{raw.next.wYear, raw.next.wHour, raw.next.wMinute}), (std::vector<int>{2027, 3, 15}));
+    EXPECT_TRUE(day == 131 || day == 201) << day;
+    schedule[L"lstTasks"].SetListIndex(TaskIndex());
+    EXPECT_EQ(schedule[L"lblInfo(4)"].Caption(), TaskDateTimeText(raw.next)) << "the manager shows the same";
+}
+
+// Properties -> OK on tasks the dialog cannot show whole changes nothing in them.
+TEST_F(Schedule, PropertiesOkKeepsSchedulesTheDialogCannotEdit) {
+    TASK_TRIGGER weekly{};
+    weekly.TriggerType = TASK_TIME_TRIGGER_WEEKLY;
+    weekly.wBeginYear = 2027, weekly.wBeginMonth = 1, weekly.wBeginDay = 3, weekly.wStartHour = 4;
+    weekly.wStartMinute = 30;
+    weekly.Type.Weekly = {2, TASK_SUNDAY};
+    TASK_TRIGGER daily = weekly;
+    daily.TriggerType = TASK_TIME_TRIGGER_DAILY;
+    daily.Type.Daily.DaysInterval = 1;
+    daily.wStartHour = 2;
+    for (const auto& triggers : {std::vector{weekly}, std::vector{daily, weekly}}) {
+        DeleteRaw(kTaskName);
+        if (triggers.size() == 1) MakeRaw(kTaskName, {weekly});
+        else MakeRaw(kTaskName, {daily, weekly});
+        RawTask before, after;
+        ASSERT_TRUE(ReadRaw(kTaskName, before));
+        frmSchedule& schedule = ShowManager();
+        schedule.RefreshList();
+        ASSERT_GE(TaskIndex(), 0);
+        schedule[L"lstTasks"].SetListIndex(TaskIndex());
+        HWND owner = nullptr;
+        {
+            Answers answers({OwnerThen(mymyLoadString(IDS_TASK_PROPERTIES) + L" - " + kTaskName, owner, IDOK)});
+            Click(schedule, L"cmdProps");
+            EXPECT_EQ(answers.Done(), 1);
+        }
+        ASSERT_TRUE(ReadRaw(kTaskName, after));
+        EXPECT_EQ((std::vector<std::wstring>{after.triggers, after.application, after.parameters}),
+                  (std::vector<std::wstring>{before.triggers, before.application, before.parameters}))
+            << triggers.size() << " trigger(s)";
+        EXPECT_EQ(after.flags, before.flags);
+        EXPECT_EQ(after.account, before.account);
+    }
+}
+
+// Every window opened from the configuration window is owned by it, and the
+// focus comes back to it when one closes (checked when CTest runs this test
+// alone: another test program's new window would take the focus).
+TEST_F(Schedule, WindowsOpenedFromTheConfigurationAreOwnedByIt) {
+    const bool alone = std::getenv("ORV_ALONE") != nullptr;
+    const auto command = [this](const wchar_t* item) {  // returns when the handler does
+        ::SendMessageW(configure_.Hwnd(), WM_COMMAND, configure_.MenuId(*configure_.FindMenu(item)), 0);
+    };
+    HWND scheduler = nullptr, about = nullptr;
+    {
+        Answers answers({OwnerThen(mymyLoadString(IDS_SCHEDULER_CAPTION), scheduler)});
+        Click(configure_, L"cmdScheduleRestart");
+    }
+    const HWND afterScheduler = ::GetActiveWindow();
+    {
+        Answers answers({OwnerThen(mymyLoadString(IDS_PROGRAM_CAPTION), about)});
+        command(L"About");
+    }
+    if (alone) {
+        EXPECT_EQ(afterScheduler, configure_.Hwnd()) << "after the scheduler closed";
+        EXPECT_EQ(::GetActiveWindow(), configure_.Hwnd()) << "after About hid";
+    }
+    EXPECT_EQ(scheduler, configure_.Hwnd());
+    EXPECT_EQ(about, configure_.Hwnd());
+    command(L"Help");
+    EXPECT_EQ(::GetWindow(TheDetailsForm().Hwnd(), GW_OWNER), configure_.Hwnd());
+    TheDetailsForm().Unload();
 }
 
 // Refusals and deletion: each answered box says what it must; nothing else happens.
@@ -272,6 +403,40 @@ TEST_F(Schedule, ATaskDeletedElsewhereIsReportedAndDropsFromTheList) {
     }
     EXPECT_FALSE(shown.empty());
     EXPECT_EQ(TaskIndex(), -1);
+}
+
+}  // namespace
+
+namespace {
+
+using InputBoxLanguage = test::LanguageReset;
+
+// The name prompt's buttons speak the user's language.
+TEST_F(InputBoxLanguage, ButtonsComeFromTheLanguageLibrary) {
+    const std::tuple<const wchar_t*, std::int32_t, std::wstring> cases[] = {
+        {L"DEU", 1031, L"OK|Abbrechen"}, {L"JPN", 1041, L"OK|\x30AD\x30E3\x30F3\x30BB\x30EB"}};
+    for (const auto& [code, language, buttons] : cases) {
+        gLanguageLibrary.reset();
+        ASSERT_TRUE(::CopyFileW(test::ShippedLibrary(code).c_str(), dir_.File(L"Tool_" + std::wstring(code) + L".dll").c_str(),
+                                FALSE));
+        gLanguageId = language;
+        InitalizeLanguagesIn(dir_.Path(), L"Tool");
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the manager lists the tasks
+        frmSchedule schedule([] { return std::wstring(L"/Reboot"); });
+        schedule.Show(rt::ShowMode::Modeless);
+        std::wstring shown;
+        {
+            Answers answers({{rt::kProgramTitle, [&shown](HWND box) {
+                                  wchar_t ok[64] = {}, cancel[64] = {};
+                                  ::GetDlgItemTextW(box, IDOK, ok, 64);
+                                  ::GetDlgItemTextW(box, IDCANCEL, cancel, 64);
+                                  shown = std::wstring(ok) + L"|" + cancel;
+                                  ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+                              }}});
+            Click(schedule, L"cmdNew");
+        }
+        EXPECT_EQ(shown, buttons) << rt::ToUtf8(code);
+    }
 }
 
 }  // namespace
