@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/Handles.h"
+
 namespace rt {
 namespace {
 
@@ -46,7 +48,23 @@ private:
 struct InputState {
     std::wstring prompt;
     std::wstring text;
+    const InputBoxLook* look = nullptr;
+    UniqueFont font;
 };
+
+// The language's face at the dialog font's size, on every control.
+void ApplyLanguageFont(HWND dlg, InputState& state) {
+    if (state.look->fontFace.empty()) return;
+    LOGFONTW lf{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dlg, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    lf.lfCharSet = state.look->charset;
+    lstrcpynW(lf.lfFaceName, state.look->fontFace.c_str(), LF_FACESIZE);
+    state.font.reset(::CreateFontIndirectW(&lf));
+    if (!state.font) return;
+    for (HWND c = ::GetWindow(dlg, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        ::SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(state.font.get()), TRUE);
+    }
+}
 
 INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     auto* state = reinterpret_cast<InputState*>(::GetWindowLongPtrW(dlg, DWLP_USER));
@@ -57,6 +75,7 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         ::SetWindowTextW(dlg, kProgramTitle);
         ::SetDlgItemTextW(dlg, kPromptId, state->prompt.c_str());
         ::SetDlgItemTextW(dlg, kEditId, state->text.c_str());
+        ApplyLanguageFont(dlg, *state);
         ::SendDlgItemMessageW(dlg, kEditId, EM_SETSEL, 0, -1);
         ::SetFocus(::GetDlgItem(dlg, kEditId));
         return FALSE;
@@ -158,7 +177,7 @@ int MsgBox(std::wstring_view prompt, UINT buttons) {
 }
 
 std::wstring InputBox(std::wstring_view prompt, std::wstring_view defaultText, HWND owner,
-                      const InputBoxButtons& buttons) {
+                      const InputBoxLook& look) {
     TemplateWriter t;
     constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082;
     t.Dword(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
@@ -171,10 +190,10 @@ std::wstring InputBox(std::wstring_view prompt, std::wstring_view defaultText, H
     t.Word(8);
     t.Text(L"MS Shell Dlg");
     t.Item(SS_LEFT | SS_NOPREFIX, 7, 7, 170, 48, kPromptId, kStatic, L"");
-    t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 184, 7, 50, 14, IDOK, kButton, buttons.ok);
-    t.Item(BS_PUSHBUTTON | WS_TABSTOP, 184, 25, 50, 14, IDCANCEL, kButton, buttons.cancel);
+    t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 184, 7, 50, 14, IDOK, kButton, look.ok);
+    t.Item(BS_PUSHBUTTON | WS_TABSTOP, 184, 25, 50, 14, IDCANCEL, kButton, look.cancel);
     t.Item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 62, 226, 14, kEditId, kEdit, L"");
-    InputState state{std::wstring(prompt), std::wstring(defaultText)};
+    InputState state{std::wstring(prompt), std::wstring(defaultText), &look, {}};
     const INT_PTR r = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), t.Get(), owner, &InputProc,
                                                 reinterpret_cast<LPARAM>(&state));
     return r == IDOK ? state.text : std::wstring();

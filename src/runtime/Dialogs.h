@@ -26,13 +26,16 @@ void MakeBoxesUnattended(std::function<void(const std::wstring&)> report, DWORD 
 bool DesktopIsVisible();
 
 // Win32 has no input box; this one has a prompt, an edit field and OK and
-// Cancel (their captions given, in the user's language), and is owned by the
-// window that asks. Returns the text on OK and an empty string on Cancel.
-struct InputBoxButtons {
+// Cancel, and is owned by the window that asks. Its button captions and its
+// font (a face that has the language's characters) follow the user's
+// language. Returns the text on OK and an empty string on Cancel.
+struct InputBoxLook {
     std::wstring ok = L"OK";
     std::wstring cancel = L"Cancel";
+    std::wstring fontFace;  // empty: the dialog font
+    BYTE charset = DEFAULT_CHARSET;
 };
 std::wstring InputBox(std::wstring_view prompt, std::wstring_view defaultText, HWND owner,
-                      const InputBoxButtons& buttons = {});
+                      const InputBoxLook& look = {});
 
 }  // namespace rt

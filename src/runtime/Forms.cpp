@@ -90,6 +90,7 @@ ControlClass ClassFor(ControlKind kind) {
     case ControlKind::Label: return {WC_STATICW, SS_LEFT, 0};
     case ControlKind::RightLabel: return {WC_STATICW, SS_RIGHT, 0};
     case ControlKind::PathLabel: return {WC_STATICW, SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, 0};
+    case ControlKind::LineLabel: return {WC_STATICW, SS_LEFT | SS_ENDELLIPSIS | SS_NOPREFIX, 0};
     case ControlKind::Link: return {WC_STATICW, SS_LEFT | SS_NOTIFY, 0};
     case ControlKind::TextBox: return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::Button: return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};

@@ -30,8 +30,9 @@ struct TwipsRect {
 
 // Link: a label drawn as a hyperlink (blue, underlined, hand cursor) that
 // reports clicks. Image: a picture box showing a bitmap. PathLabel: a label
-// for a file path, shortened in its middle when it does not fit.
-enum class ControlKind { Label, RightLabel, PathLabel, Link, Button, OptionButton, CheckBox, ListBox, TextBox, MultiLineText, Frame,
+// for a file path, shortened in its middle when it does not fit. LineLabel:
+// one line that ends in an ellipsis when it does not fit.
+enum class ControlKind { Label, RightLabel, PathLabel, LineLabel, Link, Button, OptionButton, CheckBox, ListBox, TextBox, MultiLineText, Frame,
                          Picture, Image };
 
 // Fonts made for a form's controls, kept until the form is destroyed.

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "localize/LanguageTables.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "runtime/App.h"
@@ -46,9 +47,10 @@ frmSchedule::frmSchedule(std::function<std::wstring()> commandLine)
         Add(K::RightLabel, L"lbLabels(" + std::to_wstring(r.label) + L")", L"", {240, r.top, 1935, 255});
         if (std::wstring(r.value) == L"txtSchedule") {
             Add(K::MultiLineText, r.value, L"", {2295, r.top, 5415, 645});
-        } else if (r.label == 0) {
-            // A long program path loses its middle, never its file name.
-            Add(K::PathLabel, r.value, L"", {2295, r.top, 5415, 255});
+        } else if (r.label <= 1) {
+            // A long program path loses its middle, never its file name; a
+            // long line ends in an ellipsis rather than wrapping out of sight.
+            Add(r.label == 0 ? K::PathLabel : K::LineLabel, r.value, L"", {2295, r.top, 5415, 255});
         } else {
             Add(K::Label, r.value, L"", {2295, r.top, 5415, 255});
         }
@@ -118,9 +120,10 @@ void frmSchedule::lstTasks_Click() {
 }
 
 void frmSchedule::cmdNew_Click() {
+    const LanguageFont font = LanguageFontFor(gLanguageId);
     const std::wstring answer =
         rt::InputBox(mymyLoadString(IDS_TYPE_TASK_NAME), mymyLoadString(IDS_PROGRAM_CAPTION), Hwnd(),
-                     {mymyLoadString(IDS_OK), mymyLoadString(IDS_PROP_CANCEL)});
+                     {mymyLoadString(IDS_OK), mymyLoadString(IDS_PROP_CANCEL), std::wstring(font.face), font.charset});
     if (answer.empty()) return;
     // Compared as it will be stored: without the blanks around it.
     const std::wstring stored = ValidTaskName(answer);

@@ -362,6 +362,7 @@ TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedAndDeleteAsksFirst) {
     ::CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
     const std::pair<std::wstring, std::wstring> cases[] = {
         {upper, mymyLoadString(IDS_UNIQUE_TASK_NAME)},  // names ignore case
+        {L" " + gTaskName + L"  ", mymyLoadString(IDS_UNIQUE_TASK_NAME)},  // as it would be stored
         {L"Nightly: restart", mymyLoadString(IDS_INVALID_TASK_NAME)},
         {L"   ", mymyLoadString(IDS_INVALID_TASK_NAME)},
         {std::wstring(201, L'x'), mymyLoadString(IDS_INVALID_TASK_NAME)},  // beyond the .job path's room
