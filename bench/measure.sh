@@ -44,6 +44,7 @@ start=$(date +%s.%N)
     2>"$out/relay.txt" >/dev/null
 end=$(date +%s.%N)
 echo "$start $end" > "$out/restart_times.txt"
+cat "$prog"/logs/*.TXT 2>/dev/null | tr -d "\r" > "$out/restart_log.txt" || :
 
 # 4. The peak working set of a whole "/Restart" (a run of its own, without
 # the relay log), and the time to a visible configuration window against a

@@ -43,6 +43,7 @@ add_library(orv_win STATIC
     src/restart/frmRestart.cpp
     src/restart/EventLog.cpp
     src/restart/GatewayControl.cpp
+    src/restart/VerifyHost.cpp
     src/config/frmConfigure.cpp
     src/schedule/ScheduledTasks.cpp
     src/schedule/frmSchedule.cpp

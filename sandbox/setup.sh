@@ -42,6 +42,9 @@ reg="$c/sandbox/sandbox.reg"
     # The stand-ins read their switches in their own view, whichever it is.
     for view in '' 'WOW6432Node\\'; do
         printf '[HKEY_LOCAL_MACHINE\\Software\\%sOrvaneSandbox]\r\n"TraceFile"="C:\\\\sandbox\\\\trace.txt"\r\n"GatewayStatus"=dword:%08x\r\n"HangStopSeconds"=dword:%08x\r\n\r\n' "$view" "${ORV_GATEWAY_STATUS:-32}" "${ORV_HANG_STOP_SECONDS:-90}"
+        if [ -n "${ORV_VERIFY_SECONDS:-}" ]; then
+            printf '[HKEY_LOCAL_MACHINE\\Software\\%sOrvane\\ScheduledRestart]\r\n"VerifySeconds"=dword:%08x\r\n\r\n' "$view" "$ORV_VERIFY_SECONDS"
+        fi
         printf '[HKEY_LOCAL_MACHINE\\Software\\%sOrvaneSandbox\\HangStop]\r\n' "$view"
         for s in ${ORV_HANG_STOP:-}; do printf '"%s"=dword:00000001\r\n' "$s"; done
         printf '\r\n'
@@ -110,6 +113,9 @@ for _ in $(seq 1 600); do
     sleep 0.1
 done
 echo "sandbox ready: $(grep -c ' started' "$c/sandbox/trace.txt" || true) services running" >&2
+# From now on these services fail their next start (the restart's).
+mkdir -p "$c/sandbox/fail-start"
+for s in ${ORV_FAIL_START:-}; do : > "$c/sandbox/fail-start/$s"; done
 if [ -n "$sb_missing" ]; then
     echo "sandbox: not started within a minute:$sb_missing" >&2
     return 1 2>/dev/null || exit 1

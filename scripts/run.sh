@@ -8,7 +8,8 @@
 # With a display the window opens there. Without one it runs under Xvfb and
 # saves screenshots to build/run-<seconds>s.png at the seconds in ORV_SHOTS
 # (default "3 25 60"). A run that does not end by itself is stopped after
-# ORV_RUN_SECONDS (default 300, or 8 for the configuration window).
+# ORV_RUN_SECONDS (default 300, or 8 for the configuration window). Ends
+# with the program's exit code (0 done, 1 cancelled, 2 a failure).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 args=("$@")
@@ -48,7 +49,9 @@ run_in_sandbox='
             echo "Screenshot: build/run-${s}s.png"
         done
     fi
-    wait "$program" || echo "(the program was stopped after $ORV_RUN_SECONDS s)"
+    rc=0
+    wait "$program" || rc=$?
+    [ "$rc" = 124 ] && echo "(the program was stopped after $ORV_RUN_SECONDS s)"
     sleep 1
     echo
     echo "==== run log"
@@ -56,6 +59,9 @@ run_in_sandbox='
     echo
     echo "==== sandbox trace"
     tr -d "\r" < "$WINEPREFIX/drive_c/sandbox/trace.txt"
+    echo
+    echo "==== exit code $rc"
+    exit "$rc"
 '
 if [ -n "${DISPLAY:-}" ] && [ "${ORV_RUN_HEADLESS:-0}" != 1 ]; then
     export ORV_WINE_MANAGED=Y ORV_ON_DISPLAY=1

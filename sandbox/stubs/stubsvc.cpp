@@ -2,7 +2,9 @@
 // services. The sandbox copies it once per service, named so that process
 // names look like the real ones. It traces start and stop; a stop can be made
 // to hang with HKLM\Software\OrvaneSandbox\HangStop "<name>"=1 (seconds in
-// HangStopSeconds, default 600).
+// HangStopSeconds, default 600), and a start to fail with a marker file
+// C:\sandbox\fail-start\<name>: the service then stops at once, as one
+// whose start failed.
 #include <windows.h>
 
 #include <string>
@@ -16,11 +18,11 @@ SERVICE_STATUS gStatus{};
 HANDLE gStopEvent = nullptr;
 std::wstring gName;
 
-void Report(DWORD state) {
+void Report(DWORD state, DWORD exitCode = NO_ERROR) {
     gStatus.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     gStatus.dwCurrentState = state;
     gStatus.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP : 0;
-    gStatus.dwWin32ExitCode = NO_ERROR;
+    gStatus.dwWin32ExitCode = exitCode;
     ::SetServiceStatus(gStatusHandle, &gStatus);
 }
 
@@ -43,6 +45,12 @@ void WINAPI ServiceMain(DWORD argc, wchar_t** argv) {
     gName = argc > 0 ? argv[0] : L"?";
     gStatusHandle = ::RegisterServiceCtrlHandlerExW(gName.c_str(), &Handler, nullptr);
     if (!gStatusHandle) return;
+    const std::wstring marker = L"C:\\sandbox\\fail-start\\" + gName;
+    if (::GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        sandbox::Trace(L"service " + gName + L" start fails (marker)");
+        Report(SERVICE_STOPPED, ERROR_SERVICE_SPECIFIC_ERROR);
+        return;
+    }
     gStopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     Report(SERVICE_RUNNING);
     sandbox::Trace(L"service " + gName + L" started");

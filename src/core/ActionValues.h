@@ -32,6 +32,7 @@ enum RunExitCode : int {
 struct RunOutcome {
     bool failed = false;
     bool cancelled = false;
+    bool verifying = false;  // Cancel cannot stop the check after the action
     int ExitCode() const { return cancelled ? kExitCancelled : failed ? kExitFailed : kExitDone; }
 };
 extern RunOutcome TheRunOutcome;

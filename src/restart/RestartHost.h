@@ -10,6 +10,20 @@
 // sequences' step handling.
 struct ProcessEnded {};
 
+// What the service manager says of a service: running, another state
+// ("stopped", "start pending"), or why it could not be asked.
+struct ServiceState {
+    enum Kind { Running, NotRunning, Unknown } kind = Unknown;
+    std::string text;
+};
+
+// A DWORD registry value as stored: missing, of another type, or its number.
+struct StoredNumber {
+    bool present = false;
+    bool isNumber = false;
+    std::uint32_t value = 0;
+};
+
 class RestartHost {
 public:
     virtual ~RestartHost() = default;
@@ -47,6 +61,16 @@ public:
     virtual std::int32_t GatewayLastStatus() = 0;
     virtual void GatewayStopTr() = 0;
     virtual void GatewayStartTr() = 0;
+
+    // The verification after a restart: the service manager's word on a
+    // service now (never throws), the VerifySeconds value, a clock in
+    // milliseconds that only moves forward.
+    virtual ServiceState QueryService(const std::string& name) = 0;
+    virtual StoredNumber VerifySecondsSetting() = 0;
+    virtual std::int64_t NowMs() = 0;
+    // One restart run at a time: holds the machine-wide lock until the
+    // process ends; false when another run holds it.
+    virtual bool ClaimRun() = 0;
 
     // Ends the process at once (the log is already closed) / in the orderly
     // way, with the run's exit code.

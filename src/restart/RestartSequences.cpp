@@ -1,5 +1,6 @@
 #include "restart/RestartSequences.h"
 
+#include <algorithm>
 #include <array>
 
 #include "localize/RestartResCONST.h"
@@ -141,7 +142,21 @@ void RunShutdown(RestartHost& host) {
     step([&] { host.Log(" Orvane is off line."); });
 }
 
-void RunStartup(RestartHost& host) {
+std::vector<std::string> StartupServices() {
+    std::vector<std::string> names{ServiceOfCommand(kStartWeb), ServiceOfCommand(kStartGateway)};
+    for (const char* command : kOtherAutoStartServices) names.push_back(ServiceOfCommand(command));
+    return names;
+}
+
+std::vector<std::string> RestartServices() {
+    std::vector<std::string> names;
+    for (const ShutdownStep& s : kShutdown) names.push_back(ServiceOfCommand(s.command));
+    for (const std::string& name : StartupServices()) names.push_back(name);
+    names.erase(std::remove(names.begin(), names.end(), std::string()), names.end());
+    return names;
+}
+
+void RunStartup(RestartHost& host, Verification* verification) {
     TickStep step(host);
     const auto run = [&](const std::string& command) {
         RunAndWait(host, step, command, vbMinimizedNoFocus, kWaitForever);
@@ -169,6 +184,7 @@ void RunStartup(RestartHost& host) {
     step([&] { host.GatewayCreate(); });
     step([&] { host.Log("    Orvane startup sequence initiated through gateway."); });
     step([&] { host.GatewayStartTr(); });
+    if (verification) verification->Check(StartupServices());
     step([&] { host.CloseLog(); });
     step([&] { host.InfoEvent(10); });
     host.EndProcess(TheRunOutcome.ExitCode());
@@ -191,7 +207,7 @@ void RunReboot(RestartHost& host) {
     host.EndProgram(TheRunOutcome.ExitCode());
 }
 
-void RunBounce(RestartHost& host, const std::vector<std::string>& names) {
+void RunBounce(RestartHost& host, const std::vector<std::string>& names, Verification* verification) {
     TickStep step(host);
     const std::size_t n = names.empty() ? 0 : names.size() - 1;
     step([&] { host.SetSeconds(host.Text(IDS_ZERO)); });
@@ -205,6 +221,8 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& names) {
         host.EndProcess(TheRunOutcome.ExitCode());
         return;
     }
+    const std::vector<std::string> bounced(names.begin() + 1, names.end());
+    if (verification) verification->Prepare(bounced);
     step([&] { host.Log("Starting the service shut down sequence"); });
 
     for (std::size_t i = 1; i <= n; ++i) {
@@ -248,6 +266,7 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& names) {
         }
     }
 
+    if (verification) verification->Check(bounced);
     step([&] { host.InfoEvent(10); });
     step([&] { host.CloseLog(); });
     host.EndProcess(TheRunOutcome.ExitCode());
@@ -255,6 +274,16 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& names) {
 
 void RestartCountdown::Start() {
     TickStep step(host_);
+    bool alone = true;
+    step([&] { alone = host_.ClaimRun(); });
+    if (!alone) {
+        constexpr const char* kInProgress = "another restart run is in progress";
+        step([&] { host_.Log(std::string("(error) ") + kInProgress); });
+        step([&] { ReportFailure(host_, kInProgress); });
+        step([&] { host_.CloseLog(); });
+        host_.EndProcess(TheRunOutcome.ExitCode());
+        return;
+    }
     step([&] { host_.SetStatus(host_.Text(action_ == 3 ? IDS_RESTARTING_SELECTED : IDS_SHUTTING_DOWN_IN)); });
     shutdownPending_ = true;
     secondsLeft_ = 20;
@@ -275,10 +304,12 @@ void RestartCountdown::Tick() {
         return;
     }
     if (action_ == 3) {
-        RunBounce(host_, names_);
+        RunBounce(host_, names_, &verification_);
         return;
     }
     if (shutdownPending_) {
+        // The reboot is checked after the boot, not here.
+        if (action_ != 1) verification_.Prepare(RestartServices());
         RunShutdown(host_);
         shutdownPending_ = false;
         if (action_ == 1) {
@@ -290,13 +321,14 @@ void RestartCountdown::Tick() {
             step([&] { host_.SetTimerEnabled(true); });
             return;
         }
-        RunStartup(host_);
+        RunStartup(host_, &verification_);
         return;
     }
     RunReboot(host_);
 }
 
 void RestartCountdown::Cancel() {
+    if (TheRunOutcome.verifying) return;
     TickStep step(host_);
     secondsLeft_ = 20;
     step([&] { host_.SetTimerEnabled(false); });

@@ -8,6 +8,7 @@
 
 #include "core/WindowStyle.h"
 #include "restart/RestartHost.h"
+#include "restart/Verification.h"
 
 inline constexpr std::int32_t kWaitForever = -1;
 
@@ -28,10 +29,19 @@ private:
 // Error event 5 for a failed step; the run then ends with kExitFailed.
 void ReportFailure(RestartHost& host, const std::string& text);
 
+class Verification;
+
+// The start-up and the bounce end with the check when one is given.
 void RunShutdown(RestartHost& host);
-void RunStartup(RestartHost& host);
+void RunStartup(RestartHost& host, Verification* verification = nullptr);
 void RunReboot(RestartHost& host);
-void RunBounce(RestartHost& host, const std::vector<std::string>& bounceServiceNames);
+void RunBounce(RestartHost& host, const std::vector<std::string>& bounceServiceNames,
+               Verification* verification = nullptr);
+
+// The services the product start-up starts by name, and every service the
+// shut-down and the start-up touch, from the sequences' own commands.
+std::vector<std::string> StartupServices();
+std::vector<std::string> RestartServices();
 
 // The countdown window's logic: load, one-second ticks, Cancel.
 class RestartCountdown {
@@ -39,7 +49,9 @@ public:
     RestartCountdown(RestartHost& host, std::int16_t restartAction, std::vector<std::string> bounceServiceNames)
         : host_(host), action_(restartAction), names_(std::move(bounceServiceNames)) {}
 
-    // After the window has opened its log: status line, counter, timer on.
+    // After the window has opened its log: status line, counter, timer on;
+    // or, while another restart run is in progress, one line, error event 5
+    // and the end of the program, with no service touched.
     void Start();
     // One timer tick. A tick that arrives while an action runs (the action
     // pumps events as it logs and waits) is ignored.
@@ -53,6 +65,7 @@ private:
     RestartHost& host_;
     std::int16_t action_;
     std::vector<std::string> names_;
+    Verification verification_{host_};
     std::int16_t secondsLeft_ = 20;
     bool shutdownPending_ = true;
     bool ticking_ = false;

@@ -6,6 +6,7 @@
 #include "localize/modLocalize.h"
 #include "logging/modLogging.h"
 #include "restart/GatewayControl.h"
+#include "restart/VerifyHost.h"
 #include "restart/modCallExternalApp.h"
 #include "runtime/App.h"
 #include "runtime/Dialogs.h"
@@ -64,6 +65,10 @@ public:
     std::int32_t GatewayLastStatus() override { return Gateway().LastStatus(); }
     void GatewayStopTr() override { Gateway().StopTr(); }
     void GatewayStartTr() override { Gateway().StartTr(); }
+    ServiceState QueryService(const std::string& name) override { return QueryServiceState(rt::FromUtf8(name)); }
+    StoredNumber VerifySecondsSetting() override { return ReadVerifySeconds(); }
+    std::int64_t NowMs() override { return static_cast<std::int64_t>(::GetTickCount64()); }
+    bool ClaimRun() override { return ClaimRestartRun(); }
     void EndProcess(int exitCode) override { ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode)); }
     void EndProgram(int exitCode) override { ::EndProgram(exitCode); }
 
@@ -143,13 +148,19 @@ void frmRestart::Timer1_Timer() {
     rt::ContinueSilently([this] { countdown_->Tick(); });
 }
 
-void frmRestart::Form_Unload(bool&) {
+void frmRestart::Form_Unload(bool& cancel) {
+    // The check after the action cannot be stopped: the window stays.
+    if (TheRunOutcome.verifying) {
+        cancel = true;
+        return;
+    }
     // Closed by the user: no log line, no event, but not a good run either.
     TheRunOutcome.cancelled = true;
     EndProgram(TheRunOutcome.ExitCode());
 }
 
 void frmRestart::cmdCancel_Click() {
+    if (TheRunOutcome.verifying) return;  // the action is done; its check goes on
     TheRunOutcome.cancelled = true;
     if (countdown_) countdown_->Cancel();
     EndProgram(TheRunOutcome.ExitCode());

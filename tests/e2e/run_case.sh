@@ -15,6 +15,13 @@ rm -rf "$out" && mkdir -p "$out"
 after="" action=restart
 case "$case_name" in
     restart) args=/Restart ;;
+    # PmSyncSvr fails its start after the shut-down; the check waits 15 s for it.
+    restart-fail) args=/Restart action="restart --fail=PmSyncSvr --verify=15"
+        export ORV_FAIL_START=PmSyncSvr ORV_VERIFY_SECONDS=15 ;;
+    bounce-fail) args=/Bounce:PmNotifySvr:PmSyncSvr action="bounce PmNotifySvr PmSyncSvr --fail=PmSyncSvr --verify=15"
+        export ORV_FAIL_START=PmSyncSvr ORV_VERIFY_SECONDS=15 ;;
+    # A second "/Restart" while the first is past its countdown.
+    second-run) args=/Restart ;;
     reboot) args=/Reboot action=reboot ;;
     bounce) args=/Bounce:PmNotifySvr:PmSyncSvr action="bounce PmNotifySvr PmSyncSvr" ;;
     cancel) args=/Reboot after=--click ;;
@@ -34,6 +41,16 @@ if [ -n "$after" ]; then
 fi
 
 cd "$prog"
+if [ "$case_name" = second-run ]; then
+    (
+        sleep 28
+        second_start=$(date +%s.%N)
+        second_rc=0
+        timeout 60 "$WINE64" OrvaneScheduledRestart.exe /Restart >/dev/null 2>&1 || second_rc=$?
+        echo "$second_rc $second_start $(date +%s.%N)" > "$out/second"
+    ) &
+    second_pid=$!
+fi
 start=$(date +%s.%N)
 set +e
 WINEDEBUG=-all,+relay,+eventlog timeout 240 "$WINE64" OrvaneScheduledRestart.exe ${args:+"$args"} \
@@ -50,7 +67,11 @@ for s in PmDirWriter PmDirCatalog PmGateway PmCoreMgr PmDirLink PmNotifySvr PmBr
     printf '%s %s\n' "$s" "$("$WINE64" sc query "$s" 2>&1 | tr -d '\r' | grep -o 'STATE.*' || echo '?')"
 done > "$out/services.txt"
 cp "$WINEPREFIX/drive_c/sandbox/trace.txt" "$out/trace.txt"
-cat "$prog"/logs/*.TXT > "$out/run.log" 2>/dev/null || : > "$out/run.log"
+# One log per run, named by its start: the first is this case's run.
+mapfile -t run_logs < <(ls "$prog"/logs/*.TXT 2>/dev/null | sort)
+cat "${run_logs[@]:0:1}" > "$out/run.log" 2>/dev/null || : > "$out/run.log"
+[ -n "${second_pid:-}" ] && wait "$second_pid"
+cat "${run_logs[@]:1}" > "$out/second.log" 2>/dev/null || : > "$out/second.log"
 # What the program's own sequences log, run and raise for this action, from their one source.
 for what in lines commands events; do
     # shellcheck disable=SC2086 # the action's words are separate arguments

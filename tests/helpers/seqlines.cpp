@@ -11,9 +11,19 @@ int main(int argc, char** argv) {
     if (argc < 3) return 2;
     const std::string what = argv[1], action = argv[2];
     std::vector<std::string> names{""};
-    for (int i = 3; i < argc; ++i) names.emplace_back(argv[i]);
-    if (names.size() == 1) names.emplace_back();
     FakeHost host;
+    host.verifySetting = {};
+    for (int i = 3; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--fail=", 0) == 0) {
+            host.startDelay[arg.substr(7)] = -1;
+        } else if (arg.rfind("--verify=", 0) == 0) {
+            host.verifySetting = {true, true, static_cast<std::uint32_t>(std::stoul(arg.substr(9)))};
+        } else {
+            names.push_back(arg);
+        }
+    }
+    if (names.size() == 1) names.emplace_back();
     RestartCountdown countdown(host, action == "reboot" ? ActionReboot : action == "bounce" ? ActionBounce
                                                                                           : ActionRestartOnly,
                                names);

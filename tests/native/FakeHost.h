@@ -38,10 +38,22 @@ public:
     std::string rootPath = "C:\\Program Files\\Pellmark\\";
     std::function<void()> onLog;  // e.g. a Cancel click handled while a line is written
     int exitCode = -1;
+    // Services: every one runs until a "Net Stop" names it and again from
+    // its "Net Start" (plus its delay; -1: never), unless it cannot be asked.
+    StoredNumber verifySetting{true, true, 0};  // the check is off unless a test turns it on
+    std::map<std::string, long> startDelay;
+    std::vector<std::string> unqueryable;
+    std::map<std::string, long> runningFrom;  // absent: running; -1: stopped
+    bool runLocked = false;
 
     std::int32_t Start(const std::string& line, int style) override {
         for (const auto& bad : unstartable) {
             if (line.rfind(bad, 0) == 0) throw ProgramError(53, "File not found");
+        }
+        if (const std::string name = ServiceOfCommand(line); !name.empty()) {
+            const bool start = line.size() > 6 && (line[6] == 'a' || line[6] == 'A');  // "Net St(a)rt" / "Net St(o)p"
+            const long delay = startDelay.count(name) ? startDelay[name] : 0;
+            runningFrom[name] = start && delay >= 0 ? now + delay : -1;
         }
         commands.push_back({line, style, 0, now});
         return static_cast<std::int32_t>(commands.size());
@@ -92,6 +104,17 @@ public:
         if (gatewayMissing) throw ProgramError(91, "Object variable or With block variable not set");
         calls.push_back("gateway " + member);
     }
+    ServiceState QueryService(const std::string& name) override {
+        if (std::find(unqueryable.begin(), unqueryable.end(), name) != unqueryable.end()) {
+            return {ServiceState::Unknown, "cannot query: The specified service does not exist as an installed service."};
+        }
+        const auto at = runningFrom.find(name);
+        const bool running = at == runningFrom.end() || (at->second >= 0 && at->second <= now);
+        return running ? ServiceState{ServiceState::Running, "running"} : ServiceState{ServiceState::NotRunning, "stopped"};
+    }
+    StoredNumber VerifySecondsSetting() override { return verifySetting; }
+    std::int64_t NowMs() override { return now; }
+    bool ClaimRun() override { return !runLocked; }
     void EndProcess(int code) override { End("end process", code); }
     void EndProgram(int code) override { End("end program", code); }
     void End(const std::string& how, int code) {

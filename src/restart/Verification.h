@@ -1,0 +1,43 @@
+// The check after a restart or a bounce: do the services the action started
+// by name report "running" to the service manager? Polled about once a
+// second up to a bound (VerifySeconds, default 300; 0 switches it off).
+// Portable core.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "restart/RestartHost.h"
+
+inline constexpr std::int32_t kDefaultVerifySeconds = 300;
+inline constexpr std::int32_t kMaxVerifySeconds = 3600;
+
+class Verification {
+public:
+    explicit Verification(RestartHost& host) : host_(host) {}
+
+    // Before the action's first step: reads the bound (a value that is not a
+    // DWORD, or over an hour, gives the default and one log line) and, when
+    // the check is on, what the service manager says of every service the
+    // action touches.
+    void Prepare(const std::vector<std::string>& touched);
+    bool On() const { return seconds_ > 0; }
+    std::int32_t Seconds() const { return seconds_; }
+
+    // After the action's last step, before the log is closed: waits for the
+    // started services, then says the outcome in the log and the event log
+    // (a service not running is a failure: error event 5, exit code 2), and
+    // names, as information, the touched services that were running before
+    // and are not now.
+    void Check(const std::vector<std::string>& started);
+
+private:
+    RestartHost& host_;
+    std::int32_t seconds_ = kDefaultVerifySeconds;
+    std::vector<std::string> touched_;
+    std::vector<bool> runningBefore_;
+};
+
+// The service a "Net Stop X" / "Net Start X" command names; empty otherwise.
+std::string ServiceOfCommand(const std::string& command);
