@@ -44,9 +44,9 @@ ServiceState QueryServiceState(const std::wstring& name) {
             StateText(status.dwCurrentState)};
 }
 
-StoredNumber ReadVerifySeconds() {
+StoredNumber ReadVerifySeconds(const wchar_t* keyPath) {
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProgramKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
     const rt::UniqueKey owner(key);
     DWORD type = 0, value = 0, size = sizeof value;
     const LSTATUS status = ::RegQueryValueExW(key, L"VerifySeconds", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);

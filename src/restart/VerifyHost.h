@@ -10,7 +10,7 @@
 inline constexpr wchar_t kProgramKey[] = L"SOFTWARE\\Orvane\\ScheduledRestart";
 
 ServiceState QueryServiceState(const std::wstring& name);
-StoredNumber ReadVerifySeconds();
+StoredNumber ReadVerifySeconds(const wchar_t* keyPath = kProgramKey);
 // Takes the machine-wide restart-run lock for the rest of the process
 // (Windows drops it when the process ends, however it ends); false when
 // another process holds it.

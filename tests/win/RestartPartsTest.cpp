@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "restart/EventLog.h"
+#include "restart/VerifyHost.h"
 #include "restart/modCallExternalApp.h"
 #include "runtime/ApartmentThread.h"
 #include "runtime/App.h"
@@ -33,7 +35,7 @@ TEST(EventMessages, EveryEventNumberHasARealTextInEachLibrary) {
                              reinterpret_cast<va_list*>(const_cast<wchar_t**>(args)));
             return std::wstring(buf);
         };
-        for (int n = 1; n <= 10; ++n) {
+        for (int n = 1; n <= 11; ++n) {
             const std::wstring s = text(EventLogger::EventId(n, n == 5));
             EXPECT_GT(s.size(), 10u) << "event " << n;
             EXPECT_TRUE(n < 6 || n > 9 || s.find(L"PmSyncSvr") != std::wstring::npos) << "event " << n;
@@ -102,6 +104,32 @@ int RunKill(const std::wstring& args, const std::wstring& program = ProgramFile(
     const rt::UniqueHandle h = Started(program, args);
     DWORD code = 99;
     return EndsWithin(h, 20000) && ::GetExitCodeProcess(h.get(), &code) ? static_cast<int>(code) : -1;
+}
+
+// The check's Windows side: the service manager's word, the bound as stored.
+TEST(VerifyHost, ServiceStatesAndTheStoredBound) {
+    EXPECT_EQ(QueryServiceState(L"OrvaneTest no such service").text.rfind("cannot query: ", 0), 0u);
+    EXPECT_EQ(QueryServiceState(L"OrvaneTest no such service").kind, ServiceState::Unknown);
+    const std::wstring key = L"SOFTWARE\\OrvaneTest\\Verify" + std::to_wstring(::GetCurrentProcessId());
+    HKEY k = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), 0);
+    const rt::UniqueKey owner(k);
+    const DWORD n = 120;
+    const unsigned long long wide = 120;
+    struct {
+        DWORD type;
+        const void* data;
+        DWORD size;
+        bool present, isNumber;
+    } cases[] = {{REG_NONE, nullptr, 0, false, false}, {REG_DWORD, &n, 4, true, true},
+                 {REG_SZ, L"120", 8, true, false},      {REG_QWORD, &wide, 8, true, false}};
+    for (const auto& c : cases) {
+        if (c.data) ::RegSetValueExW(k, L"VerifySeconds", 0, c.type, static_cast<const BYTE*>(c.data), c.size);
+        const StoredNumber got = ReadVerifySeconds(key.c_str());
+        EXPECT_EQ((std::vector<bool>{got.present, got.isNumber}), (std::vector<bool>{c.present, c.isNumber})) << c.type;
+        EXPECT_EQ(got.value, c.isNumber ? 120u : 0u) << c.type;
+    }
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
 }
 
 TEST(KillUtility, PatternsEndMatchingProcessesOnly) {

@@ -52,7 +52,6 @@ HWND Child(HWND parent, const wchar_t* cls, int n) {
 struct RawTask {
     std::wstring application, parameters, creator, account, folder, triggers;
     DWORD flags = 0;
-    TASK_TRIGGER trigger{};  // the first
     bool accountRead = false;
     HRESULT nextRun = E_FAIL;  // Task Scheduler's own verdict: will it run, and when
     SYSTEMTIME next{};
@@ -102,14 +101,13 @@ bool ReadRaw(const wchar_t* name, RawTask& out) {
         TASK_TRIGGER t{};
         t.cbTriggerSize = sizeof t;
         if (SUCCEEDED(task->GetTrigger(i, &trigger))) trigger->GetTrigger(&t);
-        if (i == 0) out.trigger = t;
         out.triggers += Describe(t);
     }
     return true;
 }
 
 // A task as other tools make them: enabled, with the given triggers.
-void MakeRaw(const wchar_t* name, std::initializer_list<TASK_TRIGGER> triggers) {
+void MakeRaw(const wchar_t* name, const std::vector<TASK_TRIGGER>& triggers) {
     ComPtr<ITask> task;
     ASSERT_HRESULT_SUCCEEDED(
         Scheduler()->NewWorkItem(name, CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task.GetAddressOf())));
@@ -120,7 +118,6 @@ void MakeRaw(const wchar_t* name, std::initializer_list<TASK_TRIGGER> triggers) 
         WORD index = 0;
         ComPtr<ITaskTrigger> trigger;
         ASSERT_HRESULT_SUCCEEDED(task->CreateTrigger(&index, &trigger));
-        t.cbTriggerSize = sizeof t;
         ASSERT_HRESULT_SUCCEEDED(trigger->SetTrigger(&t));
     }
     ComPtr<IPersistFile> file;
@@ -248,8 +245,8 @@ TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndDueAtTheTimeTyped)
                                          L"/Bounce:PmSpeechSvr", L"Scheduled Orvane Restart", rt::App().path}));
     EXPECT_TRUE(raw.flags & TASK_FLAG_DISABLED);
     EXPECT_NE(raw.nextRun, S_OK) << "a disabled task is never due";
-    EXPECT_EQ(raw.trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
-    EXPECT_EQ(raw.trigger.rgFlags, 0u) << "the task's own flag is the one switch";
+    EXPECT_EQ(raw.triggers.substr(0, 7) + raw.triggers.substr(raw.triggers.find(L" flags"), 9), L"type 1  flags 0 ")
+        << "one daily trigger, enabled: the task's own flag is the one switch";
     // Wine's Task Scheduler does not report a task's account (the call
     // fails); Windows does, and there it must be the local system account.
     if (raw.accountRead) {
@@ -291,37 +288,27 @@ TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndDueAtTheTimeTyped)
 
 // Properties -> OK on tasks the dialog cannot show whole changes nothing in them.
 TEST_F(Schedule, PropertiesOkKeepsSchedulesTheDialogCannotEdit) {
-    TASK_TRIGGER weekly{};
-    weekly.TriggerType = TASK_TIME_TRIGGER_WEEKLY;
-    weekly.wBeginYear = 2027, weekly.wBeginMonth = 1, weekly.wBeginDay = 3, weekly.wStartHour = 4;
-    weekly.wStartMinute = 30;
-    weekly.Type.Weekly = {2, TASK_SUNDAY};
-    TASK_TRIGGER daily = weekly;
-    daily.TriggerType = TASK_TIME_TRIGGER_DAILY;
+    TASK_TRIGGER weekly{sizeof(TASK_TRIGGER), 0, 2027, 1, 3, 0, 0, 0, 4, 30, 0, 0, 0, TASK_TIME_TRIGGER_WEEKLY, {}, 0, 0};
+    weekly.Type.Weekly = {2, TASK_SUNDAY};  // Sundays 04:30, every 2 weeks
+    TASK_TRIGGER daily{sizeof(TASK_TRIGGER), 0, 2027, 1, 3, 0, 0, 0, 2, 0, 0, 0, 0, TASK_TIME_TRIGGER_DAILY, {}, 0, 0};
     daily.Type.Daily.DaysInterval = 1;
-    daily.wStartHour = 2;
     for (const auto& triggers : {std::vector{weekly}, std::vector{daily, weekly}}) {
         DeleteRaw(kTaskName);
-        if (triggers.size() == 1) MakeRaw(kTaskName, {weekly});
-        else MakeRaw(kTaskName, {daily, weekly});
+        MakeRaw(kTaskName, triggers);
         RawTask before, after;
         ASSERT_TRUE(ReadRaw(kTaskName, before));
-        frmSchedule& schedule = ShowManager();
-        schedule.RefreshList();
-        ASSERT_GE(TaskIndex(), 0);
-        schedule[L"lstTasks"].SetListIndex(TaskIndex());
-        HWND owner = nullptr;
+        ShowManager().RefreshList();
+        schedule_[L"lstTasks"].SetListIndex(TaskIndex());
         {
-            Answers answers({OwnerThen(mymyLoadString(IDS_TASK_PROPERTIES) + L" - " + kTaskName, owner, IDOK)});
-            Click(schedule, L"cmdProps");
+            Answers answers({{mymyLoadString(IDS_TASK_PROPERTIES) + L" - " + kTaskName,
+                              [](HWND dialog) { ::PostMessageW(dialog, WM_COMMAND, IDOK, 0); }}});
+            Click(schedule_, L"cmdProps");
             EXPECT_EQ(answers.Done(), 1);
         }
         ASSERT_TRUE(ReadRaw(kTaskName, after));
-        EXPECT_EQ((std::vector<std::wstring>{after.triggers, after.application, after.parameters}),
-                  (std::vector<std::wstring>{before.triggers, before.application, before.parameters}))
-            << triggers.size() << " trigger(s)";
+        EXPECT_EQ((std::vector<std::wstring>{after.triggers, after.application, after.parameters, after.account}),
+                  (std::vector<std::wstring>{before.triggers, before.application, before.parameters, before.account}));
         EXPECT_EQ(after.flags, before.flags);
-        EXPECT_EQ(after.account, before.account);
     }
 }
 
@@ -414,15 +401,13 @@ using InputBoxLanguage = test::LanguageReset;
 
 // The name prompt's buttons speak the user's language.
 TEST_F(InputBoxLanguage, ButtonsComeFromTheLanguageLibrary) {
-    const std::tuple<const wchar_t*, std::int32_t, std::wstring> cases[] = {
-        {L"DEU", 1031, L"OK|Abbrechen"}, {L"JPN", 1041, L"OK|\x30AD\x30E3\x30F3\x30BB\x30EB"}};
-    for (const auto& [code, language, buttons] : cases) {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the manager lists the tasks
+    for (const auto& [code, language, buttons] : {std::tuple(L"DEU", 1031, L"OK|Abbrechen"),
+                                                  std::tuple(L"JPN", 1041, L"OK|\x30AD\x30E3\x30F3\x30BB\x30EB")}) {
         gLanguageLibrary.reset();
-        ASSERT_TRUE(::CopyFileW(test::ShippedLibrary(code).c_str(), dir_.File(L"Tool_" + std::wstring(code) + L".dll").c_str(),
-                                FALSE));
+        ASSERT_TRUE(::CopyFileW(test::ShippedLibrary(code).c_str(), dir_.File(L"Tool_" + std::wstring(code) + L".dll").c_str(), FALSE));
         gLanguageId = language;
         InitalizeLanguagesIn(dir_.Path(), L"Tool");
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the manager lists the tasks
         frmSchedule schedule([] { return std::wstring(L"/Reboot"); });
         schedule.Show(rt::ShowMode::Modeless);
         std::wstring shown;
@@ -436,7 +421,7 @@ TEST_F(InputBoxLanguage, ButtonsComeFromTheLanguageLibrary) {
                               }}});
             Click(schedule, L"cmdNew");
         }
-        EXPECT_EQ(shown, buttons) << rt::ToUtf8(code);
+        EXPECT_EQ(shown, buttons);
     }
 }
 
