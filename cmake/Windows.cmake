@@ -44,6 +44,7 @@ add_library(orv_win STATIC
     src/restart/EventLog.cpp
     src/restart/GatewayControl.cpp
     src/restart/VerifyHost.cpp
+    src/restart/BootCheck.cpp
     src/config/frmConfigure.cpp
     src/schedule/ScheduledTasks.cpp
     src/schedule/frmSchedule.cpp

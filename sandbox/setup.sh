@@ -67,6 +67,10 @@ export ORV_SLEEPER_PID=$!
 # create sent while it still starts was lost once, and a service missing from
 # the sandbox then showed as a wrong stop order.
 for _ in $(seq 1 300); do "$WINE64" sc query eventlog >/dev/null 2>&1 && break; sleep 0.2; done
+# Task Scheduler answers only while its service runs (a reboot run makes
+# the task for the check after the boot).
+"$WINE64" net start schedule >/dev/null 2>&1 || echo "sandbox: Task Scheduler did not start" >&2
+
 create_service() {
     local out
     if ! out=$("$WINE64" sc create "$1" binPath= "\"C:\\Program Files\\Pellmark\\$2.exe\"" 2>&1); then

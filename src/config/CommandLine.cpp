@@ -54,3 +54,10 @@ bool NamesAnAction(std::wstring_view arguments) {
 bool NamesRestartWindow(std::wstring_view arguments) {
     return ContainsNoCase(arguments, L"restart");
 }
+
+bool NamesBootCheck(std::wstring_view arguments) {
+    const std::size_t first = arguments.find_first_not_of(L' ');
+    if (first == std::wstring_view::npos || NamesAnAction(arguments)) return false;
+    const std::wstring_view word = arguments.substr(first, arguments.find(L' ', first) - first);
+    return word.size() == 7 && ContainsNoCase(word, L"/Verify");
+}

@@ -34,3 +34,6 @@ bool NamesAnAction(std::wstring_view arguments);
 
 // Start-up's mode choice: the word "restart" anywhere, in any case.
 bool NamesRestartWindow(std::wstring_view arguments);
+// The check after a reboot: "/Verify" (any case) as the first word of a line
+// that names no action, so that every line that named one still does.
+bool NamesBootCheck(std::wstring_view arguments);

@@ -36,3 +36,18 @@ std::string LogFileName(const std::string& baseName, const CivilTime& t, int cou
 std::int64_t CalendarDaysBetween(const CivilTime& from, const CivilTime& to) {
     return DaysFromCivil(to.year, to.month, to.day) - DaysFromCivil(from.year, from.month, from.day);
 }
+
+bool IsRunLogIn(const std::string& path, const std::string& folder) {
+    const auto lower = [](std::string s) {
+        for (char& c : s) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        return s;
+    };
+    std::string prefix = lower(folder);
+    if (prefix.empty()) return false;
+    if (prefix.back() != '\\') prefix += '\\';
+    const std::string p = lower(path);
+    if (p.size() <= prefix.size() + 4 || p.compare(0, prefix.size(), prefix) != 0) return false;
+    const std::string name = p.substr(prefix.size());
+    return name.find_first_of("\\/:") == std::string::npos && name.find("..") == std::string::npos &&
+           name.compare(name.size() - 4, 4, ".txt") == 0;
+}

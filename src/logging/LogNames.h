@@ -22,3 +22,8 @@ std::string LogFileName(const std::string& baseName, const CivilTime& t, int cou
 std::int64_t CalendarDaysBetween(const CivilTime& from, const CivilTime& to);
 // Logs more than this many calendar days old are purged.
 inline constexpr long kLogKeepDays = 30;
+
+// A run log directly inside the folder: the folder (any letter case) and one
+// more name that ends in ".TXT", with no further folder, drive or "..". A
+// recorded path that is not one is never written to.
+bool IsRunLogIn(const std::string& path, const std::string& folder);

@@ -17,6 +17,13 @@ struct ServiceState {
     std::string text;
 };
 
+// What a reboot run recorded for the check after the boot.
+struct BootCheckRecord {
+    bool present = false;
+    std::string logPath;
+    std::int64_t madeAt = 0;  // UTC seconds since 1970
+};
+
 // A DWORD registry value as stored: missing, of another type, or its number.
 struct StoredNumber {
     bool present = false;
@@ -68,6 +75,17 @@ public:
     virtual ServiceState QueryService(const std::string& name) = 0;
     virtual StoredNumber VerifySecondsSetting() = 0;
     virtual std::int64_t NowMs() = 0;
+    // The check after a reboot: a start-up task that runs "/Verify" and the
+    // record of this run's log and time (Schedule throws with the reason);
+    // deleting both (nothing when there are none); reading the record (not
+    // present when a value is missing or of the wrong type).
+    virtual void ScheduleBootCheck() = 0;
+    virtual void DeleteBootCheck() = 0;
+    virtual BootCheckRecord ReadBootCheck() = 0;
+    virtual std::int64_t NowUtcSeconds() = 0;
+    // Opens the run log: the recorded one for appending when it is a run log
+    // in the program's logs folder and still there, else a new one.
+    virtual void OpenRunLog(const std::string& recordedPath) = 0;
     // One restart run at a time: holds the machine-wide lock until the
     // process ends; false when another run holds it.
     virtual bool ClaimRun() = 0;

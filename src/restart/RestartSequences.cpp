@@ -192,6 +192,21 @@ void RunStartup(RestartHost& host, Verification* verification) {
 
 void RunReboot(RestartHost& host) {
     TickStep step(host);
+    // The verdict comes after the boot, from a task that runs "/Verify".
+    Verification check(host);
+    check.Prepare({});
+    bool scheduled = false;
+    if (check.On()) {
+        try {
+            host.ScheduleBootCheck();
+            scheduled = true;
+            step([&] { host.Log(std::string("    The check after the boot is scheduled: task \"") + kBootCheckTask + "\""); });
+        } catch (const std::exception& e) {
+            const std::string why = std::string("The check after the boot could not be scheduled: ") + e.what();
+            step([&] { host.Log("(error) " + why); });
+            step([&] { ReportFailure(host, why); });
+        }
+    }
     step([&] { host.InfoEvent(4); });
     step([&] { host.Log(" Server reboot sequence initiated."); });
     step([&] { host.CloseLog(); });
@@ -202,9 +217,50 @@ void RunReboot(RestartHost& host) {
     step([&] { folder = host.ProgramFolder(); });
     step([&] { host.SetCurrentDrive(host.DriveOf(folder)); });
     step([&] { host.SetCurrentFolder(folder); });
-    step([&] { host.Start(Quoted(WithTrailingBackslash(folder) + "reboot.bat"), vbMinimizedFocus); });
+    const bool started =
+        step([&] { host.Start(Quoted(WithTrailingBackslash(folder) + "reboot.bat"), vbMinimizedFocus); });
+    // No reboot: no check may fire at some later boot.
+    if (!started && scheduled) step([&] { host.DeleteBootCheck(); });
     step([&] { host.Pause(100); });
     host.EndProgram(TheRunOutcome.ExitCode());
+}
+
+namespace {
+
+constexpr std::int64_t kOneDay = 24 * 60 * 60;
+
+// Ends a run that found another run holding the lock, touching nothing.
+void EndIfNotAlone(RestartHost& host) {
+    TickStep step(host);
+    bool alone = true;
+    step([&] { alone = host.ClaimRun(); });
+    if (alone) return;
+    constexpr const char* kInProgress = "another restart run is in progress";
+    step([&] { host.Log(std::string("(error) ") + kInProgress); });
+    step([&] { ReportFailure(host, kInProgress); });
+    step([&] { host.CloseLog(); });
+    host.EndProcess(TheRunOutcome.ExitCode());
+}
+
+}  // namespace
+
+void RunBootCheck(RestartHost& host) {
+    TickStep step(host);
+    BootCheckRecord record;
+    step([&] { record = host.ReadBootCheck(); });
+    step([&] { host.OpenRunLog(record.present ? record.logPath : std::string()); });
+    EndIfNotAlone(host);
+    if (record.present && host.NowUtcSeconds() - record.madeAt > kOneDay) {
+        step([&] { host.Log(" The check recorded for a reboot more than a day ago is cleared without a verdict: that reboot never happened"); });
+    } else {
+        step([&] { host.Log(record.present ? " Checking the voice server after the reboot" : " Checking the voice server"); });
+        Verification check(host);
+        check.Prepare({});
+        check.Check(StartupServices(), true);
+    }
+    step([&] { host.DeleteBootCheck(); });
+    step([&] { host.CloseLog(); });
+    host.EndProcess(TheRunOutcome.ExitCode());
 }
 
 void RunBounce(RestartHost& host, const std::vector<std::string>& names, Verification* verification) {
@@ -274,16 +330,7 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& names, Verific
 
 void RestartCountdown::Start() {
     TickStep step(host_);
-    bool alone = true;
-    step([&] { alone = host_.ClaimRun(); });
-    if (!alone) {
-        constexpr const char* kInProgress = "another restart run is in progress";
-        step([&] { host_.Log(std::string("(error) ") + kInProgress); });
-        step([&] { ReportFailure(host_, kInProgress); });
-        step([&] { host_.CloseLog(); });
-        host_.EndProcess(TheRunOutcome.ExitCode());
-        return;
-    }
+    EndIfNotAlone(host_);
     step([&] { host_.SetStatus(host_.Text(action_ == 3 ? IDS_RESTARTING_SELECTED : IDS_SHUTTING_DOWN_IN)); });
     shutdownPending_ = true;
     secondsLeft_ = 20;

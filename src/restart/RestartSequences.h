@@ -38,6 +38,12 @@ void RunReboot(RestartHost& host);
 void RunBounce(RestartHost& host, const std::vector<std::string>& bounceServiceNames,
                Verification* verification = nullptr);
 
+// "/Verify": the check after a reboot (or, without a record, now) of the
+// services the start-up names, into the recorded run's log; then the task
+// and the record are deleted. Ends the process with 0 or 2.
+void RunBootCheck(RestartHost& host);
+inline constexpr const char* kBootCheckTask = "OrvaneScheduledRestart verification";
+
 // The services the product start-up starts by name, and every service the
 // shut-down and the start-up touch, from the sequences' own commands.
 std::vector<std::string> StartupServices();

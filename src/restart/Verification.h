@@ -30,7 +30,8 @@ public:
     // (a service not running is a failure: error event 5, exit code 2), and
     // names, as information, the touched services that were running before
     // and are not now.
-    void Check(const std::vector<std::string>& started);
+    // always: look at least once even when the bound is 0 ("/Verify").
+    void Check(const std::vector<std::string>& started, bool always = false);
 
 private:
     RestartHost& host_;

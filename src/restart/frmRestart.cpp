@@ -1,11 +1,15 @@
 #include "restart/frmRestart.h"
 
+#include <ctime>
+
 #include "hostenv/OrvaneVersion.h"
 #include "hostenv/RegistryAPI.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "logging/modLogging.h"
 #include "restart/GatewayControl.h"
+#include "logging/LogNames.h"
+#include "restart/BootCheck.h"
 #include "restart/VerifyHost.h"
 #include "restart/modCallExternalApp.h"
 #include "runtime/App.h"
@@ -69,6 +73,19 @@ public:
     StoredNumber VerifySecondsSetting() override { return ReadVerifySeconds(); }
     std::int64_t NowMs() override { return static_cast<std::int64_t>(::GetTickCount64()); }
     bool ClaimRun() override { return ClaimRestartRun(); }
+    void ScheduleBootCheck() override { ::ScheduleBootCheck(LogFilePath); }
+    void DeleteBootCheck() override { ::DeleteBootCheck(); }
+    BootCheckRecord ReadBootCheck() override { return ::ReadBootCheck(); }
+    std::int64_t NowUtcSeconds() override { return static_cast<std::int64_t>(std::time(nullptr)); }
+    void OpenRunLog(const std::string& recorded) override {
+        const std::wstring path = rt::FromUtf8(recorded);
+        if (!path.empty() && IsRunLogIn(recorded, rt::ToUtf8(LogFolder())) && bFileExists(path)) {
+            LogFilePath = path;
+            FlushLogFile();  // opens it for appending
+        } else {
+            OpenLogFile(GenerateNewLogFileName());
+        }
+    }
     void EndProcess(int exitCode) override { ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode)); }
     void EndProgram(int exitCode) override { ::EndProgram(exitCode); }
 
@@ -117,6 +134,11 @@ void frmRestart::frmRestart_Auto_Init() {
     step([this] { (*this)[L"lblStatus"].SetCaption(mymyLoadString(IDS_SHUTTING_DOWN_IN)); });
 }
 
+void frmRestart::ShowBootCheck() {
+    bootCheck_ = true;
+    Show(rt::ShowMode::Modeless);
+}
+
 void frmRestart::Form_Load() {
     // First, so that a Cancel at any moment of the load (the header's lines
     // let window events run) is logged and evented like any other.
@@ -136,13 +158,25 @@ void frmRestart::Form_Load() {
     rt::ContinueSilently([this] {
         EventLog().SetMode(1);
         EventLog().SetSourceName(kEventSource);
-        EventLog().LogInfoEvent(1);
+        if (!bootCheck_) EventLog().LogInfoEvent(1);
     });
+    if (bootCheck_) {
+        // The status line alone: nobody need be there, nothing waits for a person.
+        for (const wchar_t* control : {L"lblSeconds", L"Label3", L"cmdCancel"}) (*this)[control].SetVisible(false);
+        (*this)[L"lblStatus"].SetCaption(mymyLoadString(IDS_VERIFYING));
+        GetTimer(L"Timer1").SetEnabled(true);  // the check runs once the window shows
+        return;
+    }
     rt::ContinueSilently([] { OpenLogFile(GenerateNewLogFileName()); });
     rt::ContinueSilently([this] { countdown_->Start(); });
 }
 
 void frmRestart::Timer1_Timer() {
+    if (bootCheck_) {
+        GetTimer(L"Timer1").SetEnabled(false);
+        rt::ContinueSilently([this] { RunBootCheck(*host_); });
+        return;
+    }
     if (!countdown_) return;
     // The sequences report their own failures; nothing may escape a tick.
     rt::ContinueSilently([this] { countdown_->Tick(); });

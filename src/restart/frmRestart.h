@@ -14,6 +14,8 @@ public:
 
     // The window's event logger, created at its first use.
     EventLogger& EventLog();
+    // "/Verify": the check after a reboot, in this window, then the end.
+    void ShowBootCheck();
 
 protected:
     void Form_Load() override;
@@ -28,6 +30,7 @@ private:
     std::unique_ptr<Host> host_;
     std::unique_ptr<RestartCountdown> countdown_;
     std::unique_ptr<EventLogger> eventLog_;
+    bool bootCheck_ = false;
 };
 
 frmRestart& TheRestartForm();

@@ -29,6 +29,9 @@ void Main() {
     if (NamesRestartWindow(arguments)) {
         // RestartAction stays 0: the restart window restarts the product only.
         TheRestartForm().Show(rt::ShowMode::Modeless);
+    } else if (NamesBootCheck(arguments)) {
+        MakeRunUnattended();
+        TheRestartForm().ShowBootCheck();
     } else {
         TheConfigureForm().Show(rt::ShowMode::Modeless);
     }

@@ -82,7 +82,15 @@ def main():
     expected_rc = {"cancel": 1, "test-run": 2, "restart-fail": 2, "bounce-fail": 2}.get(case, 0)
     check(rc == expected_rc, f"the program ended by itself with code {expected_rc} (got {rc})")
     check_header(header)
-    if case not in ("cancel", "test-run"):
+    if case == "reboot":
+        # One log tells the whole night: the reboot run, then "/Verify" after the boot.
+        after = [" Checking the voice server after the reboot", " Verified: all 10 services started are running, after N s"]
+        check(lines == expected + after, "the run log holds both halves:\n" + "\n".join(lines))
+        check((out / "verify_rc").read_text().strip() == "0", "/Verify ended with 0")
+        for f in ("task_made.txt", "task_gone.txt"):
+            check("[  PASSED  ] 1 test" in (out / f).read_text(), f"{f}: " + (out / f).read_text()[-600:])
+        check("gone" in (out / "record.txt").read_text(), "the record is gone")
+    elif case not in ("cancel", "test-run"):
         check(lines == expected, "the run log holds every step in order:\n" + "\n".join(lines))
         check(got == raised, f"events {got}, expected {raised}")
     if restart or case.startswith("bounce"):

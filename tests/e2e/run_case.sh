@@ -78,4 +78,19 @@ for what in lines commands events; do
     "$WINE64" "$build/tests/seqlines.exe" "$what" $action 2>/dev/null | tr -d '\r' > "$out/$what"
 done
 grep -a -E 'Call advapi32\.ReportEventW|:eventlog:ReportEventW' "$out/wine.txt" > "$out/events.txt" || true
+if [ "$case_name" = reboot ]; then
+    # The check after the boot: its task as stored; then the boot itself (the
+    # start-up's services started again) and the task's own line, run by hand.
+    task_check() { ORV_BOOT_CHECK_FOLDER='C:\Program Files\Orvane Restart' "$@" "$WINE64" "$build/tests/win_tests.exe" \
+        --gtest_filter='BootCheckTask.*' 2>&1 | tr -d '\r'; }
+    task_check env > "$out/task_made.txt" || echo FAILED >> "$out/task_made.txt"
+    "$WINE64" "$build/tests/seqlines.exe" commands restart 2>/dev/null | tr -d '\r' > "$out/start_commands"
+    for s in $(grep -i '^net start' "$out/start_commands" | cut -d' ' -f3); do "$WINE64" net start "$s" >/dev/null 2>&1 || :; done
+    verify_rc=0
+    "$WINE64" OrvaneScheduledRestart.exe /Verify >/dev/null 2>&1 || verify_rc=$?
+    echo "$verify_rc" > "$out/verify_rc"
+    task_check env ORV_BOOT_CHECK_GONE=1 > "$out/task_gone.txt" || echo FAILED >> "$out/task_gone.txt"
+    "$WINE64" reg query 'HKLM\Software\Orvane\ScheduledRestart' /v BootCheckLog /reg:32 > "$out/record.txt" 2>&1 || echo gone >> "$out/record.txt"
+    cat "$prog"/logs/*.TXT > "$out/run.log"
+fi
 python3 "$here/check.py" "$case_name" "$out"

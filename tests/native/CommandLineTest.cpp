@@ -56,6 +56,21 @@ TEST(ParseCommandLine, ActionsInPrecedenceAndBounceItemsInCanonicalOrder) {
     }
 }
 
+// Which face a line opens: the restart window, the check after a reboot, or
+// the configuration window (which runs "/Reboot" and "/Bounce" from its load).
+TEST(Routing, VerifyOnlyWhereNoOtherFaceOrActionWasNamed) {
+    const std::pair<std::wstring_view, char> cases[] = {
+        {L"/Verify", 'v'},         {L"  /vERIFY", 'v'},          {L"/Verify now", 'v'},
+        {L"/Verify /Restart", 'r'}, {L"/Verify /Reboot", 'c'},   {L"/Verify /Bounce:PmSyncSvr", 'c'},
+        {L"x /Verify", 'c'},       {L"/Verifyx", 'c'},           {L"/Verif", 'c'},
+        {L"", 'c'},                {L"/Restart", 'r'},
+    };
+    for (const auto& [line, face] : cases) {
+        const char got = NamesRestartWindow(line) ? 'r' : NamesBootCheck(line) ? 'v' : 'c';
+        EXPECT_EQ(got, face) << testing::PrintToString(std::wstring(line));
+    }
+}
+
 TEST(BuildCommandLine, OneOfThreeFormsAndOnlyTickedBoxesUnderBounce) {
     const std::pair<CommandLineSelection, std::wstring_view> cases[] = {
         {{}, L"/Restart"},

@@ -45,6 +45,9 @@ public:
     std::vector<std::string> unqueryable;
     std::map<std::string, long> runningFrom;  // absent: running; -1: stopped
     bool runLocked = false;
+    BootCheckRecord bootRecord;  // what a reboot run left for "/Verify"
+    bool bootCheckFails = false;
+    std::int64_t utcAtLoad = 1796600000;
 
     std::int32_t Start(const std::string& line, int style) override {
         for (const auto& bad : unstartable) {
@@ -115,6 +118,18 @@ public:
     StoredNumber VerifySecondsSetting() override { return verifySetting; }
     std::int64_t NowMs() override { return now; }
     bool ClaimRun() override { return !runLocked; }
+    void ScheduleBootCheck() override {
+        if (bootCheckFails) throw ProgramError(0x80041315L, "The Task Scheduler service is not running.");
+        calls.push_back("boot check scheduled");
+        bootRecord = {true, "C:\\Program Files\\Orvane Restart\\logs\\run.TXT", NowUtcSeconds()};
+    }
+    void DeleteBootCheck() override {
+        calls.push_back("boot check deleted");
+        bootRecord = {};
+    }
+    BootCheckRecord ReadBootCheck() override { return bootRecord; }
+    std::int64_t NowUtcSeconds() override { return utcAtLoad + now / 1000; }
+    void OpenRunLog(const std::string& recorded) override { calls.push_back("open log " + recorded); }
     void EndProcess(int code) override { End("end process", code); }
     void EndProgram(int code) override { End("end program", code); }
     void End(const std::string& how, int code) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeHost.h"
+#include "logging/LogNames.h"
 
 namespace {
 
@@ -88,6 +89,78 @@ TEST(Verification, ASecondRunEndsAtOnceTouchingNothing) {
     EXPECT_EQ(h.events, std::vector<std::string>{"5:another restart run is in progress"});
     EXPECT_TRUE(h.commands.empty() && h.logClosed && !h.timerEnabled);
     EXPECT_EQ(h.exitCode, kExitFailed);
+}
+
+}  // namespace
+
+namespace {
+
+// "/Verify" after a reboot: the verdict, or none for a stale record; the
+// task and the record go either way, unless another run holds the lock.
+TEST(BootCheck, VerdictThenTheTaskAndTheRecordGo) {
+    const std::string logs = "C:\\Program Files\\Orvane Restart\\logs\\run.TXT";
+    const std::string good = " Verified: all 10 services started are running, after 0 s";
+    struct Case {
+        const char* what;
+        bool record;
+        long age;  // seconds since the reboot run recorded it
+        const char* failing;
+        bool locked;
+        std::vector<std::string> lines, events;
+        int exitCode;
+    } cases[] = {
+        {"all running", true, 120, "", false, {" Checking the voice server after the reboot", good}, {"11"}, 0},
+        {"one failing", true, 120, "PmSyncSvr", false,
+         {" Checking the voice server after the reboot", "(error) PmSyncSvr is not running: stopped"},
+         {"5:Not running after the restart: PmSyncSvr"}, 2},
+        {"a day old", true, 86401, "", false,
+         {" The check recorded for a reboot more than a day ago is cleared without a verdict: that reboot never happened"}, {}, 0},
+        {"by hand", false, 0, "", false, {" Checking the voice server", good}, {"11"}, 0},
+        {"two at once", true, 120, "", true, {"(error) another restart run is in progress"}, {"5:another restart run is in progress"}, 2},
+    };
+    for (const Case& c : cases) {
+        FakeHost h;
+        h.verifySetting = {true, true, 5};
+        if (c.record) h.bootRecord = {true, logs, h.utcAtLoad - c.age};
+        if (*c.failing) h.runningFrom[c.failing] = -1;
+        h.runLocked = c.locked;
+        EXPECT_THROW(RunBootCheck(h), ProcessEnded) << c.what;
+        EXPECT_EQ(h.lines, c.lines) << c.what;
+        EXPECT_EQ(h.events, c.events) << c.what;
+        EXPECT_EQ(h.exitCode, c.exitCode) << c.what;
+        EXPECT_EQ(h.calls.front(), "open log " + (c.record ? logs : "")) << c.what;
+        EXPECT_EQ(h.Count("boot check deleted"), c.locked ? 0 : 1) << c.what;
+        EXPECT_TRUE(h.commands.empty()) << "no service touched";
+    }
+}
+
+// A reboot run schedules the check before its first step; a failure to do so
+// is said and the reboot goes on; no reboot, no check left behind.
+TEST(BootCheck, TheRebootSchedulesItAndAFailedRebootTakesItBack) {
+    const std::string scheduled = "    The check after the boot is scheduled: task \"OrvaneScheduledRestart verification\"";
+    const std::string failed = "The check after the boot could not be scheduled: The Task Scheduler service is not running.";
+    for (const auto& [schedulerDown, rebootBatMissing] : {std::pair(false, false), std::pair(true, false), std::pair(false, true)}) {
+        FakeHost h;
+        h.verifySetting = {true, true, 300};
+        h.bootCheckFails = schedulerDown;
+        if (rebootBatMissing) h.unstartable = {"\"C:\\Program Files\\Orvane Restart\\reboot.bat\""};
+        EXPECT_THROW(RunReboot(h), ProcessEnded);
+        EXPECT_EQ(h.lines.front(), schedulerDown ? "(error) " + failed : scheduled);
+        EXPECT_EQ(h.lines.at(1), " Server reboot sequence initiated.");
+        EXPECT_EQ(h.Count("boot check deleted"), rebootBatMissing ? 1 : 0);
+        EXPECT_EQ(h.bootRecord.present, !schedulerDown && !rebootBatMissing);
+        EXPECT_EQ(h.events.front(), schedulerDown ? "5:" + failed : "4");
+    }
+}
+
+TEST(BootCheck, OnlyRunLogsInTheLogsFolderAreWrittenTo) {
+    const std::string folder = "C:\\Program Files\\Orvane Restart\\logs";
+    const std::pair<std::string, bool> cases[] = {
+        {folder + "\\OrvaneScheduledRestart_Log_261207_03_00_00.TXT", true}, {"c:\\program files\\orvane restart\\LOGS\\a.txt", true},
+        {folder + "\\..\\evil.TXT", false}, {folder + "\\sub\\a.TXT", false}, {folder + "\\a.bat", false},
+        {"C:\\Windows\\a.TXT", false}, {folder + "x\\a.TXT", false}, {folder + "\\.TXT", false}, {"", false},
+    };
+    for (const auto& [path, ok] : cases) EXPECT_EQ(IsRunLogIn(path, folder), ok) << path;
 }
 
 }  // namespace

@@ -426,3 +426,30 @@ TEST_F(InputBoxLanguage, ButtonsComeFromTheLanguageLibrary) {
 }
 
 }  // namespace
+
+namespace {
+
+// Run by the reboot end-to-end case in its sandbox, once after "/Reboot"
+// (ORV_BOOT_CHECK_FOLDER: the program's folder) and once after "/Verify"
+// (ORV_BOOT_CHECK_GONE): the task of the check after the boot as Task
+// Scheduler stores it, and then gone.
+TEST(BootCheckTask, AsTaskSchedulerStoresItThenGone) {
+    const char* folder = std::getenv("ORV_BOOT_CHECK_FOLDER");
+    if (!folder) GTEST_SKIP() << "run by the reboot end-to-end case";
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    RawTask raw;
+    const bool found = ReadRaw(L"OrvaneScheduledRestart verification", raw);
+    ASSERT_EQ(found, std::getenv("ORV_BOOT_CHECK_GONE") == nullptr);
+    if (!found) return;
+    EXPECT_EQ(raw.triggers.substr(0, 7) + raw.triggers.substr(raw.triggers.find(L" flags"), 9), L"type 6  flags 0 ");
+    EXPECT_FALSE(raw.flags & TASK_FLAG_DISABLED);
+    const std::wstring program = rt::FromUtf8(folder);
+    EXPECT_EQ((std::vector<std::wstring>{raw.application, raw.parameters, raw.folder, raw.creator}),
+              (std::vector<std::wstring>{program + L"\\OrvaneScheduledRestart.exe", L"/Verify", program,
+                                         L"Scheduled Orvane Restart"}));
+    if (raw.accountRead) {
+        EXPECT_EQ(raw.account, L"") << "the local system account";
+    }
+}
+
+}  // namespace

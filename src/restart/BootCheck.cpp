@@ -1,0 +1,95 @@
+#include "restart/BootCheck.h"
+
+#include <windows.h>
+
+#include <ctime>
+
+#include "core/ProgramError.h"
+#include "localize/RestartResCONST.h"
+#include "localize/modLocalize.h"
+#include "restart/RestartSequences.h"
+#include "restart/VerifyHost.h"
+#include "runtime/App.h"
+#include "runtime/Handles.h"
+#include "runtime/Text.h"
+#include "schedule/ScheduledTasks.h"
+
+namespace {
+
+constexpr wchar_t kLogValue[] = L"BootCheckLog";
+constexpr wchar_t kTimeValue[] = L"BootCheckTime";
+
+std::wstring TaskName() { return rt::FromUtf8(kBootCheckTask); }
+
+std::wstring ModulePath() {
+    wchar_t path[MAX_PATH * 2] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    return path;
+}
+
+void Check(LSTATUS status) {
+    if (status != ERROR_SUCCESS) throw ProgramError(status, rt::ToUtf8(rt::SystemErrorText(static_cast<DWORD>(status))));
+}
+
+}  // namespace
+
+void ScheduleBootCheck(const std::wstring& logPath) {
+    ScheduledTasks tasks;
+    try {
+        tasks.RemoveTask(TaskName());  // a later reboot replaces the check
+    } catch (const ProgramError&) {
+    }
+    ScheduledTask task = tasks.AddTask(TaskName());  // as the local system account
+    task.SetApplicationName(ModulePath());
+    task.SetCommandLine(L"/Verify");
+    task.SetWorkingDirectory(rt::App().path);
+    task.SetCreator(mymyLoadString(IDS_SCHEDULED_RESTART_TASK));
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    TaskTrigger trigger = task.AddTrigger();
+    trigger.SetTriggerType(TASK_EVENT_TRIGGER_AT_SYSTEMSTART);
+    trigger.SetBeginDay(now);
+    task.SetFlags(task.Flags() & ~kTaskFlagDisabled);
+    task.Save();
+
+    HKEY key = nullptr;
+    Check(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+    const rt::UniqueKey owner(key);
+    const DWORD madeAt = static_cast<DWORD>(std::time(nullptr));
+    Check(::RegSetValueExW(key, kLogValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(logPath.c_str()),
+                           static_cast<DWORD>((logPath.size() + 1) * sizeof(wchar_t))));
+    Check(::RegSetValueExW(key, kTimeValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&madeAt), sizeof madeAt));
+}
+
+void DeleteBootCheck() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProgramKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        const rt::UniqueKey owner(key);
+        ::RegDeleteValueW(key, kLogValue);
+        ::RegDeleteValueW(key, kTimeValue);
+    }
+    ScheduledTasks tasks;
+    tasks.ReloadTasks();
+    for (const std::wstring& name : tasks.Names()) {
+        if (_wcsicmp(name.c_str(), TaskName().c_str()) == 0) tasks.RemoveTask(name);
+    }
+}
+
+BootCheckRecord ReadBootCheck() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProgramKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
+    const rt::UniqueKey owner(key);
+    wchar_t path[1024] = {};
+    DWORD type = 0, size = sizeof path - sizeof(wchar_t);
+    if (::RegQueryValueExW(key, kLogValue, nullptr, &type, reinterpret_cast<BYTE*>(path), &size) != ERROR_SUCCESS ||
+        type != REG_SZ) {
+        return {};
+    }
+    DWORD madeAt = 0, timeSize = sizeof madeAt;
+    if (::RegQueryValueExW(key, kTimeValue, nullptr, &type, reinterpret_cast<BYTE*>(&madeAt), &timeSize) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || timeSize != sizeof madeAt) {
+        return {};
+    }
+    return {true, rt::ToUtf8(path), static_cast<std::int64_t>(madeAt)};
+}
