@@ -80,17 +80,6 @@ TEST(Verification, ABounceChecksTheBouncedServicesAndCancelCannotStopIt) {
     EXPECT_EQ(h.exitCode, kExitFailed);
 }
 
-TEST(Verification, ASecondRunEndsAtOnceTouchingNothing) {
-    FakeHost h;
-    h.runLocked = true;
-    RestartCountdown countdown(h, ActionRestartOnly, {"", ""});
-    EXPECT_THROW(countdown.Start(), ProcessEnded);
-    EXPECT_EQ(h.lines, std::vector<std::string>{"(error) another restart run is in progress"});
-    EXPECT_EQ(h.events, std::vector<std::string>{"5:another restart run is in progress"});
-    EXPECT_TRUE(h.commands.empty() && h.logClosed && !h.timerEnabled);
-    EXPECT_EQ(h.exitCode, kExitFailed);
-}
-
 }  // namespace
 
 namespace {

@@ -3,8 +3,11 @@
 #include <windows.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "hostenv/RegistryAPI.h"
+#include "restart/VerifyHost.h"
 #include "core/ProgramError.h"
 #include "runtime/Handles.h"
 #include "runtime/Text.h"
@@ -84,6 +87,21 @@ TEST_F(Registry, EachValueComesBackAsStoredOrAsTheDefault) {
     ::RegCloseKey(key_);
     key_ = nullptr;
     EXPECT_EQ(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest"), ERROR_SUCCESS);
+}
+
+// The check's bound as stored (a DWORD, or odd), and a service nobody can ask about.
+TEST_F(Registry, TheCheckBoundAndAServiceStateAtTheirBoundary) {
+    EXPECT_FALSE(ReadVerifySeconds(kKey).present);
+    const std::tuple<DWORD, std::string, bool> cases[] = {{REG_DWORD, std::string("\x78\0\0\0", 4), true},
+                                                          {REG_SZ, std::string("120\0", 4), false},
+                                                          {REG_QWORD, std::string("\x78\0\0\0\0\0\0\0", 8), false}};
+    for (const auto& [type, bytes, isNumber] : cases) {
+        PutAnsi("VerifySeconds", type, bytes);
+        const StoredNumber got = ReadVerifySeconds(kKey);
+        EXPECT_EQ((std::vector<std::uint32_t>{got.present, got.isNumber, got.value}),
+                  (std::vector<std::uint32_t>{1, isNumber, isNumber ? 120u : 0u})) << type;
+    }
+    EXPECT_EQ(QueryServiceState(L"OrvaneTest no such service").text.rfind("cannot query: ", 0), 0u);
 }
 
 // Removes a key under HKLM\Software in one registry view.

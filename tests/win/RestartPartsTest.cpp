@@ -5,11 +5,9 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "TestSupport.h"
 #include "restart/EventLog.h"
-#include "restart/VerifyHost.h"
 #include "restart/modCallExternalApp.h"
 #include "runtime/ApartmentThread.h"
 #include "runtime/App.h"
@@ -104,32 +102,6 @@ int RunKill(const std::wstring& args, const std::wstring& program = ProgramFile(
     const rt::UniqueHandle h = Started(program, args);
     DWORD code = 99;
     return EndsWithin(h, 20000) && ::GetExitCodeProcess(h.get(), &code) ? static_cast<int>(code) : -1;
-}
-
-// The check's Windows side: the service manager's word, the bound as stored.
-TEST(VerifyHost, ServiceStatesAndTheStoredBound) {
-    EXPECT_EQ(QueryServiceState(L"OrvaneTest no such service").text.rfind("cannot query: ", 0), 0u);
-    EXPECT_EQ(QueryServiceState(L"OrvaneTest no such service").kind, ServiceState::Unknown);
-    const std::wstring key = L"SOFTWARE\\OrvaneTest\\Verify" + std::to_wstring(::GetCurrentProcessId());
-    HKEY k = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), 0);
-    const rt::UniqueKey owner(k);
-    const DWORD n = 120;
-    const unsigned long long wide = 120;
-    struct {
-        DWORD type;
-        const void* data;
-        DWORD size;
-        bool present, isNumber;
-    } cases[] = {{REG_NONE, nullptr, 0, false, false}, {REG_DWORD, &n, 4, true, true},
-                 {REG_SZ, L"120", 8, true, false},      {REG_QWORD, &wide, 8, true, false}};
-    for (const auto& c : cases) {
-        if (c.data) ::RegSetValueExW(k, L"VerifySeconds", 0, c.type, static_cast<const BYTE*>(c.data), c.size);
-        const StoredNumber got = ReadVerifySeconds(key.c_str());
-        EXPECT_EQ((std::vector<bool>{got.present, got.isNumber}), (std::vector<bool>{c.present, c.isNumber})) << c.type;
-        EXPECT_EQ(got.value, c.isNumber ? 120u : 0u) << c.type;
-    }
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
 }
 
 TEST(KillUtility, PatternsEndMatchingProcessesOnly) {
