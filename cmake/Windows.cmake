@@ -31,7 +31,12 @@ add_library(orv_win STATIC
     src/runtime/Dialogs.cpp
     src/runtime/ErrorReporting.cpp
     src/runtime/FileSystem.cpp
-    src/runtime/Forms.cpp
+    src/runtime/Controls.cpp
+    src/runtime/Fonts.cpp
+    src/runtime/Form.cpp
+    src/runtime/Menus.cpp
+    src/runtime/MessageLoop.cpp
+    src/runtime/Twips.cpp
     src/runtime/SystemApi.cpp
     src/runtime/Text.cpp
     src/logging/modLogging.cpp

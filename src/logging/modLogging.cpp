@@ -9,7 +9,7 @@
 #include "runtime/DateTime.h"
 #include "runtime/FileSystem.h"
 #include "runtime/ErrorReporting.h"
-#include "runtime/Forms.h"
+#include "runtime/MessageLoop.h"
 #include "runtime/Handles.h"
 #include "runtime/Text.h"
 

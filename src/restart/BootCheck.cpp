@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <ctime>
-
 #include "core/ProgramError.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
@@ -55,7 +53,7 @@ void ScheduleBootCheck(const std::wstring& logPath) {
     HKEY key = nullptr;
     Check(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
     const rt::UniqueKey owner(key);
-    const DWORD madeAt = static_cast<DWORD>(std::time(nullptr));
+    const DWORD madeAt = static_cast<DWORD>(UtcSecondsNow());
     Check(::RegSetValueExW(key, kLogValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(logPath.c_str()),
                            static_cast<DWORD>((logPath.size() + 1) * sizeof(wchar_t))));
     Check(::RegSetValueExW(key, kTimeValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&madeAt), sizeof madeAt));
@@ -92,4 +90,11 @@ BootCheckRecord ReadBootCheck() {
         return {};
     }
     return {true, rt::ToUtf8(path), static_cast<std::int64_t>(madeAt)};
+}
+
+std::int64_t UtcSecondsNow() {
+    FILETIME ft{};
+    ::GetSystemTimeAsFileTime(&ft);
+    const std::int64_t ticks = static_cast<std::int64_t>((ULONGLONG{ft.dwHighDateTime} << 32) | ft.dwLowDateTime);
+    return ticks / 10000000 - 11644473600LL;  // 100 ns since 1601 to seconds since 1970
 }

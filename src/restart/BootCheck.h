@@ -2,6 +2,7 @@
 // reboot (values BootCheckLog and BootCheckTime beside VerifySeconds).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "restart/RestartHost.h"
@@ -13,3 +14,5 @@ void ScheduleBootCheck(const std::wstring& logPath);
 // Both, whichever are there; throws when the task could not be deleted.
 void DeleteBootCheck();
 BootCheckRecord ReadBootCheck();
+// Seconds since 1970, UTC: the record's clock.
+std::int64_t UtcSecondsNow();

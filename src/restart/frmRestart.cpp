@@ -1,7 +1,5 @@
 #include "restart/frmRestart.h"
 
-#include <ctime>
-
 #include "hostenv/OrvaneVersion.h"
 #include "hostenv/RegistryAPI.h"
 #include "localize/RestartResCONST.h"
@@ -76,7 +74,7 @@ public:
     void ScheduleBootCheck() override { ::ScheduleBootCheck(LogFilePath); }
     void DeleteBootCheck() override { ::DeleteBootCheck(); }
     BootCheckRecord ReadBootCheck() override { return ::ReadBootCheck(); }
-    std::int64_t NowUtcSeconds() override { return static_cast<std::int64_t>(std::time(nullptr)); }
+    std::int64_t NowUtcSeconds() override { return UtcSecondsNow(); }
     void OpenRunLog(const std::string& recorded) override {
         const std::wstring path = rt::FromUtf8(recorded);
         if (!path.empty() && IsRunLogIn(recorded, rt::ToUtf8(LogFolder())) && bFileExists(path)) {

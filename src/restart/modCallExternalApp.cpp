@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "runtime/Forms.h"
+#include "runtime/MessageLoop.h"
 #include "runtime/Handles.h"
 #include "core/ProgramError.h"
 #include "runtime/Text.h"

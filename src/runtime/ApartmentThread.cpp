@@ -6,7 +6,7 @@
 #include <exception>
 #include <mutex>
 
-#include "runtime/Forms.h"
+#include "runtime/MessageLoop.h"
 #include "runtime/Handles.h"
 
 namespace rt {

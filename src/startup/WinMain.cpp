@@ -2,7 +2,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 
-#include "runtime/Forms.h"
+#include "runtime/MessageLoop.h"
 #include "runtime/SystemApi.h"
 #include "startup/Module1.h"
 

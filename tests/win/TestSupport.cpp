@@ -11,7 +11,7 @@
 #include "localize/modLocalize.h"
 #include "runtime/App.h"
 #include "runtime/Handles.h"
-#include "runtime/Forms.h"
+#include "runtime/MessageLoop.h"
 
 namespace test {
 

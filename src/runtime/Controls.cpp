@@ -1,0 +1,173 @@
+#include "runtime/Controls.h"
+
+#include <commctrl.h>
+
+#include "runtime/Form.h"
+
+namespace rt {
+
+ControlClass ClassFor(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Label: return {WC_STATICW, SS_LEFT, 0};
+    case ControlKind::RightLabel: return {WC_STATICW, SS_RIGHT, 0};
+    case ControlKind::PathLabel: return {WC_STATICW, SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, 0};
+    case ControlKind::LineLabel: return {WC_STATICW, SS_LEFT | SS_ENDELLIPSIS | SS_NOPREFIX, 0};
+    case ControlKind::Link: return {WC_STATICW, SS_LEFT | SS_NOTIFY, 0};
+    case ControlKind::TextBox: return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::Button: return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
+    // Multi-line: a long caption (another language) wraps instead of being cut.
+    case ControlKind::OptionButton: return {WC_BUTTONW, BS_AUTORADIOBUTTON | BS_MULTILINE | WS_TABSTOP, 0};
+    case ControlKind::CheckBox: return {WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case ControlKind::ListBox:
+        return {WC_LISTBOXW, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 0};
+    case ControlKind::MultiLineText:
+        return {WC_EDITW, ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
+                WS_EX_CLIENTEDGE};
+    case ControlKind::Frame: return {WC_BUTTONW, BS_GROUPBOX, 0};
+    case ControlKind::Picture: return {WC_STATICW, SS_ICON | SS_CENTERIMAGE, 0};
+    case ControlKind::Image: return {WC_STATICW, SS_BITMAP | SS_CENTERIMAGE, 0};
+    }
+    return {WC_STATICW, SS_LEFT, 0};
+}
+
+std::wstring WindowText(HWND hwnd) {
+    if (!hwnd) return {};
+    const int n = ::GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    const int got = ::GetWindowTextW(hwnd, text.data(), n + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+// ---- Control ---------------------------------------------------------------
+
+void Control::SetCaption(std::wstring_view text) {
+    designCaption_.assign(text);
+    if (hwnd_) ::SetWindowTextW(hwnd_, designCaption_.c_str());
+}
+
+std::wstring Control::Caption() const { return hwnd_ ? WindowText(hwnd_) : designCaption_; }
+
+void Control::Refresh() {
+    if (!hwnd_) return;
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
+    ::UpdateWindow(hwnd_);
+}
+
+int Control::Value() const {
+    if (!hwnd_) return 0;
+    const LRESULT state = ::SendMessageW(hwnd_, BM_GETCHECK, 0, 0);
+    return state == BST_CHECKED ? 1 : state == BST_INDETERMINATE ? 2 : 0;
+}
+
+void Control::SetValue(int value) {
+    if (!hwnd_) return;
+    if (kind_ == ControlKind::CheckBox && value == 2) {
+        // Grey needs the three-state style; keep it automatic otherwise.
+        ::SendMessageW(hwnd_, BM_SETSTYLE, BS_AUTO3STATE, TRUE);
+    }
+    const WPARAM state = value == 1 ? BST_CHECKED : value == 2 ? BST_INDETERMINATE : BST_UNCHECKED;
+    ::SendMessageW(hwnd_, BM_SETCHECK, state, 0);
+    if (kind_ == ControlKind::OptionButton && value == 1) {
+        // Clear the rest of the group, as a click would.
+        HWND first = hwnd_;
+        for (HWND h = ::GetNextDlgGroupItem(owner_->Hwnd(), hwnd_, FALSE); h && h != first;
+             h = ::GetNextDlgGroupItem(owner_->Hwnd(), h, FALSE)) {
+            ::SendMessageW(h, BM_SETCHECK, BST_UNCHECKED, 0);
+        }
+    }
+}
+
+void Control::SetEnabled(bool enabled) {
+    if (hwnd_) ::EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+}
+
+bool Control::Enabled() const { return hwnd_ && ::IsWindowEnabled(hwnd_); }
+
+void Control::SetVisible(bool visible) {
+    if (hwnd_) ::ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void Control::SetIcon(HICON icon) {
+    if (hwnd_) ::SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+}
+
+void Control::SetBitmap(HBITMAP bitmap) {
+    bitmap_.reset(bitmap);
+    if (hwnd_) ::SendMessageW(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+}
+
+void Control::Move(const TwipsRect& at) {
+    layout_ = at;
+    if (!hwnd_ || !owner_) return;
+    const unsigned dpi = WindowDpi(owner_->Hwnd());
+    ::SetWindowPos(hwnd_, nullptr, TwipsToPixels(at.left, dpi), TwipsToPixels(at.top, dpi), TwipsToPixels(at.width, dpi),
+                   TwipsToPixels(at.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Control::SetBold(bool bold) {
+    bold_ = bold;
+    if (hwnd_ && owner_) owner_->ApplyFont(*this);
+}
+
+void Control::AddItem(std::wstring_view text) {
+    const std::wstring s(text);
+    if (hwnd_) ::SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+}
+
+void Control::ClearItems() {
+    if (hwnd_) ::SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
+}
+
+int Control::ListCount() const {
+    return hwnd_ ? static_cast<int>(::SendMessageW(hwnd_, LB_GETCOUNT, 0, 0)) : 0;
+}
+
+int Control::ListIndex() const {
+    return hwnd_ ? static_cast<int>(::SendMessageW(hwnd_, LB_GETCURSEL, 0, 0)) : -1;
+}
+
+void Control::SetListIndex(int index) {
+    if (!hwnd_) return;
+    ::SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    // A program's selection fires Click, as a user's would.
+    if (Click) Click();
+}
+
+std::wstring Control::ItemText(int index) const {
+    if (!hwnd_) return {};
+    const LRESULT n = ::SendMessageW(hwnd_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (n == LB_ERR) return {};
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    ::SendMessageW(hwnd_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
+void Control::SetFont(BYTE charset, std::wstring_view faceName) {
+    fontSet_ = true;
+    charset_ = charset;
+    face_.assign(faceName);
+    if (hwnd_ && owner_) owner_->ApplyFont(*this);
+}
+
+// ---- Timer -----------------------------------------------------------------
+
+void Timer::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    Apply();
+}
+
+void Timer::SetInterval(unsigned milliseconds) {
+    interval_ = milliseconds;
+    Apply();
+}
+
+void Timer::Apply() {
+    HWND hwnd = owner_ ? owner_->Hwnd() : nullptr;
+    if (!hwnd) return;
+    if (enabled_ && interval_ > 0) ::SetTimer(hwnd, id_, interval_, nullptr);
+    else ::KillTimer(hwnd, id_);
+}
+
+}  // namespace rt

@@ -1,0 +1,111 @@
+// The controls of a form, placed in twips, and its timers.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "runtime/Handles.h"
+#include "runtime/Twips.h"
+
+namespace rt {
+
+// Link: a label drawn as a hyperlink (blue, underlined, hand cursor) that
+// reports clicks. Image: a picture box showing a bitmap. PathLabel: a label
+// for a file path, shortened in its middle when it does not fit. LineLabel:
+// one line that ends in an ellipsis when it does not fit.
+enum class ControlKind { Label, RightLabel, PathLabel, LineLabel, Link, Button, OptionButton, CheckBox, ListBox, TextBox, MultiLineText, Frame,
+                         Picture, Image };
+
+class Form;
+
+class Control {
+public:
+    const std::wstring& Name() const { return name_; }
+    ControlKind Kind() const { return kind_; }
+    HWND Hwnd() const { return hwnd_; }
+    int Id() const { return id_; }
+    const TwipsRect& Layout() const { return layout_; }
+
+    void SetCaption(std::wstring_view text);
+    std::wstring Caption() const;
+    // Repaints now, for handlers that block the pump for a long time.
+    void Refresh();
+    // Check box: 0 clear, 1 ticked, 2 grey. Option button: 0 or 1.
+    int Value() const;
+    void SetValue(int value);
+    void SetEnabled(bool enabled);
+    bool Enabled() const;
+    void SetVisible(bool visible);
+    void SetIcon(HICON icon);
+    // Image: the control owns the bitmap from now on.
+    void SetBitmap(HBITMAP bitmap);
+    // Places the control anew, in twips of the form's client area.
+    void Move(const TwipsRect& at);
+
+    // List box.
+    void AddItem(std::wstring_view text);
+    void ClearItems();
+    int ListCount() const;
+    int ListIndex() const;
+    void SetListIndex(int index);
+    std::wstring ItemText(int index) const;
+
+    // The font by character set and face name; the point size is kept.
+    void SetFont(BYTE charset, std::wstring_view faceName);
+    BYTE FontCharset() const { return charset_; }
+    const std::wstring& FontFace() const { return face_; }
+    void SetBold(bool bold);
+
+    std::function<void()> Click;     // buttons, options, check boxes, list selection
+
+private:
+    friend class Form;
+    Form* owner_ = nullptr;
+    std::wstring name_;
+    ControlKind kind_ = ControlKind::Label;
+    TwipsRect layout_;
+    std::wstring designCaption_;
+    bool startsGroup_ = false;
+    HWND hwnd_ = nullptr;
+    int id_ = 0;
+    bool fontSet_ = false;  // until SetFont, the system's message font
+    std::wstring face_;
+    BYTE charset_ = DEFAULT_CHARSET;
+    int pointsTimes10_ = 0;
+    bool bold_ = false;
+    UniqueBitmap bitmap_;
+};
+
+class Timer {
+public:
+    void SetEnabled(bool enabled);
+    bool Enabled() const { return enabled_; }
+    void SetInterval(unsigned milliseconds);
+    unsigned Interval() const { return interval_; }
+    const std::wstring& Name() const { return name_; }
+
+    std::function<void()> Tick;
+
+private:
+    friend class Form;
+    void Apply();
+    Form* owner_ = nullptr;
+    std::wstring name_;
+    UINT_PTR id_ = 0;
+    unsigned interval_ = 0;
+    bool enabled_ = false;
+};
+
+// The window class, style and extended style that make a control of a kind.
+struct ControlClass {
+    const wchar_t* cls;
+    DWORD style;
+    DWORD exStyle;
+};
+ControlClass ClassFor(ControlKind kind);
+std::wstring WindowText(HWND hwnd);
+
+}  // namespace rt

@@ -1,0 +1,401 @@
+#include "runtime/Form.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/ProgramError.h"
+#include "runtime/MessageLoop.h"
+#include "runtime/SystemApi.h"
+
+namespace rt {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"OrvaneRuntimeForm";
+
+std::vector<Form*>& FormList() {
+    static std::vector<Form*> forms;
+    return forms;
+}
+
+ATOM RegisterFormClass(WNDPROC proc) {
+    static ATOM atom = [proc] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = proc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.hIcon = ::LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kFormClass;
+        return ::RegisterClassExW(&wc);
+    }();
+    return atom;
+}
+
+void CentreOnWorkArea(HWND hwnd) {
+    RECT wr{};
+    ::GetWindowRect(hwnd, &wr);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &mi);
+    const int w = wr.right - wr.left, h = wr.bottom - wr.top;
+    ::SetWindowPos(hwnd, nullptr, mi.rcWork.left + ((mi.rcWork.right - mi.rcWork.left) - w) / 2,
+                   mi.rcWork.top + ((mi.rcWork.bottom - mi.rcWork.top) - h) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL CALLBACK CollectEnabledWindow(HWND h, LPARAM lp) {
+    auto* list = reinterpret_cast<std::vector<HWND>*>(lp);
+    if (::IsWindowVisible(h) && ::IsWindowEnabled(h)) list->push_back(h);
+    return TRUE;
+}
+
+}  // namespace
+
+// ---- Form ------------------------------------------------------------------
+
+Form::Form(std::wstring name, std::wstring designCaption, int clientWidthTwips, int clientHeightTwips,
+           DWORD style)
+    : name_(std::move(name)),
+      designCaption_(std::move(designCaption)),
+      clientWidthTwips_(clientWidthTwips),
+      clientHeightTwips_(clientHeightTwips),
+      style_(style) {}
+
+Form::~Form() {
+    if (hwnd_) {
+        destroying_ = true;
+        ::DestroyWindow(hwnd_);
+    }
+    auto& forms = FormList();
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+}
+
+bool Form::IsVisible() const { return hwnd_ && ::IsWindowVisible(hwnd_); }
+
+void Form::Load() {
+    if (hwnd_ || loading_) return;
+    loading_ = true;
+    RegisterFormClass(&Form::WndProc);
+    hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, designCaption_.c_str(), style_, CW_USEDEFAULT,
+                              CW_USEDEFAULT, 100, 100, owner_, nullptr, ::GetModuleHandleW(nullptr), this);
+    if (!hwnd_) {
+        loading_ = false;
+        throw ProgramError(static_cast<long>(::GetLastError()), "The window could not be created");
+    }
+    FormList().push_back(this);
+    for (auto& c : controls_) CreateControl(*c);
+    RebuildMenus();
+    PlaceAll();
+    if (!defaultPosition_) CentreOnWorkArea(hwnd_);
+    for (auto& t : timers_) t->Apply();
+    try {
+        Form_Load();
+    } catch (...) {
+        loading_ = false;
+        throw;
+    }
+    loading_ = false;
+}
+
+void Form::Show(ShowMode mode, HWND owner) {
+    if (owner != owner_) {
+        owner_ = owner;
+        // A form kept loaded (About, help) takes the owner of this opening.
+        if (hwnd_) ::SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    }
+    Load();
+    if (!hwnd_) return;  // Form_Load unloaded it
+    if (mode == ShowMode::Modeless) {
+        ::ShowWindow(hwnd_, ::IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+        ::SetForegroundWindow(hwnd_);
+        return;
+    }
+    // Modal: disable every other enabled top-level window of this thread.
+    std::vector<HWND> disabled;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
+    disabled.erase(std::remove(disabled.begin(), disabled.end(), hwnd_), disabled.end());
+    for (HWND h : disabled) ::EnableWindow(h, FALSE);
+    modalDisabled_ = std::move(disabled);
+    ::ShowWindow(hwnd_, SW_SHOW);
+    ::SetForegroundWindow(hwnd_);
+    MSG msg;
+    bool quit = false;
+    int quitCode = 0;
+    while (hwnd_ && ::IsWindowVisible(hwnd_)) {
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            quit = true;
+            quitCode = static_cast<int>(msg.wParam);
+            break;
+        }
+        if (got == -1) break;
+        DispatchOne(msg);
+    }
+    EndModal();
+    if (quit) ::PostQuitMessage(quitCode);  // let the outer loop see it too
+}
+
+// The windows a modal show disabled come back before the form goes, so that
+// Windows can hand the activation to the owner rather than to nowhere.
+void Form::EndModal() {
+    for (HWND h : std::exchange(modalDisabled_, {})) {
+        if (::IsWindow(h)) ::EnableWindow(h, TRUE);
+    }
+}
+
+void Form::ActivateOwner(HWND owner) {
+    if (owner && ::IsWindowVisible(owner) && ::IsWindowEnabled(owner)) ::SetForegroundWindow(owner);
+}
+
+void Form::Hide() {
+    if (!hwnd_) return;
+    const bool active = ::GetActiveWindow() == hwnd_;
+    EndModal();
+    ::ShowWindow(hwnd_, SW_HIDE);
+    if (active) ActivateOwner(owner_);
+}
+
+void Form::Unload() {
+    if (!hwnd_ || destroying_) return;
+    bool cancel = false;
+    Form_Unload(cancel);
+    if (cancel || !hwnd_) return;
+    const bool active = ::GetActiveWindow() == hwnd_;
+    const HWND owner = owner_;
+    EndModal();
+    destroying_ = true;
+    ::DestroyWindow(hwnd_);
+    if (active) ActivateOwner(owner);
+}
+
+void Form::SetCaption(std::wstring_view text) {
+    designCaption_.assign(text);
+    if (hwnd_) ::SetWindowTextW(hwnd_, designCaption_.c_str());
+}
+
+std::wstring Form::Caption() const { return hwnd_ ? WindowText(hwnd_) : designCaption_; }
+
+Control& Form::Add(ControlKind kind, std::wstring name, std::wstring caption, TwipsRect at, bool startsGroup) {
+    auto c = std::make_unique<Control>();
+    c->owner_ = this;
+    c->name_ = std::move(name);
+    c->kind_ = kind;
+    c->layout_ = at;
+    c->designCaption_ = std::move(caption);
+    c->startsGroup_ = startsGroup;
+    c->id_ = nextId_++;
+    Control& ref = *c;
+    controls_.push_back(std::move(c));
+    if (hwnd_) {
+        CreateControl(ref);
+        PlaceAll();
+    }
+    return ref;
+}
+
+Control& Form::operator[](std::wstring_view name) {
+    for (auto& c : controls_) {
+        if (c->name_ == name) return *c;
+    }
+    throw ProgramError(kErrNoSuchElement, "Control element '" + std::string(name.begin(), name.end()) + "' doesn't exist");
+}
+
+Timer& Form::AddTimer(std::wstring name, unsigned intervalMs) {
+    auto t = std::make_unique<Timer>();
+    t->owner_ = this;
+    t->name_ = std::move(name);
+    t->interval_ = intervalMs;
+    t->id_ = static_cast<UINT_PTR>(nextId_++);
+    timers_.push_back(std::move(t));
+    return *timers_.back();
+}
+
+Timer& Form::GetTimer(std::wstring_view name) {
+    for (auto& t : timers_) {
+        if (t->name_ == name) return *t;
+    }
+    throw ProgramError(kErrNoSuchElement, "Timer '" + std::string(name.begin(), name.end()) + "' doesn't exist");
+}
+
+void Form::SetMousePointer(int pointer) {
+    mousePointer_ = pointer;
+    ::SetCursor(::LoadCursorW(nullptr, pointer == 11 ? IDC_WAIT : IDC_ARROW));
+}
+
+void Form::Publish(std::wstring operation, std::function<void()> body) {
+    operations_[std::move(operation)] = std::move(body);
+}
+
+bool Form::HasOperation(std::wstring_view operation) const {
+    return operations_.find(operation) != operations_.end();
+}
+
+void Form::CallByName(std::wstring_view operation) {
+    auto it = operations_.find(operation);
+    if (it == operations_.end()) throw ProgramError(kErrNoSuchMember, "Object doesn't support this property or method");
+    it->second();
+}
+
+void Form::CreateControl(Control& c) {
+    if (c.hwnd_) return;
+    const ControlClass cc = ClassFor(c.kind_);
+    DWORD style = WS_CHILD | WS_VISIBLE | cc.style;
+    if (c.startsGroup_ || c.kind_ != ControlKind::OptionButton) style |= WS_GROUP;
+    c.hwnd_ = ::CreateWindowExW(cc.exStyle, cc.cls, c.designCaption_.c_str(), style, 0, 0, 0, 0, hwnd_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id_)), ::GetModuleHandleW(nullptr),
+                                nullptr);
+    if (c.kind_ == ControlKind::Image && c.bitmap_) {
+        ::SendMessageW(c.hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(c.bitmap_.get()));
+    }
+    if (c.kind_ == ControlKind::Frame) {
+        // Frames stay behind the controls they hold.
+        ::SetWindowPos(c.hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+void Form::ApplyFont(Control& c) {
+    const DefaultFont& base = SystemMessageFont();
+    // An empty face set on purpose stays empty: the font mapper then picks
+    // one for the character set.
+    if (!c.fontSet_) c.face_ = base.face;
+    if (c.pointsTimes10_ == 0) c.pointsTimes10_ = base.pointsTimes10;
+    const int height = ::MulDiv(c.pointsTimes10_, static_cast<int>(WindowDpi(hwnd_)), 720);
+    if (HFONT font = fonts_.Get(c.face_, height, c.charset_, c.bold_ ? FW_BOLD : FW_NORMAL,
+                                c.kind_ == ControlKind::Link)) {
+        ::SendMessageW(c.hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+}
+
+void Form::PlaceAll() {
+    if (!hwnd_) return;
+    const unsigned dpi = WindowDpi(hwnd_);
+    RECT r{0, 0, TwipsToPixels(clientWidthTwips_, dpi), TwipsToPixels(clientHeightTwips_, dpi)};
+    AdjustWindowRectForDpi(r, style_, ::GetMenu(hwnd_) != nullptr, WS_EX_CONTROLPARENT, dpi);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (auto& c : controls_) {
+        if (!c->hwnd_) continue;
+        const TwipsRect& t = c->layout_;
+        ::SetWindowPos(c->hwnd_, nullptr, TwipsToPixels(t.left, dpi), TwipsToPixels(t.top, dpi),
+                       TwipsToPixels(t.width, dpi), TwipsToPixels(t.height, dpi),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ApplyFont(*c);
+    }
+}
+
+void Form::OnDestroyed() {
+    hwnd_ = nullptr;
+    destroying_ = false;
+    for (auto& c : controls_) c->hwnd_ = nullptr;
+    menuById_.clear();
+    menuPlace_.clear();
+    dropDowns_.clear();
+    popupMenus_.clear();
+    auto& forms = FormList();
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+    // Wake the main loop so it sees that no form is left; a thread message
+    // rather than WM_QUIT, which would also end any nested modal loop.
+    if (forms.empty()) ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);
+}
+
+Control* Form::ControlOf(HWND hwnd) {
+    for (auto& c : controls_) {
+        if (c->hwnd_ && c->hwnd_ == hwnd) return c.get();
+    }
+    return nullptr;
+}
+
+LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND: {
+        const int id = LOWORD(wp);
+        const int code = HIWORD(wp);
+        if (lp == 0 && code == 0) {
+            if (MenuItem* item = FindMenuById(id); item && item->click) item->click();
+            return 0;
+        }
+        for (auto& c : controls_) {
+            if (c->id_ != id) continue;
+            if (c->kind_ == ControlKind::ListBox) {
+                if (code == LBN_SELCHANGE && c->Click) c->Click();
+            } else if (code == BN_CLICKED && c->Click) {
+                c->Click();
+            }
+            return 0;
+        }
+        break;
+    }
+    case WM_TIMER:
+        for (auto& t : timers_) {
+            if (t->id_ == wp && t->enabled_ && t->Tick) {
+                t->Tick();
+                return 0;
+            }
+        }
+        return 0;
+    case WM_CLOSE:
+        Unload();
+        return 0;
+    case WM_SIZE:
+        Form_Resize();
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        if (Control* c = ControlOf(reinterpret_cast<HWND>(lp)); c && c->kind_ == ControlKind::Link) {
+            HDC dc = reinterpret_cast<HDC>(wp);
+            ::SetTextColor(dc, RGB(0, 0, 255));
+            ::SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+        }
+        break;
+    case WM_SETCURSOR:
+        if (mousePointer_ == 11) {
+            ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        if (Control* c = ControlOf(reinterpret_cast<HWND>(wp)); c && c->kind_ == ControlKind::Link) {
+            ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
+    case WM_DPICHANGED: {
+        const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+        ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        PlaceAll();
+        return 0;
+    }
+    default:
+        break;
+    }
+    return ::DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT CALLBACK Form::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Form* self = reinterpret_cast<Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+        self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    }
+    if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->OnDestroyed();
+        return ::DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    return self->HandleMessage(msg, wp, lp);
+}
+
+const std::vector<Form*>& LoadedForms() { return FormList(); }
+
+Form* FormOfWindow(HWND hwnd) {
+    HWND root = hwnd ? ::GetAncestor(hwnd, GA_ROOT) : nullptr;
+    if (!root) return nullptr;
+    wchar_t cls[64] = {};
+    ::GetClassNameW(root, cls, 64);
+    if (std::wstring_view(cls) != kFormClass) return nullptr;
+    return reinterpret_cast<Form*>(::GetWindowLongPtrW(root, GWLP_USERDATA));
+}
+
+}  // namespace rt
