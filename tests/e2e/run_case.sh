@@ -84,22 +84,25 @@ if [ "$case_name" = reboot ]; then
     task_check() { ORV_BOOT_CHECK_FOLDER='C:\Program Files\Orvane Restart' "$@" "$WINE64" "$build/tests/win_tests.exe" \
         --gtest_filter='BootCheckTask.*' 2>&1 | tr -d '\r'; }
     task_check env > "$out/task_made.txt" || echo FAILED >> "$out/task_made.txt"
+    # The record lies in the program's own registry view.
+    view=/reg:32
+    [ "$(cat "$build/sandbox/bits")" = 8 ] && view=/reg:64
     "$WINE64" "$build/tests/seqlines.exe" commands restart 2>/dev/null | tr -d '\r' > "$out/start_commands"
     for s in $(grep -i '^net start' "$out/start_commands" | cut -d' ' -f3); do "$WINE64" net start "$s" >/dev/null 2>&1 || :; done
     verify_rc=0
     "$WINE64" OrvaneScheduledRestart.exe /Verify >/dev/null 2>&1 || verify_rc=$?
     echo "$verify_rc" > "$out/verify_rc"
     task_check env ORV_BOOT_CHECK_GONE=1 > "$out/task_gone.txt" || echo FAILED >> "$out/task_gone.txt"
-    "$WINE64" reg query 'HKLM\Software\Orvane\ScheduledRestart' /v BootCheckLog /reg:32 > "$out/record.txt" 2>&1 || echo gone >> "$out/record.txt"
+    "$WINE64" reg query 'HKLM\Software\Orvane\ScheduledRestart' /v BootCheckLog "$view" > "$out/record.txt" 2>&1 || echo gone >> "$out/record.txt"
     cat "$prog"/logs/*.TXT > "$out/run.log"
     # More "/Verify" runs, each into a new log: by hand; a record a day old whose
     # log lies outside "logs"; a record whose log is gone, with a service down.
     verify() { local rc=0; "$WINE64" OrvaneScheduledRestart.exe /Verify >/dev/null 2>&1 || rc=$?; echo "$1 $rc" >> "$out/verify_more"; }
     record() {
         local key='HKLM\Software\Orvane\ScheduledRestart'
-        "$WINE64" reg add "$key" /v BootCheckLog /t REG_SZ /d "$1" /f /reg:32 >/dev/null 2>&1
-        "$WINE64" reg add "$key" /v BootCheckTime /t REG_DWORD /d "$2" /f /reg:32 >/dev/null 2>&1
-        "$WINE64" reg add "$key" /v VerifySeconds /t REG_DWORD /d 3 /f /reg:32 >/dev/null 2>&1
+        "$WINE64" reg add "$key" /v BootCheckLog /t REG_SZ /d "$1" /f "$view" >/dev/null 2>&1
+        "$WINE64" reg add "$key" /v BootCheckTime /t REG_DWORD /d "$2" /f "$view" >/dev/null 2>&1
+        "$WINE64" reg add "$key" /v VerifySeconds /t REG_DWORD /d 3 /f "$view" >/dev/null 2>&1
     }
     : > "$WINEPREFIX/drive_c/sandbox/outside.TXT"
     verify by-hand
@@ -108,7 +111,7 @@ if [ "$case_name" = reboot ]; then
     "$WINE64" net stop PmSyncSvr >/dev/null 2>&1 || :
     record 'C:\Program Files\Orvane Restart\logs\gone.TXT' "$(date +%s)"
     verify one-failing
-    "$WINE64" reg query 'HKLM\Software\Orvane\ScheduledRestart' /v BootCheckLog /reg:32 >/dev/null 2>&1 && echo "record left" >> "$out/verify_more"
+    "$WINE64" reg query 'HKLM\Software\Orvane\ScheduledRestart' /v BootCheckLog "$view" >/dev/null 2>&1 && echo "record left" >> "$out/verify_more"
     ls "$prog"/logs/*.TXT | sort | tail -n +2 | while read -r f; do cat "$f"; done > "$out/more.log"
     wc -c < "$WINEPREFIX/drive_c/sandbox/outside.TXT" >> "$out/verify_more"  # never written outside logs
 fi
