@@ -54,7 +54,26 @@ reg="$c/sandbox/sandbox.reg"
     # Wine reads this value as a string.
     printf '[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control]\r\n"ServicesPipeTimeout"="120000"\r\n\r\n'
 } > "$reg"
-"$WINE64" regedit /S 'C:\sandbox\sandbox.reg' >/dev/null 2>&1
+# Runs one of Wine's own tools and prints what it said. Rarely, Wine's loader
+# cannot open a new process's image (seen once in a CI run, an "sc create"
+# among six sandboxes made side by side): it falls back to start.exe, which
+# says "ShellExecuteEx failed". The tool then never ran, so it is run again;
+# any other failure is the tool's own answer and stands.
+sb_tool() {
+    local said rc try
+    for try in 1 2 3; do
+        rc=0
+        said=$("$WINE64" "$@" 2>&1) || rc=$?
+        if [ "$rc" -ne 0 ] && [[ "$said" == *"ShellExecuteEx failed"* || "$said" == *"wine: failed to "* ]]; then
+            echo "sandbox: Wine did not launch $1 (try $try): $said" >&2
+            continue
+        fi
+        break
+    done
+    printf '%s' "$said"
+    return "$rc"
+}
+sb_tool regedit /S 'C:\sandbox\sandbox.reg' >/dev/null
 # The service manager reads its control time-out when it starts: let this
 # server end so that the next one starts with the values above.
 "$WINESERVER" -w
@@ -69,11 +88,11 @@ export ORV_SLEEPER_PID=$!
 for _ in $(seq 1 300); do "$WINE64" sc query eventlog >/dev/null 2>&1 && break; sleep 0.2; done
 # Task Scheduler answers only while its service runs (a reboot run makes
 # the task for the check after the boot).
-"$WINE64" net start schedule >/dev/null 2>&1 || echo "sandbox: Task Scheduler did not start" >&2
+sb_tool net start schedule >/dev/null || echo "sandbox: Task Scheduler did not start" >&2
 
 create_service() {
     local out
-    if ! out=$("$WINE64" sc create "$1" binPath= "\"C:\\Program Files\\Pellmark\\$2.exe\"" 2>&1); then
+    if ! out=$(sb_tool sc create "$1" binPath= "\"C:\\Program Files\\Pellmark\\$2.exe\""); then
         echo "sandbox: service $1 could not be made: $out" >&2
         return 1
     fi
@@ -91,7 +110,7 @@ if [ "${ORV_NO_GATEWAY:-0}" != 1 ]; then
     # the x86 program, through the 32-bit regsvr32.
     regsvr32='regsvr32'
     [ "$(cat "$build/sandbox/bits")" = 4 ] && regsvr32='C:\windows\syswow64\regsvr32.exe'
-    "$WINE64" "$regsvr32" /s 'C:\Program Files\Pellmark\OrvaneGatewayStub.dll' >/dev/null 2>&1
+    sb_tool "$regsvr32" /s 'C:\Program Files\Pellmark\OrvaneGatewayStub.dll' >/dev/null
 fi
 if [ "${ORV_NO_KILL:-0}" = 1 ]; then rm -f "$prog/kill.exe"; fi
 if [ "${ORV_NO_REBOOT_BAT:-0}" = 1 ]; then rm -f "$prog/reboot.bat"; fi
@@ -100,7 +119,7 @@ if [ "${ORV_NO_REBOOT_BAT:-0}" = 1 ]; then rm -f "$prog/reboot.bat"; fi
 all_services="W3svc MSSQLServer SQLServerAgent $product_services"
 for s in $all_services; do
     # (sourced: names of its own, never the caller's)
-    if ! sb_said=$("$WINE64" net start "$s" 2>&1); then
+    if ! sb_said=$(sb_tool net start "$s"); then
         echo "sandbox: net start $s failed: $sb_said" >&2
         return 1 2>/dev/null || exit 1
     fi
