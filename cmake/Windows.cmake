@@ -76,20 +76,19 @@ add_custom_command(OUTPUT ${ORV_LOGO_DIR}/OrvaneLogo.bmp ${ORV_LOGO_DIR}/MakerLo
 set_source_files_properties(src/about/About.rc PROPERTIES
     OBJECT_DEPENDS "${ORV_LOGO_DIR}/OrvaneLogo.bmp;${ORV_LOGO_DIR}/MakerLogo.bmp")
 
-# The version resource, the built-in string table and the logos, for test
-# programs that read their own version, texts and pictures as the program does.
+# The version resource, the built-in string table and the logos: the
+# program's, and the test program's, which reads them as the program does.
 add_library(orv_version_res OBJECT src/res/version.rc src/localize/RestartRes.rc src/about/About.rc)
 target_include_directories(orv_version_res PRIVATE ${CMAKE_BINARY_DIR}/generated ${ORV_LOGO_DIR} src/res src/localize
                                                    src/about)
 
+# The program: its manifest, and the resources above (each compiled once).
 add_executable(OrvaneScheduledRestart WIN32
     src/startup/WinMain.cpp
     src/res/OrvaneScheduledRestart.rc
-    src/localize/RestartRes.rc
-    src/about/About.rc
+    $<TARGET_OBJECTS:orv_version_res>
 )
-target_include_directories(OrvaneScheduledRestart PRIVATE ${CMAKE_BINARY_DIR}/generated ${ORV_LOGO_DIR} src/res
-                                                          src/localize src/about)
+target_include_directories(OrvaneScheduledRestart PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_compile_options(OrvaneScheduledRestart PRIVATE ${ORV_WARNINGS})
 target_link_options(OrvaneScheduledRestart PRIVATE -municode $<$<CONFIG:Release>:-s>)
 target_link_libraries(OrvaneScheduledRestart PRIVATE orv_win)
@@ -147,37 +146,6 @@ configure_file(${ORV_HELP}/OrvaneScheduledRestart.htm ${ORV_PROGRAM_DIR}/OrvaneS
 configure_file(${ORV_HELP}/OrvaneScheduledRestart.htm ${ORV_PROGRAM_DIR}/OrvaneScheduledRestart_ENU.htm COPYONLY)
 configure_file(${ORV_HELP}/OrvaneScheduledRestart_DEU.htm ${ORV_PROGRAM_DIR}/OrvaneScheduledRestart_DEU.htm COPYONLY)
 
-# The test sandbox's stand-ins for what a real Orvane server has.
-set(ORV_SANDBOX_DIR ${CMAKE_BINARY_DIR}/sandbox)
-add_executable(stubsvc sandbox/stubs/stubsvc.cpp)
-add_executable(sbtrace sandbox/stubs/sbtrace.cpp)
-add_library(OrvaneGatewayStub SHARED sandbox/stubs/gateway.cpp sandbox/stubs/gateway.def)
-set_target_properties(OrvaneGatewayStub PROPERTIES PREFIX "")
-if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    # The .def names the COM exports undecorated, as Windows looks them up.
-    target_link_options(OrvaneGatewayStub PRIVATE -Wl,--enable-stdcall-fixup)
-endif()
-# Which regsvr32 registers the stand-in: its bitness must match the program's.
-file(WRITE ${ORV_SANDBOX_DIR}/bits "${CMAKE_SIZEOF_VOID_P}\n")
-target_link_libraries(OrvaneGatewayStub PRIVATE ole32 oleaut32 uuid advapi32)
-target_link_libraries(stubsvc PRIVATE advapi32)
-foreach(t stubsvc sbtrace OrvaneGatewayStub)
-    target_compile_options(${t} PRIVATE ${ORV_WARNINGS})
-    set_target_properties(${t} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ORV_SANDBOX_DIR})
-endforeach()
-target_link_options(stubsvc PRIVATE -municode)
-target_link_options(sbtrace PRIVATE -municode)
-add_custom_target(sandbox ALL DEPENDS stubsvc sbtrace OrvaneGatewayStub OrvaneScheduledRestart)
-
-# Benchmark helper (bench/run.sh): the program's per-step path, timed.
-add_executable(stepbench EXCLUDE_FROM_ALL bench/stepbench.cpp)
-target_link_libraries(stepbench PRIVATE orv_win)
-target_link_options(stepbench PRIVATE -municode)
-set_target_properties(stepbench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
-# Start-up against a bare window program, and the peak working set.
-add_executable(barewindow WIN32 EXCLUDE_FROM_ALL bench/barewindow.cpp)
-target_link_options(barewindow PRIVATE -municode)
-add_executable(procbench EXCLUDE_FROM_ALL bench/procbench.cpp)
-target_link_options(procbench PRIVATE -municode)
-target_link_libraries(procbench PRIVATE psapi)
-set_target_properties(barewindow procbench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+# The test sandbox's stand-ins, and the benchmark's helpers.
+add_subdirectory(sandbox)
+add_subdirectory(bench)

@@ -91,11 +91,8 @@ def main():
             check("[  PASSED  ] 1 test" in (out / f).read_text(), f"{f}: " + (out / f).read_text()[-600:])
         check("gone" in (out / "record.txt").read_text(), "the record is gone")
         more = (out / "more.log").read_bytes().decode("cp1252")
-        check((out / "verify_more").read_text().split() == ["by-hand", "0", "old-record", "0", "one-failing", "2", "0"],
-              "more /Verify runs: " + (out / "verify_more").read_text())
-        for said_line in (" Checking the voice server\r\n", " is cleared without a verdict: that reboot never happened\r\n",
-                          ": (error) PmSyncSvr is not running: stopped\r\n"):
-            check(said_line in more, f"the later /Verify logs say {said_line!r}: {more[-400:]}")
+        check((out / "verify_old").read_text().split() == ["0", "0"], "old record: " + (out / "verify_old").read_text())
+        check(more.endswith(" is cleared without a verdict: that reboot never happened\r\n"), f"old record: {more[-300:]}")
     elif case not in ("cancel", "test-run"):
         check(lines == expected, "the run log holds every step in order:\n" + "\n".join(lines))
     if case not in ("cancel", "test-run"):

@@ -5,7 +5,6 @@
 #include <set>
 
 #include "TestSupport.h"
-#include "about/WebBrowserHost.h"
 #include "about/frmAbout.h"
 #include "config/frmConfigure.h"
 #include "localize/RestartResCONST.h"
@@ -91,56 +90,6 @@ TEST_F(Help, TheLanguagePageOrElseTheNeutralOneReachesTheBrowser) {
     }
 }
 
-TEST_F(Help, TheWindowKeepsItsMinimumSizeAndThePageFollowsIt) {
-    test::WriteBytes(dir_.File(L"OrvaneScheduledRestart.htm"), "<p>Help</p>");
-    RecordingDetails details(dir_.Path());
-    details.Show();
-    HWND w = details.Hwnd(), help = details[L"txtHelp"].Hwnd();
-    const unsigned dpi = rt::WindowDpi(w);
-    const auto px = [dpi](int twips) { return rt::TwipsToPixels(twips, dpi); };
-    for (auto [wide, high] : {std::pair(60, 40), std::pair(900, 700)}) {
-        ::SetWindowPos(w, nullptr, 0, 0, wide, high, SWP_NOMOVE | SWP_NOZORDER);
-        RECT outer{}, page{};
-        ::GetWindowRect(w, &outer);
-        ::GetWindowRect(help, &page);
-        ::MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&page), 2);
-        const int width = outer.right - outer.left, height = outer.bottom - outer.top;
-        const int widthTw = rt::PixelsToTwips(width, dpi), heightTw = rt::PixelsToTwips(height, dpi);
-        EXPECT_EQ((std::vector<long>{width, height, page.left, page.top, page.right - page.left,
-                                     page.bottom - page.top}),
-                  (std::vector<long>{std::max(wide, px(2500)), std::max(high, px(2400)), px(100), px(1),
-                                     px(widthTw - 200), px(heightTw - 400)}))
-            << wide;
-    }
-    RECT before{}, after{};
-    ::GetWindowRect(help, &before);
-    ::ShowWindow(w, SW_MINIMIZE);
-    ::ShowWindow(w, SW_RESTORE);
-    ::GetWindowRect(help, &after);
-    EXPECT_TRUE(::EqualRect(&before, &after)) << "minimising does not move the page";
-    ::ShowWindow(w, SW_MINIMIZE);
-    details.Show();  // a second Help command
-    EXPECT_FALSE(::IsIconic(w)) << "brought forward";
-    EXPECT_EQ(details.opened.size(), details.ShowsEmbedded() ? 0u : 1u) << "not loaded again";
-    details.Unload();
-}
-
-// The page takes its own keys (Tab through its links) before the window's
-// dialog manager would move the focus.
-TEST_F(Help, ThePageGetsTheKeyboard) {
-    if (!WebBrowserHost::EngineAvailable()) {
-        GTEST_SKIP() << "no HTML engine here (Wine without Gecko): the page's keys cannot be tried";
-    }
-    test::WriteBytes(dir_.File(L"OrvaneScheduledRestart.htm"), "<a href='#a'>a</a> <a href='#b'>b</a>");
-    RecordingDetails details(dir_.Path());
-    details.Show();
-    ASSERT_TRUE(details.ShowsEmbedded());
-    test::WaitUntil([] { return false; }, std::chrono::milliseconds(1000));  // the page loads
-    MSG tab{::GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
-    EXPECT_TRUE(details.PreTranslateMessage(tab));
-    details.Unload();
-}
-
 // ---- About and the language switch --------------------------------------------
 
 class About : public test::LanguageReset {
@@ -196,21 +145,6 @@ TEST_F(About, TheMenuListsTheLibrariesFoundWithTheirTags) {
         about.Unload();
     }
     EXPECT_EQ(strLanguageNameFromCode(L"ENX"), L"English (TDD/TTY)");
-}
-
-TEST_F(About, ShowsTheVersionWithItsLeadingBlankAndItsOwnTexts) {
-    frmAbout about(dir_.Path(), L"Tool");
-    about.Show();
-    EXPECT_EQ(about[L"lblVersion"].Caption(), L" " + std::to_wstring(ORV_TEST_VERSION_MAJOR) + L"." +
-                                                  std::to_wstring(ORV_TEST_VERSION_MINOR) + L" Build " +
-                                                  std::to_wstring(ORV_TEST_VERSION_REVISION));
-    EXPECT_EQ(about.Caption() + L"|" + about[L"lblVersionTitle"].Caption(), L"Orvane Scheduled Restart|Version:");
-    EXPECT_TRUE(::SendMessageW(about[L"picOrvaneLogo"].Hwnd(), STM_GETIMAGE, IMAGE_BITMAP, 0) &&
-                ::SendMessageW(about[L"picHalvexLogo"].Hwnd(), STM_GETIMAGE, IMAGE_BITMAP, 0));
-    about[L"cmdOK"].Click();
-    EXPECT_TRUE(about.IsLoaded() && !about.IsVisible());
-    about.Unload();
-    EXPECT_TRUE(about.IsLoaded()) << "closing only hides it";
 }
 
 // Every control of every loaded form: the character set and face, and the font handles.

@@ -151,15 +151,6 @@ TEST_F(LogWriter, UnattendedBoxesCloseThemselvesAndLeaveTheirTextInTheRunLog) {
     TheRunOutcome = {};
 }
 
-TEST(GeneralDate, ShortDateAndLongTimeOfTheGivenLocaleAndTheDateAloneAtMidnight) {
-    SYSTEMTIME noon{2026, 3, 0, 9, 14, 5, 7, 0}, midnight{2026, 3, 0, 9, 0, 0, 0, 0};
-    const LCID us = MAKELCID(0x0409, SORT_DEFAULT);
-    EXPECT_EQ(rt::FormatGeneralDate(noon, us), L"3/9/2026 2:05:07 PM");
-    EXPECT_EQ(rt::FormatGeneralDate(midnight, us), L"3/9/2026");
-    const std::wstring de = rt::FormatGeneralDate(noon, MAKELCID(0x0407, SORT_DEFAULT));
-    EXPECT_TRUE(de == L"09.03.2026 14:05:07" || de == L"9.3.2026 14:05:07") << rt::ToUtf8(de);
-}
-
 // Run once as is and once under a German locale (see tests/CMakeLists.txt).
 // The stamp: the user's general date, one colon and blank, the text unchanged.
 TEST_F(LogWriter, StampFollowsTheUsersRegionalSettings) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -123,17 +124,16 @@ TEST(RegistryViews, The32BitViewFirstAndThe64BitViewWhereTheKeyIsMissingThere) {
         ::RegSetValueExW(k, L"Root Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     };
-    const auto read = [key] {
-        return RegTextOrEmpty(GetRegValue(HKEY_LOCAL_MACHINE, key, L"Root Path", kRegText, std::wstring(L"none")));
+    std::vector<std::wstring> read;  // after each step
+    const auto step = [&](const std::function<void()>& change) {
+        change();
+        read.push_back(RegTextOrEmpty(GetRegValue(HKEY_LOCAL_MACHINE, key, L"Root Path", kRegText, std::wstring(L"none"))));
     };
-    put(KEY_WOW64_64KEY, L"C:\\Sixty-four");
-    EXPECT_EQ(read(), L"C:\\Sixty-four");
-    put(KEY_WOW64_32KEY, L"C:\\Thirty-two");
-    EXPECT_EQ(read(), L"C:\\Thirty-two");
-    Remove(KEY_WOW64_64KEY, L"OrvaneTestViews");
-    EXPECT_EQ(read(), L"C:\\Thirty-two");
-    Remove(KEY_WOW64_32KEY, L"OrvaneTestViews");
-    EXPECT_EQ(read(), L"none");
+    step([&] { put(KEY_WOW64_64KEY, L"C:\\Sixty-four"); });
+    step([&] { put(KEY_WOW64_32KEY, L"C:\\Thirty-two"); });
+    step([&] { Remove(KEY_WOW64_64KEY, L"OrvaneTestViews"); });
+    step([&] { Remove(KEY_WOW64_32KEY, L"OrvaneTestViews"); });
+    EXPECT_EQ(read, (std::vector<std::wstring>{L"C:\\Sixty-four", L"C:\\Thirty-two", L"C:\\Thirty-two", L"none"}));
 }
 
 }  // namespace

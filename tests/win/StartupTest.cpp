@@ -91,7 +91,8 @@ TEST(StartupFace, TheLineChoosesTheFaceAndClosingItEndsTheProgram) {
     }
 }
 
-// Run under a German locale by CTest (GermanUser.Faces); skipped otherwise.
+// For a German user (a German Windows); skipped otherwise: Wine takes the user's
+// language from LC_ALL for its regional formats only.
 TEST(GermanUser, ConfigurationFaceSpeaksGermanRestartFaceStaysEnglish) {
     if (PRIMARYLANGID(::GetUserDefaultLangID()) != LANG_GERMAN) GTEST_SKIP() << "needs a German user";
     SKIP_UNLESS_ADMINISTRATOR();

@@ -46,7 +46,7 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
     std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
 }
 
-std::wstring ChildProc() { return rt::JoinPath(rt::App().path, L"childproc.exe"); }
+std::wstring ChildProc() { return rt::JoinPath(rt::App().path, L"..\\sandbox\\childproc.exe"); }
 
 std::wstring ProgramFile(const std::wstring& name) { return rt::JoinPath(rt::App().path, L"..\\program\\" + name); }
 

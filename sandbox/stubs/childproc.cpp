@@ -1,4 +1,5 @@
-// A child process for the command-runner tests.
+// A child process for the Windows tests: a victim to kill, a stand-in for
+// net.exe and kill.exe, a probe of what a started program receives.
 //   childproc sleep MS          sleeps (a victim to kill: a long one), then exits 0
 //   childproc exit CODE         exits at once with CODE
 //   childproc showstate FILE    writes its STARTUPINFO wShowWindow to FILE
