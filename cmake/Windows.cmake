@@ -54,6 +54,7 @@ add_library(orv_win STATIC
     src/schedule/ScheduledTasks.cpp
     src/schedule/frmSchedule.cpp
     src/schedule/frmTaskProperties.cpp
+    src/schedule/TaskTexts.cpp
     src/about/frmAbout.cpp
     src/about/WebBrowserHost.cpp
     src/process/ProgramEnd.cpp

@@ -229,7 +229,7 @@ void frmAbout::Form_Load() {
 
 // The switch: every loaded window takes the new language's texts and fonts.
 void frmAbout::mnuLanguageList_Click(int index) {
-    SetMousePointer(11);
+    SetMousePointer(rt::MousePointer::Hourglass);
     rt::ContinueSilently([&] {
         gLanguageId = static_cast<std::int32_t>(std::wcstol(tags_.at(static_cast<std::size_t>(index)).c_str(), nullptr, 10));
     });
@@ -244,7 +244,7 @@ void frmAbout::mnuLanguageList_Click(int index) {
         });
         for (const auto& control : form->Controls()) rt::ContinueSilently([&] { control->Refresh(); });
     }
-    SetMousePointer(0);
+    SetMousePointer(rt::MousePointer::Default);
 }
 
 // Closing only hides it, as OK does: later switches still reach it.

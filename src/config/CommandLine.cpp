@@ -15,7 +15,7 @@ std::wstring BuildCommandLine(const CommandLineSelection& selection) {
     case ScheduledAction::Bounce: {
         std::wstring line = L"/Bounce";
         for (std::size_t i = 0; i < kBounceServices.size(); ++i) {
-            if (selection.checkState[i] == 1) line += L":" + Widen(kBounceServices[i]);
+            if (selection.checkState[i] == CheckState::Checked) line += L":" + Widen(kBounceServices[i]);
         }
         return line;
     }

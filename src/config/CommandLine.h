@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/Arguments.h"
+#include "core/CheckState.h"
 
 // The four services a bounce may name, in the one order the builder, the
 // parser and the bounce sequence all use.
@@ -15,11 +16,10 @@ inline constexpr std::array<std::string_view, 4> kBounceServices = {
 
 enum class ScheduledAction { RestartOnly, Reboot, Bounce };
 
-// What the configuration window's controls say. Check-box states follow the
-// window's convention: 0 clear, 1 ticked, 2 grey (grey does not count).
+// What the configuration window's controls say (a grey box does not count).
 struct CommandLineSelection {
     ScheduledAction action = ScheduledAction::RestartOnly;
-    std::array<int, 4> checkState{};
+    std::array<CheckState, 4> checkState{};
 };
 
 std::wstring BuildCommandLine(const CommandLineSelection& selection);

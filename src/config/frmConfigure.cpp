@@ -76,7 +76,7 @@ void frmConfigure::Form_Load() {
     rt::ContinueSilently([] { InitalizeLanguages(); });
     rt::ContinueSilently([this] { frmConfigure_Auto_Init(); });
     // Nothing is stored: every opening starts from the recommended action.
-    rt::ContinueSilently([this] { (*this)[L"optShutDownAndReboot"].SetValue(1); });
+    rt::ContinueSilently([this] { (*this)[L"optShutDownAndReboot"].SetValue(CheckState::Checked); });
     rt::ContinueSilently([this] { EnableServiceCheckBoxes(false); });
     rt::ContinueSilently([] { ParseCommandLine(ProgramArguments()); });
     // A scheduled "/Reboot" or "/Bounce" runs from here; the restart window
@@ -92,13 +92,13 @@ void frmConfigure::EnableServiceCheckBoxes(bool enabled) {
     for (const wchar_t* box : kServiceBoxes) (*this)[box].SetEnabled(enabled);
 }
 
-void frmConfigure::OptionClicked() { EnableServiceCheckBoxes((*this)[L"optBounceServices"].Value() == 1); }
+void frmConfigure::OptionClicked() { EnableServiceCheckBoxes((*this)[L"optBounceServices"].Checked()); }
 
 std::wstring frmConfigure::strConstructCommandLine() {
     CommandLineSelection selection;
-    if ((*this)[L"optBounceServices"].Value() == 1) {
+    if ((*this)[L"optBounceServices"].Checked()) {
         selection.action = ScheduledAction::Bounce;
-    } else if ((*this)[L"optShutDownAndReboot"].Value() == 1) {
+    } else if ((*this)[L"optShutDownAndReboot"].Checked()) {
         selection.action = ScheduledAction::Reboot;
     }
     for (std::size_t i = 0; i < std::size(kServiceBoxes); ++i) {

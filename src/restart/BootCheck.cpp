@@ -44,10 +44,8 @@ void ScheduleBootCheck(const std::wstring& logPath) {
     task.SetCreator(mymyLoadString(IDS_SCHEDULED_RESTART_TASK));
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
-    TaskTrigger trigger = task.AddTrigger();
-    trigger.SetTriggerType(TASK_EVENT_TRIGGER_AT_SYSTEMSTART);
-    trigger.SetBeginDay(now);
-    task.SetFlags(task.Flags() & ~kTaskFlagDisabled);
+    task.AddBootTrigger(DailyScheduleAt(now));
+    task.SetEnabled(true);
     task.Save();
 
     HKEY key = nullptr;

@@ -8,26 +8,10 @@
 
 #include "core/WindowStyle.h"
 #include "restart/RestartHost.h"
+#include "restart/TickStep.h"
 #include "restart/Verification.h"
 
 inline constexpr std::int32_t kWaitForever = -1;
-
-// The failure handling of the restart timer: a failed step is logged as
-// "(error) in restart timer: <description> number=<n>" with error event 5,
-// and the sequence goes on. The handling itself never fails.
-class TickStep {
-public:
-    explicit TickStep(RestartHost& host) : host_(host) {}
-    template <class Body>
-    bool operator()(Body&& body);  // true when the body completed
-
-private:
-    void Report(long number, const std::string& description) noexcept;
-    RestartHost& host_;
-};
-
-// Error event 5 for a failed step; the run then ends with kExitFailed.
-void ReportFailure(RestartHost& host, const std::string& text);
 
 class Verification;
 
@@ -76,23 +60,6 @@ private:
     bool shutdownPending_ = true;
     bool ticking_ = false;
 };
-
-// ---- implementation of the template ---------------------------------------
-
-#include "core/ProgramError.h"
-
-template <class Body>
-bool TickStep::operator()(Body&& body) {
-    try {
-        body();
-        return true;
-    } catch (const ProgramError& e) {
-        Report(e.Number(), e.what());
-    } catch (const std::exception& e) {
-        Report(5, e.what());
-    }
-    return false;
-}
 
 // The commands a whole "/Restart" runs and waits on, in order, as the
 // sequences above run them (for the benchmark's batch-file twin).

@@ -4,7 +4,7 @@
 
 #include "core/ActionValues.h"
 #include "localize/RestartResCONST.h"
-#include "restart/RestartSequences.h"
+#include "restart/TickStep.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "runtime/Form.h"
+#include "runtime/Fonts.h"
 
 namespace rt {
 
@@ -41,6 +41,47 @@ std::wstring WindowText(HWND hwnd) {
 
 // ---- Control ---------------------------------------------------------------
 
+Control::Control(ControlParent& parent, ControlKind kind, std::wstring name, std::wstring caption, TwipsRect at,
+                 bool startsGroup, int id)
+    : parent_(parent), name_(std::move(name)), kind_(kind), layout_(at), designCaption_(std::move(caption)),
+      startsGroup_(startsGroup), id_(id) {}
+
+void Control::Create() {
+    if (hwnd_ || !parent_.Hwnd()) return;
+    const ControlClass cc = ClassFor(kind_);
+    DWORD style = WS_CHILD | WS_VISIBLE | cc.style;
+    if (startsGroup_ || kind_ != ControlKind::OptionButton) style |= WS_GROUP;
+    hwnd_ = ::CreateWindowExW(cc.exStyle, cc.cls, designCaption_.c_str(), style, 0, 0, 0, 0, parent_.Hwnd(),
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), ::GetModuleHandleW(nullptr), nullptr);
+    if (kind_ == ControlKind::Image && bitmap_) {
+        ::SendMessageW(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_.get()));
+    }
+    if (kind_ == ControlKind::Frame) {
+        // Frames stay behind the controls they hold.
+        ::SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+void Control::Place(unsigned dpi) {
+    if (!hwnd_) return;
+    ::SetWindowPos(hwnd_, nullptr, TwipsToPixels(layout_.left, dpi), TwipsToPixels(layout_.top, dpi),
+                   TwipsToPixels(layout_.width, dpi), TwipsToPixels(layout_.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyFont();
+}
+
+void Control::ApplyFont() {
+    if (!hwnd_) return;
+    const DefaultFont& base = SystemMessageFont();
+    // An empty face set on purpose stays empty: the font mapper then picks
+    // one for the character set.
+    if (!fontSet_) face_ = base.face;
+    if (pointsTimes10_ == 0) pointsTimes10_ = base.pointsTimes10;
+    const int height = ::MulDiv(pointsTimes10_, static_cast<int>(WindowDpi(parent_.Hwnd())), 720);
+    if (HFONT font = parent_.FontFor(face_, height, charset_, bold_ ? FW_BOLD : FW_NORMAL, kind_ == ControlKind::Link)) {
+        ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+}
+
 void Control::SetCaption(std::wstring_view text) {
     designCaption_.assign(text);
     if (hwnd_) ::SetWindowTextW(hwnd_, designCaption_.c_str());
@@ -54,25 +95,29 @@ void Control::Refresh() {
     ::UpdateWindow(hwnd_);
 }
 
-int Control::Value() const {
-    if (!hwnd_) return 0;
+CheckState Control::Value() const {
+    if (!hwnd_) return CheckState::Unchecked;
     const LRESULT state = ::SendMessageW(hwnd_, BM_GETCHECK, 0, 0);
-    return state == BST_CHECKED ? 1 : state == BST_INDETERMINATE ? 2 : 0;
+    return state == BST_CHECKED         ? CheckState::Checked
+           : state == BST_INDETERMINATE ? CheckState::Grayed
+                                        : CheckState::Unchecked;
 }
 
-void Control::SetValue(int value) {
+void Control::SetValue(CheckState value) {
     if (!hwnd_) return;
-    if (kind_ == ControlKind::CheckBox && value == 2) {
+    if (kind_ == ControlKind::CheckBox && value == CheckState::Grayed) {
         // Grey needs the three-state style; keep it automatic otherwise.
         ::SendMessageW(hwnd_, BM_SETSTYLE, BS_AUTO3STATE, TRUE);
     }
-    const WPARAM state = value == 1 ? BST_CHECKED : value == 2 ? BST_INDETERMINATE : BST_UNCHECKED;
+    const WPARAM state = value == CheckState::Checked  ? BST_CHECKED
+                         : value == CheckState::Grayed ? BST_INDETERMINATE
+                                                       : BST_UNCHECKED;
     ::SendMessageW(hwnd_, BM_SETCHECK, state, 0);
-    if (kind_ == ControlKind::OptionButton && value == 1) {
+    if (kind_ == ControlKind::OptionButton && value == CheckState::Checked) {
         // Clear the rest of the group, as a click would.
         HWND first = hwnd_;
-        for (HWND h = ::GetNextDlgGroupItem(owner_->Hwnd(), hwnd_, FALSE); h && h != first;
-             h = ::GetNextDlgGroupItem(owner_->Hwnd(), h, FALSE)) {
+        for (HWND h = ::GetNextDlgGroupItem(parent_.Hwnd(), hwnd_, FALSE); h && h != first;
+             h = ::GetNextDlgGroupItem(parent_.Hwnd(), h, FALSE)) {
             ::SendMessageW(h, BM_SETCHECK, BST_UNCHECKED, 0);
         }
     }
@@ -99,15 +144,15 @@ void Control::SetBitmap(HBITMAP bitmap) {
 
 void Control::Move(const TwipsRect& at) {
     layout_ = at;
-    if (!hwnd_ || !owner_) return;
-    const unsigned dpi = WindowDpi(owner_->Hwnd());
+    if (!hwnd_) return;
+    const unsigned dpi = WindowDpi(parent_.Hwnd());
     ::SetWindowPos(hwnd_, nullptr, TwipsToPixels(at.left, dpi), TwipsToPixels(at.top, dpi), TwipsToPixels(at.width, dpi),
                    TwipsToPixels(at.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Control::SetBold(bool bold) {
     bold_ = bold;
-    if (hwnd_ && owner_) owner_->ApplyFont(*this);
+    ApplyFont();
 }
 
 void Control::AddItem(std::wstring_view text) {
@@ -148,10 +193,13 @@ void Control::SetFont(BYTE charset, std::wstring_view faceName) {
     fontSet_ = true;
     charset_ = charset;
     face_.assign(faceName);
-    if (hwnd_ && owner_) owner_->ApplyFont(*this);
+    ApplyFont();
 }
 
 // ---- Timer -----------------------------------------------------------------
+
+Timer::Timer(ControlParent& parent, std::wstring name, unsigned intervalMs, UINT_PTR id)
+    : parent_(parent), name_(std::move(name)), id_(id), interval_(intervalMs) {}
 
 void Timer::SetEnabled(bool enabled) {
     enabled_ = enabled;
@@ -164,7 +212,7 @@ void Timer::SetInterval(unsigned milliseconds) {
 }
 
 void Timer::Apply() {
-    HWND hwnd = owner_ ? owner_->Hwnd() : nullptr;
+    HWND hwnd = parent_.Hwnd();
     if (!hwnd) return;
     if (enabled_ && interval_ > 0) ::SetTimer(hwnd, id_, interval_, nullptr);
     else ::KillTimer(hwnd, id_);

@@ -7,10 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/CheckState.h"
 #include "runtime/Handles.h"
 #include "runtime/Twips.h"
 
 namespace rt {
+
+using ::CheckState;
 
 // Link: a label drawn as a hyperlink (blue, underlined, hand cursor) that
 // reports clicks. Image: a picture box showing a bitmap. PathLabel: a label
@@ -19,10 +22,31 @@ namespace rt {
 enum class ControlKind { Label, RightLabel, PathLabel, LineLabel, Link, Button, OptionButton, CheckBox, ListBox, TextBox, MultiLineText, Frame,
                          Picture, Image };
 
-class Form;
+// What a control and a timer need of the window they live in.
+class ControlParent {
+public:
+    virtual HWND Hwnd() const = 0;
+    // A font kept as long as the window: by face, pixel height and style.
+    virtual HFONT FontFor(const std::wstring& face, int heightPixels, BYTE charset, int weight, bool underline) = 0;
+
+protected:
+    ~ControlParent() = default;
+};
 
 class Control {
 public:
+    Control(ControlParent& parent, ControlKind kind, std::wstring name, std::wstring caption, TwipsRect at,
+            bool startsGroup, int id);
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    // Makes the control's window in the parent's (once it has one).
+    void Create();
+    // Places it at its layout in pixels of the dpi, with its font at that dpi.
+    void Place(unsigned dpi);
+    // The parent's window is gone, and the control's with it.
+    void Forget() { hwnd_ = nullptr; }
+
     const std::wstring& Name() const { return name_; }
     ControlKind Kind() const { return kind_; }
     HWND Hwnd() const { return hwnd_; }
@@ -33,9 +57,10 @@ public:
     std::wstring Caption() const;
     // Repaints now, for handlers that block the pump for a long time.
     void Refresh();
-    // Check box: 0 clear, 1 ticked, 2 grey. Option button: 0 or 1.
-    int Value() const;
-    void SetValue(int value);
+    // A check box's state; an option button is Checked or Unchecked.
+    CheckState Value() const;
+    void SetValue(CheckState value);
+    bool Checked() const { return Value() == CheckState::Checked; }
     void SetEnabled(bool enabled);
     bool Enabled() const;
     void SetVisible(bool visible);
@@ -62,8 +87,8 @@ public:
     std::function<void()> Click;     // buttons, options, check boxes, list selection
 
 private:
-    friend class Form;
-    Form* owner_ = nullptr;
+    void ApplyFont();
+    ControlParent& parent_;
     std::wstring name_;
     ControlKind kind_ = ControlKind::Label;
     TwipsRect layout_;
@@ -81,6 +106,13 @@ private:
 
 class Timer {
 public:
+    Timer(ControlParent& parent, std::wstring name, unsigned intervalMs, UINT_PTR id);
+    Timer(const Timer&) = delete;
+    Timer& operator=(const Timer&) = delete;
+
+    UINT_PTR Id() const { return id_; }
+    // Sets the system timer as the timer stands (once the parent has a window).
+    void Apply();
     void SetEnabled(bool enabled);
     bool Enabled() const { return enabled_; }
     void SetInterval(unsigned milliseconds);
@@ -90,9 +122,7 @@ public:
     std::function<void()> Tick;
 
 private:
-    friend class Form;
-    void Apply();
-    Form* owner_ = nullptr;
+    ControlParent& parent_;
     std::wstring name_;
     UINT_PTR id_ = 0;
     unsigned interval_ = 0;

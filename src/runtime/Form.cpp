@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "core/ProgramError.h"
-#include "runtime/MessageLoop.h"
 #include "runtime/SystemApi.h"
 
 namespace rt {
@@ -84,8 +83,9 @@ void Form::Load() {
         throw ProgramError(static_cast<long>(::GetLastError()), "The window could not be created");
     }
     FormList().push_back(this);
-    for (auto& c : controls_) CreateControl(*c);
-    RebuildMenus();
+    OpenTarget(*this);
+    for (auto& c : controls_) c->Create();
+    menus_.Build(hwnd_);
     PlaceAll();
     if (!defaultPosition_) CentreOnWorkArea(hwnd_);
     for (auto& t : timers_) t->Apply();
@@ -119,21 +119,8 @@ void Form::Show(ShowMode mode, HWND owner) {
     modalDisabled_ = std::move(disabled);
     ::ShowWindow(hwnd_, SW_SHOW);
     ::SetForegroundWindow(hwnd_);
-    MSG msg;
-    bool quit = false;
-    int quitCode = 0;
-    while (hwnd_ && ::IsWindowVisible(hwnd_)) {
-        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0) {
-            quit = true;
-            quitCode = static_cast<int>(msg.wParam);
-            break;
-        }
-        if (got == -1) break;
-        DispatchOne(msg);
-    }
+    RunModalLoop([this] { return hwnd_ && ::IsWindowVisible(hwnd_); });
     EndModal();
-    if (quit) ::PostQuitMessage(quitCode);  // let the outer loop see it too
 }
 
 // The windows a modal show disabled come back before the form goes, so that
@@ -177,18 +164,11 @@ void Form::SetCaption(std::wstring_view text) {
 std::wstring Form::Caption() const { return hwnd_ ? WindowText(hwnd_) : designCaption_; }
 
 Control& Form::Add(ControlKind kind, std::wstring name, std::wstring caption, TwipsRect at, bool startsGroup) {
-    auto c = std::make_unique<Control>();
-    c->owner_ = this;
-    c->name_ = std::move(name);
-    c->kind_ = kind;
-    c->layout_ = at;
-    c->designCaption_ = std::move(caption);
-    c->startsGroup_ = startsGroup;
-    c->id_ = nextId_++;
-    Control& ref = *c;
-    controls_.push_back(std::move(c));
+    controls_.push_back(std::make_unique<Control>(*this, kind, std::move(name), std::move(caption), at, startsGroup,
+                                                  nextId_++));
+    Control& ref = *controls_.back();
     if (hwnd_) {
-        CreateControl(ref);
+        ref.Create();
         PlaceAll();
     }
     return ref;
@@ -196,31 +176,26 @@ Control& Form::Add(ControlKind kind, std::wstring name, std::wstring caption, Tw
 
 Control& Form::operator[](std::wstring_view name) {
     for (auto& c : controls_) {
-        if (c->name_ == name) return *c;
+        if (c->Name() == name) return *c;
     }
     throw ProgramError(kErrNoSuchElement, "Control element '" + std::string(name.begin(), name.end()) + "' doesn't exist");
 }
 
 Timer& Form::AddTimer(std::wstring name, unsigned intervalMs) {
-    auto t = std::make_unique<Timer>();
-    t->owner_ = this;
-    t->name_ = std::move(name);
-    t->interval_ = intervalMs;
-    t->id_ = static_cast<UINT_PTR>(nextId_++);
-    timers_.push_back(std::move(t));
+    timers_.push_back(std::make_unique<Timer>(*this, std::move(name), intervalMs, static_cast<UINT_PTR>(nextId_++)));
     return *timers_.back();
 }
 
 Timer& Form::GetTimer(std::wstring_view name) {
     for (auto& t : timers_) {
-        if (t->name_ == name) return *t;
+        if (t->Name() == name) return *t;
     }
     throw ProgramError(kErrNoSuchElement, "Timer '" + std::string(name.begin(), name.end()) + "' doesn't exist");
 }
 
-void Form::SetMousePointer(int pointer) {
+void Form::SetMousePointer(MousePointer pointer) {
     mousePointer_ = pointer;
-    ::SetCursor(::LoadCursorW(nullptr, pointer == 11 ? IDC_WAIT : IDC_ARROW));
+    ::SetCursor(::LoadCursorW(nullptr, pointer == MousePointer::Hourglass ? IDC_WAIT : IDC_ARROW));
 }
 
 void Form::Publish(std::wstring operation, std::function<void()> body) {
@@ -237,36 +212,6 @@ void Form::CallByName(std::wstring_view operation) {
     it->second();
 }
 
-void Form::CreateControl(Control& c) {
-    if (c.hwnd_) return;
-    const ControlClass cc = ClassFor(c.kind_);
-    DWORD style = WS_CHILD | WS_VISIBLE | cc.style;
-    if (c.startsGroup_ || c.kind_ != ControlKind::OptionButton) style |= WS_GROUP;
-    c.hwnd_ = ::CreateWindowExW(cc.exStyle, cc.cls, c.designCaption_.c_str(), style, 0, 0, 0, 0, hwnd_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id_)), ::GetModuleHandleW(nullptr),
-                                nullptr);
-    if (c.kind_ == ControlKind::Image && c.bitmap_) {
-        ::SendMessageW(c.hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(c.bitmap_.get()));
-    }
-    if (c.kind_ == ControlKind::Frame) {
-        // Frames stay behind the controls they hold.
-        ::SetWindowPos(c.hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
-}
-
-void Form::ApplyFont(Control& c) {
-    const DefaultFont& base = SystemMessageFont();
-    // An empty face set on purpose stays empty: the font mapper then picks
-    // one for the character set.
-    if (!c.fontSet_) c.face_ = base.face;
-    if (c.pointsTimes10_ == 0) c.pointsTimes10_ = base.pointsTimes10;
-    const int height = ::MulDiv(c.pointsTimes10_, static_cast<int>(WindowDpi(hwnd_)), 720);
-    if (HFONT font = fonts_.Get(c.face_, height, c.charset_, c.bold_ ? FW_BOLD : FW_NORMAL,
-                                c.kind_ == ControlKind::Link)) {
-        ::SendMessageW(c.hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    }
-}
-
 void Form::PlaceAll() {
     if (!hwnd_) return;
     const unsigned dpi = WindowDpi(hwnd_);
@@ -274,34 +219,22 @@ void Form::PlaceAll() {
     AdjustWindowRectForDpi(r, style_, ::GetMenu(hwnd_) != nullptr, WS_EX_CONTROLPARENT, dpi);
     ::SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    for (auto& c : controls_) {
-        if (!c->hwnd_) continue;
-        const TwipsRect& t = c->layout_;
-        ::SetWindowPos(c->hwnd_, nullptr, TwipsToPixels(t.left, dpi), TwipsToPixels(t.top, dpi),
-                       TwipsToPixels(t.width, dpi), TwipsToPixels(t.height, dpi),
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-        ApplyFont(*c);
-    }
+    for (auto& c : controls_) c->Place(dpi);
 }
 
 void Form::OnDestroyed() {
     hwnd_ = nullptr;
     destroying_ = false;
-    for (auto& c : controls_) c->hwnd_ = nullptr;
-    menuById_.clear();
-    menuPlace_.clear();
-    dropDowns_.clear();
-    popupMenus_.clear();
+    for (auto& c : controls_) c->Forget();
+    menus_.Forget();
     auto& forms = FormList();
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
-    // Wake the main loop so it sees that no form is left; a thread message
-    // rather than WM_QUIT, which would also end any nested modal loop.
-    if (forms.empty()) ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);
+    CloseTarget(*this);
 }
 
 Control* Form::ControlOf(HWND hwnd) {
     for (auto& c : controls_) {
-        if (c->hwnd_ && c->hwnd_ == hwnd) return c.get();
+        if (c->Hwnd() && c->Hwnd() == hwnd) return c.get();
     }
     return nullptr;
 }
@@ -312,12 +245,12 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         const int id = LOWORD(wp);
         const int code = HIWORD(wp);
         if (lp == 0 && code == 0) {
-            if (MenuItem* item = FindMenuById(id); item && item->click) item->click();
+            if (MenuItem* item = menus_.ById(id); item && item->click) item->click();
             return 0;
         }
         for (auto& c : controls_) {
-            if (c->id_ != id) continue;
-            if (c->kind_ == ControlKind::ListBox) {
+            if (c->Id() != id) continue;
+            if (c->Kind() == ControlKind::ListBox) {
                 if (code == LBN_SELCHANGE && c->Click) c->Click();
             } else if (code == BN_CLICKED && c->Click) {
                 c->Click();
@@ -328,7 +261,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_TIMER:
         for (auto& t : timers_) {
-            if (t->id_ == wp && t->enabled_ && t->Tick) {
+            if (t->Id() == wp && t->Enabled() && t->Tick) {
                 t->Tick();
                 return 0;
             }
@@ -341,7 +274,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         Form_Resize();
         return 0;
     case WM_CTLCOLORSTATIC:
-        if (Control* c = ControlOf(reinterpret_cast<HWND>(lp)); c && c->kind_ == ControlKind::Link) {
+        if (Control* c = ControlOf(reinterpret_cast<HWND>(lp)); c && c->Kind() == ControlKind::Link) {
             HDC dc = reinterpret_cast<HDC>(wp);
             ::SetTextColor(dc, RGB(0, 0, 255));
             ::SetBkMode(dc, TRANSPARENT);
@@ -349,11 +282,11 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_SETCURSOR:
-        if (mousePointer_ == 11) {
+        if (mousePointer_ == MousePointer::Hourglass) {
             ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
             return TRUE;
         }
-        if (Control* c = ControlOf(reinterpret_cast<HWND>(wp)); c && c->kind_ == ControlKind::Link) {
+        if (Control* c = ControlOf(reinterpret_cast<HWND>(wp)); c && c->Kind() == ControlKind::Link) {
             ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
             return TRUE;
         }
@@ -389,13 +322,30 @@ LRESULT CALLBACK Form::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 const std::vector<Form*>& LoadedForms() { return FormList(); }
 
-Form* FormOfWindow(HWND hwnd) {
-    HWND root = hwnd ? ::GetAncestor(hwnd, GA_ROOT) : nullptr;
-    if (!root) return nullptr;
-    wchar_t cls[64] = {};
-    ::GetClassNameW(root, cls, 64);
-    if (std::wstring_view(cls) != kFormClass) return nullptr;
-    return reinterpret_cast<Form*>(::GetWindowLongPtrW(root, GWLP_USERDATA));
+
+// ---- Menus -------------------------------------------------------------------
+
+void Form::SetMenuBar(std::vector<MenuItem> menus) {
+    menus_.SetBar(std::move(menus));
+    menus_.Build(hwnd_);
+    if (hwnd_) PlaceAll();
 }
+
+void Form::AddPopupMenu(MenuItem menu) {
+    menus_.AddPopup(std::move(menu));
+    menus_.Build(hwnd_);
+}
+
+void Form::SetMenuItems(std::wstring_view name, std::vector<MenuItem> items) {
+    menus_.SetItems(name, std::move(items));
+    menus_.Build(hwnd_);
+    if (hwnd_) ::DrawMenuBar(hwnd_);
+}
+
+void Form::SetMenuCaption(std::wstring_view name, std::wstring_view caption) { menus_.SetCaption(hwnd_, name, caption); }
+std::wstring Form::MenuCaption(std::wstring_view name) const { return menus_.Caption(name); }
+HMENU Form::MenuHandle(std::wstring_view name) const { return menus_.DropDown(name); }
+int Form::MenuId(const MenuItem& item) const { return menus_.Id(item); }
+void Form::PopupMenu(std::wstring_view name) { menus_.Popup(hwnd_, name); }
 
 }  // namespace rt

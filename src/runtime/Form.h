@@ -16,13 +16,16 @@
 #include "runtime/Fonts.h"
 #include "runtime/Handles.h"
 #include "runtime/Menus.h"
+#include "runtime/MessageLoop.h"
 #include "runtime/Twips.h"
 
 namespace rt {
 
 enum class ShowMode { Modeless, Modal };
+// The pointer over a whole form: each window's own, or the hourglass.
+enum class MousePointer { Default, Hourglass };
 
-class Form {
+class Form : public ControlParent, public MessageTarget {
 public:
     static constexpr DWORD kFixedSingle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     static constexpr DWORD kFixedDialog = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
@@ -35,7 +38,10 @@ public:
     Form& operator=(const Form&) = delete;
 
     const std::wstring& Name() const { return name_; }
-    HWND Hwnd() const { return hwnd_; }
+    HWND Hwnd() const override { return hwnd_; }
+    HFONT FontFor(const std::wstring& face, int heightPixels, BYTE charset, int weight, bool underline) override {
+        return fonts_.Get(face, heightPixels, charset, weight, underline);
+    }
     bool IsLoaded() const { return hwnd_ != nullptr; }
     bool IsVisible() const;
 
@@ -75,18 +81,14 @@ public:
     HMENU MenuHandle(std::wstring_view name) const;
     // The command a menu entry sends; 0 when it is not built.
     int MenuId(const MenuItem& item) const;
-    const MenuItem* FindMenu(std::wstring_view name) const { return FindMenu(name, menus_, popups_); }
+    const MenuItem* FindMenu(std::wstring_view name) const { return menus_.Find(name); }
 
-    // 11: the hourglass over the whole form; 0: each window's own pointer.
-    void SetMousePointer(int pointer);
+    void SetMousePointer(MousePointer pointer);
 
     // Public operations reachable by name, such as the _Auto_Init captions.
     void CallByName(std::wstring_view operation);
     bool HasOperation(std::wstring_view operation) const;
 
-    // Offered every message for this form's windows before the dialog
-    // manager; true when it was handled (a hosted control's own keys).
-    virtual bool PreTranslateMessage(MSG& /*msg*/) { return false; }
 
     FontStore& Fonts() { return fonts_; }
     int ClientWidthTwips() const { return clientWidthTwips_; }
@@ -102,20 +104,11 @@ protected:
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
 private:
-    friend class Control;
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    void CreateControl(Control& c);
     void PlaceAll();
-    void ApplyFont(Control& c);
     void OnDestroyed();
     void EndModal();
     void ActivateOwner(HWND owner);
-    static const MenuItem* FindMenu(std::wstring_view name, const std::vector<MenuItem>& in,
-                                    const std::vector<MenuItem>& popups);
-    static const MenuItem* FindIn(std::wstring_view name, const std::vector<MenuItem>& in);
-    MenuItem* FindMenuById(int id);
-    HMENU BuildMenu(std::vector<MenuItem>& items, bool popup);
-    void RebuildMenus();
     Control* ControlOf(HWND hwnd);
 
     std::wstring name_;
@@ -131,20 +124,8 @@ private:
     FontStore fonts_;
     std::vector<std::unique_ptr<Control>> controls_;
     std::vector<std::unique_ptr<Timer>> timers_;
-    std::vector<MenuItem> menus_;
-    std::vector<MenuItem> popups_;
-    // Built menus: a command id per entry, and where each entry stands, so
-    // that captions change in place and no switch makes new menus or ids.
-    struct MenuPlace {
-        HMENU menu;
-        UINT position;
-    };
-    std::map<int, MenuItem*> menuById_;
-    std::map<const MenuItem*, MenuPlace> menuPlace_;
-    std::map<const MenuItem*, HMENU> dropDowns_;
-    std::vector<UniqueMenu> popupMenus_;
-    int nextMenuId_ = 0;
-    int mousePointer_ = 0;
+    MenuSet menus_;
+    MousePointer mousePointer_ = MousePointer::Default;
     bool defaultPosition_ = false;
     std::map<std::wstring, std::function<void()>, std::less<>> operations_;
     int nextId_ = 100;
@@ -152,7 +133,5 @@ private:
 
 // Loaded forms, in load order.
 const std::vector<Form*>& LoadedForms();
-// The form a window belongs to (itself or one of its controls), or null.
-Form* FormOfWindow(HWND hwnd);
 
 }  // namespace rt

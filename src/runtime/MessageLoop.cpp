@@ -1,15 +1,40 @@
 #include "runtime/MessageLoop.h"
 
 #include <algorithm>
-
-#include "runtime/Form.h"
+#include <vector>
 
 namespace rt {
+namespace {
+
+std::vector<MessageTarget*>& Targets() {
+    static std::vector<MessageTarget*> targets;
+    return targets;
+}
+
+MessageTarget* TargetOf(HWND hwnd) {
+    const HWND root = hwnd ? ::GetAncestor(hwnd, GA_ROOT) : nullptr;
+    for (MessageTarget* t : Targets()) {
+        if (root && t->Hwnd() == root) return t;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void OpenTarget(MessageTarget& target) { Targets().push_back(&target); }
+
+void CloseTarget(MessageTarget& target) {
+    auto& targets = Targets();
+    targets.erase(std::remove(targets.begin(), targets.end(), &target), targets.end());
+    // Wake the main loop so it sees that no window is left; a thread message
+    // rather than WM_QUIT, which would also end any nested modal loop.
+    if (targets.empty()) ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);
+}
 
 void DispatchOne(MSG& msg) {
-    if (Form* form = FormOfWindow(msg.hwnd)) {
-        if (form->PreTranslateMessage(msg)) return;
-        if (::IsDialogMessageW(form->Hwnd(), &msg)) return;
+    if (MessageTarget* target = TargetOf(msg.hwnd)) {
+        if (target->PreTranslateMessage(msg)) return;
+        if (::IsDialogMessageW(target->Hwnd(), &msg)) return;
     }
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
@@ -67,13 +92,26 @@ bool WaitPaintingOnly(HANDLE handle, DWORD timeoutMs) {
 
 int RunMessageLoop() {
     MSG msg;
-    while (!LoadedForms().empty()) {
+    while (!Targets().empty()) {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(msg.wParam);
         if (got == -1) return 1;
         DispatchOne(msg);
     }
     return 0;
+}
+
+void RunModalLoop(const std::function<bool()>& shown) {
+    MSG msg;
+    while (shown()) {
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));  // let the outer loop see it too
+            return;
+        }
+        if (got == -1) return;
+        DispatchOne(msg);
+    }
 }
 
 }  // namespace rt

@@ -3,7 +3,23 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace rt {
+
+// A top-level window the pump serves: it may take its own keys before the
+// dialog manager. The program's loop runs while one is open.
+class MessageTarget {
+public:
+    virtual HWND Hwnd() const = 0;
+    // True when the message was handled (a hosted control's own keys).
+    virtual bool PreTranslateMessage(MSG& /*msg*/) { return false; }
+
+protected:
+    ~MessageTarget() = default;
+};
+void OpenTarget(MessageTarget& target);   // as its window is made
+void CloseTarget(MessageTarget& target);  // as its window goes
 
 // Handles every pending window message once, then returns.
 void DoEvents();
@@ -13,10 +29,13 @@ void DoEvents();
 // INFINITE waits without limit. True only when the handle was signalled.
 bool WaitPaintingOnly(HANDLE handle, DWORD timeoutMs);
 
-// Runs until the last loaded form is unloaded; returns the exit code.
+// Runs until the last target is closed; returns the exit code.
 int RunMessageLoop();
+// A modal window's loop: runs while the window is shown. A WM_QUIT that
+// ends it is posted again for the loop outside.
+void RunModalLoop(const std::function<bool()>& shown);
 
-// One message through a form's own keys and the dialog manager, then on.
+// One message through its target's own keys and the dialog manager, then on.
 void DispatchOne(MSG& msg);
 
 }  // namespace rt

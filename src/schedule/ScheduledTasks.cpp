@@ -2,15 +2,15 @@
 
 #include <objbase.h>
 
-#include <cstdio>
-
-#include "localize/RestartResCONST.h"
-#include "localize/modLocalize.h"
 #include "core/ProgramError.h"
-#include "schedule/frmTaskProperties.h"
 #include "runtime/Text.h"
 
 using Microsoft::WRL::ComPtr;
+
+#ifdef __MINGW32__
+// MinGW's mstask.h names no interface identifier for __uuidof.
+__CRT_UUID_DECL(ITaskScheduler, 0x148BD527, 0xA2AB, 0x11CE, 0xB1, 0x1F, 0x00, 0xAA, 0x00, 0x53, 0x05, 0x03)
+#endif
 
 namespace {
 
@@ -25,122 +25,45 @@ std::wstring Take(LPWSTR text) {
     return s;
 }
 
-std::wstring TimeText(const SYSTEMTIME& t, DWORD flags, const wchar_t* format = nullptr) {
-    wchar_t buffer[128] = {};
-    ::GetTimeFormatW(LOCALE_USER_DEFAULT, flags, &t, format, buffer, 128);
-    return buffer;
+TASK_TRIGGER Read(ITaskTrigger& trigger) {
+    TASK_TRIGGER data{};
+    data.cbTriggerSize = sizeof data;
+    Check(trigger.GetTrigger(&data));
+    return data;
 }
 
-std::wstring DateText(const SYSTEMTIME& t, DWORD flags, const wchar_t* format = nullptr) {
-    wchar_t buffer[128] = {};
-    ::GetDateFormatW(LOCALE_USER_DEFAULT, flags, &t, format, buffer, 128);
-    return buffer;
+void Write(ITaskTrigger& trigger, TASK_TRIGGER data) {
+    // CreateTrigger hands out a disabled trigger, which never fires whatever
+    // the task's flags say: the task's own flag is the one switch.
+    data.rgFlags &= ~static_cast<DWORD>(TASK_TRIGGER_FLAG_DISABLED);
+    Check(trigger.SetTrigger(&data));
 }
 
-std::wstring Replace(std::wstring text, const std::wstring& mark, const std::wstring& value) {
-    for (std::size_t at; (at = text.find(mark)) != std::wstring::npos;) text.replace(at, mark.size(), value);
-    return text;
+void SetBegin(TASK_TRIGGER& data, const DailySchedule& s) {
+    data.wBeginYear = static_cast<WORD>(s.year);
+    data.wBeginMonth = static_cast<WORD>(s.month);
+    data.wBeginDay = static_cast<WORD>(s.day);
+    data.wStartHour = static_cast<WORD>(s.hour);
+    data.wStartMinute = static_cast<WORD>(s.minute);
 }
 
-bool IsZero(const SYSTEMTIME& t) { return t.wYear == 0 && t.wMonth == 0 && t.wDay == 0; }
+TriggerInfo InfoOf(ITaskTrigger& trigger) {
+    const TASK_TRIGGER data = Read(trigger);
+    TriggerInfo info;
+    info.kind = data.TriggerType == TASK_TIME_TRIGGER_DAILY           ? TriggerKind::Daily
+                : data.TriggerType == TASK_EVENT_TRIGGER_AT_SYSTEMSTART ? TriggerKind::AtBoot
+                                                                        : TriggerKind::Other;
+    info.schedule = {data.wBeginYear, data.wBeginMonth, data.wBeginDay, data.wStartHour, data.wStartMinute,
+                     info.kind == TriggerKind::Daily ? data.Type.Daily.DaysInterval : 0};
+    LPWSTR text = nullptr;
+    // Missing on some systems (Wine answers E_NOTIMPL).
+    if (SUCCEEDED(trigger.GetTriggerString(&text))) info.systemText = Take(text);
+    return info;
+}
 
 }  // namespace
 
-std::wstring ValidTaskName(const std::wstring& name) {
-    const std::size_t first = name.find_first_not_of(L' ');
-    if (first == std::wstring::npos) return {};
-    const std::wstring trimmed = name.substr(first, name.find_last_not_of(L' ') - first + 1);
-    if (trimmed.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) return {};
-    // Stored as "%windir%\\Tasks\\<name>.job": the path must stay within
-    // MAX_PATH (some schedulers fail badly beyond it).
-    if (trimmed.size() > kMaxTaskNameLength) return {};
-    return trimmed;
-}
-
-std::wstring TaskDateTimeText(const SYSTEMTIME& when) {
-    // A date the scheduler does not have (a task that never ran) is shown as
-    // the zero date of the date type the display comes from.
-    SYSTEMTIME t = when;
-    if (IsZero(t)) t = SYSTEMTIME{1899, 12, 6, 30, 0, 0, 0, 0};
-    return TimeText(t, 0, L"HH':'mm':'ss") + L" " + DateText(t, 0, L"dd'-'MMM'-'yyyy");
-}
-
-// ---- TaskTrigger --------------------------------------------------------------
-
-TaskTrigger::TaskTrigger(ComPtr<ITaskTrigger> trigger) : trigger_(std::move(trigger)) {
-    data_.cbTriggerSize = sizeof data_;
-    Check(trigger_->GetTrigger(&data_));
-}
-
-void TaskTrigger::Apply() {
-    // CreateTrigger hands out a disabled trigger, which never fires whatever
-    // the task's flags say: the task's own flag is the one switch.
-    data_.rgFlags &= ~static_cast<DWORD>(TASK_TRIGGER_FLAG_DISABLED);
-    Check(trigger_->SetTrigger(&data_));
-}
-
-void TaskTrigger::SetTriggerType(int type) {
-    data_.TriggerType = static_cast<TASK_TRIGGER_TYPE>(type);
-    if (type == kTriggerDaily && data_.Type.Daily.DaysInterval == 0) data_.Type.Daily.DaysInterval = 1;
-    Apply();
-}
-
-void TaskTrigger::SetBeginDay(const SYSTEMTIME& day) {
-    data_.wBeginYear = day.wYear;
-    data_.wBeginMonth = day.wMonth;
-    data_.wBeginDay = day.wDay;
-    Apply();
-}
-
-void TaskTrigger::SetStartTime(const SYSTEMTIME& time) {
-    data_.wStartHour = time.wHour;
-    data_.wStartMinute = time.wMinute;
-    Apply();
-}
-
-void TaskTrigger::SetDaysInterval(WORD days) {
-    data_.Type.Daily.DaysInterval = days ? days : 1;
-    Apply();
-}
-
-int TaskTrigger::TriggerType() const { return static_cast<int>(data_.TriggerType); }
-
-SYSTEMTIME TaskTrigger::BeginDay() const {
-    SYSTEMTIME t{};
-    t.wYear = data_.wBeginYear;
-    t.wMonth = data_.wBeginMonth;
-    t.wDay = data_.wBeginDay;
-    return t;
-}
-
-SYSTEMTIME TaskTrigger::StartTime() const {
-    SYSTEMTIME t = BeginDay();
-    t.wHour = data_.wStartHour;
-    t.wMinute = data_.wStartMinute;
-    return t;
-}
-
-WORD TaskTrigger::DaysInterval() const {
-    return data_.TriggerType == TASK_TIME_TRIGGER_DAILY ? data_.Type.Daily.DaysInterval : 0;
-}
-
-std::wstring TaskTrigger::Text() const {
-    LPWSTR system = nullptr;
-    // Missing on some systems (Wine answers E_NOTIMPL): then our own words.
-    if (SUCCEEDED(trigger_->GetTriggerString(&system)) && system) return Take(system);
-    const SYSTEMTIME start = StartTime();
-    std::wstring text;
-    if (data_.TriggerType == TASK_TIME_TRIGGER_DAILY && DaysInterval() == 1) {
-        text = mymyLoadString(IDS_TRIGGER_DAILY);
-    } else if (data_.TriggerType == TASK_TIME_TRIGGER_DAILY) {
-        text = mymyLoadString(IDS_TRIGGER_EVERY_N_DAYS);
-    } else {
-        text = mymyLoadString(IDS_TRIGGER_OTHER);
-    }
-    text = Replace(text, L"%1", TimeText(start, TIME_NOSECONDS));
-    text = Replace(text, L"%2", DateText(start, DATE_SHORTDATE));
-    return Replace(text, L"%3", std::to_wstring(DaysInterval()));
-}
+DailySchedule DailyScheduleAt(const SYSTEMTIME& t) { return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, 1}; }
 
 // ---- ScheduledTask --------------------------------------------------------------
 
@@ -174,13 +97,17 @@ void ScheduledTask::SetWorkingDirectory(const std::wstring& folder) {
     Check(task_->SetWorkingDirectory(folder.c_str()));
 }
 
-DWORD ScheduledTask::Flags() const {
+bool ScheduledTask::Enabled() const {
     DWORD flags = 0;
     Check(task_->GetFlags(&flags));
-    return flags;
+    return (flags & TASK_FLAG_DISABLED) == 0;
 }
 
-void ScheduledTask::SetFlags(DWORD flags) { Check(task_->SetFlags(flags)); }
+void ScheduledTask::SetEnabled(bool enabled) {
+    DWORD flags = 0;
+    Check(task_->GetFlags(&flags));
+    Check(task_->SetFlags(enabled ? flags & ~static_cast<DWORD>(TASK_FLAG_DISABLED) : flags | TASK_FLAG_DISABLED));
+}
 
 SYSTEMTIME ScheduledTask::LastRunTime() const {
     SYSTEMTIME t{};
@@ -194,23 +121,38 @@ SYSTEMTIME ScheduledTask::NextRunTime() const {
     return t;
 }
 
-std::vector<TaskTrigger> ScheduledTask::Triggers() const {
+std::vector<TriggerInfo> ScheduledTask::Triggers() const {
     WORD count = 0;
     Check(task_->GetTriggerCount(&count));
-    std::vector<TaskTrigger> triggers;
+    std::vector<TriggerInfo> triggers;
     for (WORD i = 0; i < count; ++i) {
         ComPtr<ITaskTrigger> t;
         Check(task_->GetTrigger(i, &t));
-        triggers.emplace_back(t);
+        triggers.push_back(InfoOf(*t.Get()));
     }
     return triggers;
 }
 
-TaskTrigger ScheduledTask::AddTrigger() {
+void ScheduledTask::SetDailySchedule(const DailySchedule& schedule) {
+    WORD count = 0, index = 0;
+    Check(task_->GetTriggerCount(&count));
+    ComPtr<ITaskTrigger> t;
+    Check(count ? task_->GetTrigger(0, &t) : task_->CreateTrigger(&index, &t));
+    TASK_TRIGGER data = Read(*t.Get());
+    data.TriggerType = TASK_TIME_TRIGGER_DAILY;
+    SetBegin(data, schedule);
+    data.Type.Daily.DaysInterval = static_cast<WORD>(schedule.everyDays > 0 ? schedule.everyDays : 1);
+    Write(*t.Get(), data);
+}
+
+void ScheduledTask::AddBootTrigger(const DailySchedule& from) {
     WORD index = 0;
     ComPtr<ITaskTrigger> t;
     Check(task_->CreateTrigger(&index, &t));
-    return TaskTrigger(t);
+    TASK_TRIGGER data = Read(*t.Get());
+    data.TriggerType = TASK_EVENT_TRIGGER_AT_SYSTEMSTART;
+    SetBegin(data, from);
+    Write(*t.Get(), data);
 }
 
 std::optional<std::wstring> ScheduledTask::AccountName() const {
@@ -230,23 +172,16 @@ void ScheduledTask::SetAccount(const std::wstring& account, const std::wstring& 
     Check(task_->SetAccountInformation(account.c_str(), account.empty() ? nullptr : password.c_str()));
 }
 
-bool ScheduledTask::ShowProperties(HWND owner) {
-    frmTaskProperties dialog(*this);
-    dialog.Show(rt::ShowMode::Modal, owner);
-    return dialog.Saved();
-}
-
 void ScheduledTask::Save() {
     ComPtr<IPersistFile> file;
-    Check(task_->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.GetAddressOf())));
+    Check(task_.As(&file));
     Check(file->Save(nullptr, TRUE));
 }
 
 // ---- ScheduledTasks ---------------------------------------------------------------
 
 ScheduledTasks::ScheduledTasks() {
-    Check(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
-                             reinterpret_cast<void**>(scheduler_.GetAddressOf())));
+    Check(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&scheduler_)));
 }
 
 void ScheduledTasks::ReloadTasks() {
@@ -270,7 +205,7 @@ void ScheduledTasks::ReloadTasks() {
 
 ScheduledTask ScheduledTasks::AddTask(const std::wstring& name) {
     const std::wstring valid = ValidTaskName(name);
-    if (valid.empty()) throw ProgramError(kErrInvalidName, rt::ToUtf8(mymyLoadString(IDS_INVALID_TASK_NAME)));
+    if (valid.empty()) throw ProgramError(kErrInvalidName, "Task Scheduler cannot store this name");
     // Some schedulers hand out the existing task for a taken name: refuse it
     // as Windows does.
     ComPtr<IUnknown> existing;
@@ -286,13 +221,6 @@ ScheduledTask ScheduledTasks::AddTask(const std::wstring& name) {
     // the local system account, whether or not anyone is logged on.
     created.SetAccount(L"", L"");
     return created;
-}
-
-ScheduledTask ScheduledTasks::GetTask(int position) const {
-    if (position < 1 || static_cast<std::size_t>(position) > names_.size()) {
-        throw ProgramError(kErrSubscriptOutOfRange, "Subscript out of range");
-    }
-    return GetTask(names_[static_cast<std::size_t>(position - 1)]);
 }
 
 ScheduledTask ScheduledTasks::GetTask(const std::wstring& name) const {

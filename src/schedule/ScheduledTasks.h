@@ -1,6 +1,7 @@
 // The system's scheduled tasks, over Task Scheduler 1.0 (mstask): the one
-// interface every supported Windows has. Names come without ".job". Every
-// failure is a ProgramError whose description is the system's text.
+// interface every supported Windows has. Plain values in and out: names come
+// without ".job", schedules as DailySchedule. Every failure is a ProgramError
+// whose description is the system's text.
 #pragma once
 
 #include <windows.h>
@@ -11,31 +12,19 @@
 #include <string>
 #include <vector>
 
-inline constexpr DWORD kTaskFlagDisabled = TASK_FLAG_DISABLED;  // 4
-inline constexpr int kTriggerDaily = TASK_TIME_TRIGGER_DAILY;   // 1
+#include "schedule/TaskRules.h"
 
-// One schedule entry of a task.
-class TaskTrigger {
-public:
-    explicit TaskTrigger(Microsoft::WRL::ComPtr<ITaskTrigger> trigger);
-    void SetTriggerType(int type);
-    void SetBeginDay(const SYSTEMTIME& day);
-    void SetStartTime(const SYSTEMTIME& time);
-    void SetDaysInterval(WORD days);
-    int TriggerType() const;
-    SYSTEMTIME BeginDay() const;
-    SYSTEMTIME StartTime() const;
-    WORD DaysInterval() const;
-    DWORD Flags() const { return data_.rgFlags; }
-    // The system's description where it has one, else our own, in the
-    // user's language and time format.
-    std::wstring Text() const;
+enum class TriggerKind { Daily, AtBoot, Other };
 
-private:
-    void Apply();
-    Microsoft::WRL::ComPtr<ITaskTrigger> trigger_;
-    TASK_TRIGGER data_{};
+// One schedule entry of a task, as read.
+struct TriggerInfo {
+    TriggerKind kind = TriggerKind::Other;
+    DailySchedule schedule;  // begin date and start time; everyDays for a daily one
+    std::wstring systemText;  // the system's own description, empty where it has none
 };
+
+// The date and time of a SYSTEMTIME as a schedule (every day).
+DailySchedule DailyScheduleAt(const SYSTEMTIME& t);
 
 class ScheduledTask {
 public:
@@ -49,14 +38,18 @@ public:
     std::wstring Creator() const;
     void SetCreator(const std::wstring& creator);
     void SetWorkingDirectory(const std::wstring& folder);
-    DWORD Flags() const;
-    void SetFlags(DWORD flags);
+    // The task's own switch; its other flags are kept.
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
     // Zero dates: never ran / no next run (a disabled task has none).
     SYSTEMTIME LastRunTime() const;
     SYSTEMTIME NextRunTime() const;
 
-    std::vector<TaskTrigger> Triggers() const;
-    TaskTrigger AddTrigger();  // the Part's Triggers.Add
+    std::vector<TriggerInfo> Triggers() const;
+    // The first trigger becomes this daily one (a new trigger when there is none).
+    void SetDailySchedule(const DailySchedule& schedule);
+    // A new trigger that fires when the system starts, from the given day on.
+    void AddBootTrigger(const DailySchedule& from);
 
     // The account the task runs as; empty means the local system account,
     // nothing means the system would not say (Wine never does).
@@ -64,10 +57,6 @@ public:
     void SetAccount(const std::wstring& account, const std::wstring& password);
 
     void Save();
-    // Our property dialog (time, interval, begin date, enabled, account),
-    // owned by owner; saves through this object on OK. True when the
-    // administrator chose OK.
-    bool ShowProperties(HWND owner);
 
 private:
     std::wstring name_;
@@ -80,12 +69,10 @@ public:
 
     void ReloadTasks();
     const std::vector<std::wstring>& Names() const { return names_; }  // enumeration order
-    std::size_t Count() const { return names_.size(); }
 
     // A new task, not in the system before its Save. Refuses names Task
     // Scheduler cannot store and names already in the system.
     ScheduledTask AddTask(const std::wstring& name);
-    ScheduledTask GetTask(int position) const;  // from 1, in enumeration order
     ScheduledTask GetTask(const std::wstring& name) const;
     void RemoveTask(const std::wstring& name);
 
@@ -93,12 +80,3 @@ private:
     Microsoft::WRL::ComPtr<ITaskScheduler> scheduler_;
     std::vector<std::wstring> names_;
 };
-
-inline constexpr std::size_t kMaxTaskNameLength = 200;
-
-// The name with blanks trimmed, or empty when Task Scheduler cannot store it
-// (empty, longer than kMaxTaskNameLength, or any of \ / : * ? " < > |).
-std::wstring ValidTaskName(const std::wstring& name);
-
-// "HH:MM:SS DD-MMM-YYYY" with the month's abbreviation in the user's language.
-std::wstring TaskDateTimeText(const SYSTEMTIME& when);

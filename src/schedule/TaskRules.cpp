@@ -1,10 +1,47 @@
 #include "schedule/TaskRules.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "localize/RestartResCONST.h"
 
 namespace {
+
+// Digits only, at most maxDigits of them; -1 for anything else.
+int Number(const std::wstring& text, std::size_t maxDigits) {
+    if (text.empty() || text.size() > maxDigits) return -1;
+    int n = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return -1;
+        n = n * 10 + (c - L'0');
+    }
+    return n;
+}
+
+// The parts between the separators; none when their count differs.
+std::vector<std::wstring> Parts(const std::wstring& text, wchar_t separator, std::size_t count) {
+    std::vector<std::wstring> parts(1);
+    for (wchar_t c : text) {
+        if (c == separator) {
+            parts.emplace_back();
+        } else {
+            parts.back() += c;
+        }
+    }
+    return parts.size() == count ? parts : std::vector<std::wstring>{};
+}
+
+bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysInMonth(int y, int m) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
+}
+
+std::wstring Padded(int n, std::size_t width) {
+    std::wstring s = std::to_wstring(n);
+    return std::wstring(width > s.size() ? width - s.size() : 0, L'0') + s;
+}
 
 // Windows account names ignore letter case.
 bool SameAccount(const std::wstring& a, const std::wstring& b) {
@@ -37,3 +74,48 @@ int AccountNoteId(AccountAction action) {
 }
 
 bool ScheduleEditable(unsigned triggerCount, bool firstIsDaily) { return triggerCount == 1 && firstIsDaily; }
+
+std::wstring ValidTaskName(const std::wstring& name) {
+    const std::size_t first = name.find_first_not_of(L' ');
+    if (first == std::wstring::npos) return {};
+    const std::wstring trimmed = name.substr(first, name.find_last_not_of(L' ') - first + 1);
+    if (trimmed.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) return {};
+    // Stored as "%windir%\\Tasks\\<name>.job": the path must stay within
+    // MAX_PATH (some schedulers fail badly beyond it).
+    if (trimmed.size() > kMaxTaskNameLength) return {};
+    return trimmed;
+}
+
+bool ParseTaskTime(const std::wstring& text, DailySchedule& into) {
+    const std::vector<std::wstring> parts = Parts(text, L':', 2);
+    if (parts.empty()) return false;
+    const int h = Number(parts[0], 2), m = Number(parts[1], 2);
+    if (h < 0 || h > 23 || m < 0 || m > 59) return false;
+    into.hour = h;
+    into.minute = m;
+    return true;
+}
+
+bool ParseTaskDate(const std::wstring& text, DailySchedule& into) {
+    const std::vector<std::wstring> parts = Parts(text, L'-', 3);
+    if (parts.empty()) return false;
+    const int y = Number(parts[0], 4), m = Number(parts[1], 2), d = Number(parts[2], 2);
+    if (y < 1601 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) return false;
+    into.year = y;
+    into.month = m;
+    into.day = d;
+    return true;
+}
+
+bool ParseDaysInterval(const std::wstring& text, DailySchedule& into) {
+    const int days = Number(text, 3);
+    if (days < 1 || days > kMaxDaysInterval) return false;
+    into.everyDays = days;
+    return true;
+}
+
+std::wstring TaskTimeField(const DailySchedule& s) { return Padded(s.hour, 2) + L":" + Padded(s.minute, 2); }
+
+std::wstring TaskDateField(const DailySchedule& s) {
+    return Padded(s.year, 4) + L"-" + Padded(s.month, 2) + L"-" + Padded(s.day, 2);
+}

@@ -1,9 +1,36 @@
-// Rules of the task property dialog that need no Windows: what OK does with
-// the account a task runs as, and which schedules the dialog may edit.
+// Rules of the scheduled tasks that need no Windows: which names Task
+// Scheduler can store, the property dialog's fields, what OK does with the
+// account a task runs as, and which schedules the dialog may edit.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+
+inline constexpr std::size_t kMaxTaskNameLength = 200;
+inline constexpr int kMaxDaysInterval = 365;
+
+// The name with blanks trimmed, or empty when Task Scheduler cannot store it
+// (empty, longer than kMaxTaskNameLength, or any of \ / : * ? " < > |).
+std::wstring ValidTaskName(const std::wstring& name);
+
+// A daily schedule: from the begin date, at the start time, every N days.
+struct DailySchedule {
+    int year = 0, month = 0, day = 0;
+    int hour = 0, minute = 0;
+    int everyDays = 1;
+    bool operator==(const DailySchedule&) const = default;
+};
+
+// The dialog's fields, in plain forms that read the same in every language:
+// "HH:MM", "YYYY-MM-DD" (1601 to 9999, a real calendar day) and a day count
+// from 1 to kMaxDaysInterval. A parse sets only its own part, and only when
+// the whole text is valid.
+bool ParseTaskTime(const std::wstring& text, DailySchedule& into);
+bool ParseTaskDate(const std::wstring& text, DailySchedule& into);
+bool ParseDaysInterval(const std::wstring& text, DailySchedule& into);
+std::wstring TaskTimeField(const DailySchedule& s);
+std::wstring TaskDateField(const DailySchedule& s);
 
 // The dialog's account options; None when the stored account could not be
 // read and the administrator has not picked one.

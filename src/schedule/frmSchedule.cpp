@@ -9,6 +9,8 @@
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorReporting.h"
 #include "schedule/ScheduledTasks.h"
+#include "schedule/TaskTexts.h"
+#include "schedule/frmTaskProperties.h"
 
 namespace {
 
@@ -103,15 +105,13 @@ void frmSchedule::lstTasks_Click() {
     const int index = (*this)[L"lstTasks"].ListIndex();
     if (index < 0) return;
     try {
-        const ScheduledTask task = objTasks().GetTask(index + 1);
+        const ScheduledTask task = objTasks().GetTask((*this)[L"lstTasks"].ItemText(index));
         (*this)[L"lblInfo(0)"].SetCaption(task.ApplicationName());
         (*this)[L"lblInfo(1)"].SetCaption(task.CommandLine());
         (*this)[L"lblInfo(3)"].SetCaption(TaskDateTimeText(task.LastRunTime()));
         (*this)[L"lblInfo(4)"].SetCaption(TaskDateTimeText(task.NextRunTime()));
         (*this)[L"lblInfo(5)"].SetCaption(task.Creator());
-        std::wstring schedule;
-        for (const TaskTrigger& trigger : task.Triggers()) schedule += trigger.Text() + L"\r\n";
-        (*this)[L"txtSchedule"].SetCaption(schedule);
+        (*this)[L"txtSchedule"].SetCaption(TriggerLines(task.Triggers()));
     } catch (...) {
         // Deleted or unreadable since the last refresh: show the list as it is now.
         ShowFailure(L"");
@@ -161,21 +161,18 @@ void frmSchedule::cmdNew_Click() {
     step([&] { task->SetWorkingDirectory(rt::App().path); });
     step([&] { task->SetCreator(mymyLoadString(IDS_SCHEDULED_RESTART_TASK)); });
     step([&] {
-        TaskTrigger trigger = task->AddTrigger();
         SYSTEMTIME now{};
         ::GetLocalTime(&now);
-        trigger.SetTriggerType(kTriggerDaily);
-        trigger.SetBeginDay(now);
-        trigger.SetStartTime(now);
+        task->SetDailySchedule(DailyScheduleAt(now));
     });
-    step([&] { task->SetFlags(kTaskFlagDisabled); });
+    step([&] { task->SetEnabled(false); });
     bool saved = false;
     step([&] {
         task->Save();
         saved = true;
     });
     // Nothing was stored (the message said why): no dialog for a task that is not there.
-    if (saved) step([&] { task->ShowProperties(Hwnd()); });
+    if (saved) step([&] { ShowProperties(*task); });
     RefreshList();
 }
 
@@ -185,11 +182,16 @@ void frmSchedule::cmdProps_Click() {
     if (index < 0) return;
     try {
         ScheduledTask task = objTasks().GetTask(list.ItemText(index));
-        task.ShowProperties(Hwnd());
+        ShowProperties(task);
     } catch (...) {
         ShowFailure(L"");
     }
     RefreshList();
+}
+
+void frmSchedule::ShowProperties(ScheduledTask& task) {
+    frmTaskProperties dialog(task);
+    dialog.Show(rt::ShowMode::Modal, Hwnd());
 }
 
 void frmSchedule::cdmDelete_Click() {

@@ -7,6 +7,7 @@
 
 #include "runtime/Forms.h"
 
+class ScheduledTask;
 class ScheduledTasks;
 
 class frmSchedule : public rt::Form {
@@ -26,6 +27,8 @@ private:
     void cmdNew_Click();
     void cmdProps_Click();
     void cdmDelete_Click();
+    // The property dialog, owned by this window; it saves the task on OK.
+    void ShowProperties(ScheduledTask& task);
     ScheduledTasks& objTasks();  // created on first use, kept for the process
 
     std::function<std::wstring()> commandLine_;

@@ -1,42 +1,11 @@
 #include "schedule/frmTaskProperties.h"
 
-#include <algorithm>
-#include <cwchar>
-
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorReporting.h"
 #include "schedule/ScheduledTasks.h"
-
-namespace {
-
-std::wstring TwoDigits(int n) { return (n < 10 ? L"0" : L"") + std::to_wstring(n); }
-
-// "HH:MM" and "YYYY-MM-DD": plain forms that read the same in every language.
-bool ParseTime(const std::wstring& text, SYSTEMTIME& t) {
-    unsigned h = 0, m = 0;
-    wchar_t rest = 0;
-    if (std::swscanf(text.c_str(), L"%u:%u%lc", &h, &m, &rest) != 2 || h > 23 || m > 59) return false;
-    t.wHour = static_cast<WORD>(h);
-    t.wMinute = static_cast<WORD>(m);
-    return true;
-}
-
-bool ParseDate(const std::wstring& text, SYSTEMTIME& t) {
-    unsigned y = 0, mo = 0, d = 0;
-    wchar_t rest = 0;
-    if (std::swscanf(text.c_str(), L"%u-%u-%u%lc", &y, &mo, &d, &rest) != 3) return false;
-    SYSTEMTIME probe{static_cast<WORD>(y), static_cast<WORD>(mo), 0, static_cast<WORD>(d), 0, 0, 0, 0};
-    FILETIME ft;
-    if (y < 1601 || y > 9999 || !::SystemTimeToFileTime(&probe, &ft)) return false;  // rejects 31 Feb too
-    t.wYear = probe.wYear;
-    t.wMonth = probe.wMonth;
-    t.wDay = probe.wDay;
-    return true;
-}
-
-}  // namespace
+#include "schedule/TaskTexts.h"
 
 frmTaskProperties::frmTaskProperties(ScheduledTask& task)
     : rt::Form(L"frmTaskProperties", L"", 5400, 5430, rt::Form::kFixedDialog), task_(task) {
@@ -92,23 +61,17 @@ void frmTaskProperties::Form_Load() {
     // Unreadable triggers are kept as well: editSchedule_ stays false.
     editSchedule_ = false;
     rt::ContinueAfterPrefixedBox(L"", [this] {
-        SYSTEMTIME start{};
-        ::GetLocalTime(&start);
-        WORD days = 1;
-        const std::vector<TaskTrigger> triggers = task_.Triggers();
+        SYSTEMTIME now{};
+        ::GetLocalTime(&now);
+        DailySchedule shown = DailyScheduleAt(now);
+        const std::vector<TriggerInfo> triggers = task_.Triggers();
         editSchedule_ = ScheduleEditable(static_cast<unsigned>(triggers.size()),
-                                         !triggers.empty() && triggers.front().TriggerType() == kTriggerDaily);
-        std::wstring texts;
-        for (const TaskTrigger& trigger : triggers) texts += trigger.Text() + L"\r\n";
-        (*this)[L"txtTriggers"].SetCaption(texts);
-        if (editSchedule_) {
-            start = triggers.front().StartTime();
-            days = std::max<WORD>(1, triggers.front().DaysInterval());
-        }
-        (*this)[L"txtStartTime"].SetCaption(TwoDigits(start.wHour) + L":" + TwoDigits(start.wMinute));
-        (*this)[L"txtDays"].SetCaption(std::to_wstring(days));
-        (*this)[L"txtBeginDate"].SetCaption(std::to_wstring(start.wYear) + L"-" + TwoDigits(start.wMonth) + L"-" +
-                                            TwoDigits(start.wDay));
+                                         !triggers.empty() && triggers.front().kind == TriggerKind::Daily);
+        (*this)[L"txtTriggers"].SetCaption(TriggerLines(triggers));
+        if (editSchedule_) shown = triggers.front().schedule;
+        (*this)[L"txtStartTime"].SetCaption(TaskTimeField(shown));
+        (*this)[L"txtDays"].SetCaption(std::to_wstring(shown.everyDays > 0 ? shown.everyDays : 1));
+        (*this)[L"txtBeginDate"].SetCaption(TaskDateField(shown));
     });
     for (const wchar_t* field : {L"lblStartTime", L"txtStartTime", L"lblEvery", L"txtDays", L"lblDays", L"lblBeginDate",
                                  L"txtBeginDate"}) {
@@ -117,28 +80,28 @@ void frmTaskProperties::Form_Load() {
     (*this)[L"lblScheduleKept"].SetVisible(!editSchedule_);
     (*this)[L"txtTriggers"].SetVisible(!editSchedule_);
     rt::ContinueAfterPrefixedBox(L"", [this] {
-        (*this)[L"chkEnabled"].SetValue((task_.Flags() & kTaskFlagDisabled) ? 0 : 1);
+        (*this)[L"chkEnabled"].SetValue(task_.Enabled() ? CheckState::Checked : CheckState::Unchecked);
     });
     // An account the system does not report: no option is chosen, and OK
     // keeps it unless the administrator picks one.
     rt::ContinueAfterPrefixedBox(L"", [this] {
         storedAccount_ = task_.AccountName();
-        if (storedAccount_) (*this)[storedAccount_->empty() ? L"optSystemAccount" : L"optThisAccount"].SetValue(1);
+        if (storedAccount_) (*this)[storedAccount_->empty() ? L"optSystemAccount" : L"optThisAccount"].SetValue(CheckState::Checked);
         (*this)[L"txtAccount"].SetCaption(storedAccount_.value_or(L""));
     });
     AccountChoiceClicked();
 }
 
 AccountAction frmTaskProperties::PendingAccountAction() {
-    const AccountChoice choice = (*this)[L"optSystemAccount"].Value() == 1 ? AccountChoice::System
-                                 : (*this)[L"optThisAccount"].Value() == 1 ? AccountChoice::Named
+    const AccountChoice choice = (*this)[L"optSystemAccount"].Checked() ? AccountChoice::System
+                                 : (*this)[L"optThisAccount"].Checked() ? AccountChoice::Named
                                                                            : AccountChoice::None;
     return AccountOnOk(storedAccount_, choice, (*this)[L"txtAccount"].Caption(),
                        !(*this)[L"txtPassword"].Caption().empty());
 }
 
 void frmTaskProperties::AccountChoiceClicked() {
-    const bool named = (*this)[L"optThisAccount"].Value() == 1;
+    const bool named = (*this)[L"optThisAccount"].Checked();
     (*this)[L"txtAccount"].SetEnabled(named);
     (*this)[L"txtPassword"].SetEnabled(named);
     (*this)[L"lblNoHighest"].SetVisible(named);
@@ -166,36 +129,25 @@ LRESULT frmTaskProperties::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void frmTaskProperties::cmdOK_Click() {
-    SYSTEMTIME when{};
-    const std::wstring daysText = (*this)[L"txtDays"].Caption();
-    wchar_t* end = nullptr;
-    const unsigned long days = std::wcstoul(daysText.c_str(), &end, 10);
-    const bool named = (*this)[L"optThisAccount"].Value() == 1;
+    DailySchedule schedule;
+    const bool named = (*this)[L"optThisAccount"].Checked();
     const std::wstring account = (*this)[L"txtAccount"].Caption();
-    const bool scheduleValid = ParseTime((*this)[L"txtStartTime"].Caption(), when) &&
-                               ParseDate((*this)[L"txtBeginDate"].Caption(), when) && !daysText.empty() &&
-                               *end == L'\0' && days >= 1 && days <= 365;
+    const bool scheduleValid = ParseTaskTime((*this)[L"txtStartTime"].Caption(), schedule) &&
+                               ParseTaskDate((*this)[L"txtBeginDate"].Caption(), schedule) &&
+                               ParseDaysInterval((*this)[L"txtDays"].Caption(), schedule);
     if ((editSchedule_ && !scheduleValid) || (named && account.empty())) {
         ::MessageBeep(MB_ICONWARNING);  // stay open: the fields say what they take
         return;
     }
     try {
-        if (editSchedule_) {
-            TaskTrigger trigger = task_.Triggers().front();
-            trigger.SetDaysInterval(static_cast<WORD>(days));
-            trigger.SetBeginDay(when);
-            trigger.SetStartTime(when);
-        }
-        DWORD flags = task_.Flags();
-        flags = (*this)[L"chkEnabled"].Value() == 1 ? (flags & ~kTaskFlagDisabled) : (flags | kTaskFlagDisabled);
-        task_.SetFlags(flags);
+        if (editSchedule_) task_.SetDailySchedule(schedule);
+        task_.SetEnabled((*this)[L"chkEnabled"].Checked());
         switch (PendingAccountAction()) {
         case AccountAction::SetSystem: task_.SetAccount(L"", L""); break;
         case AccountAction::SetNamed: task_.SetAccount(account, (*this)[L"txtPassword"].Caption()); break;
         case AccountAction::Keep: break;  // its stored credentials stay
         }
         task_.Save();
-        saved_ = true;
     } catch (...) {
         // Not saved (a wrong password, no rights): say why and stay open.
         rt::ShowPrefixedError(L"", rt::CurrentError());

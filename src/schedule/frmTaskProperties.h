@@ -15,7 +15,6 @@ class ScheduledTask;
 class frmTaskProperties : public rt::Form {
 public:
     explicit frmTaskProperties(ScheduledTask& task);
-    bool Saved() const { return saved_; }
 
 protected:
     void Form_Load() override;
@@ -28,7 +27,6 @@ private:
     void cmdOK_Click();
 
     ScheduledTask& task_;
-    bool saved_ = false;
     bool editSchedule_ = true;
     std::optional<std::wstring> storedAccount_;
 };

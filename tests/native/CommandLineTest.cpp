@@ -72,12 +72,13 @@ TEST(Routing, VerifyOnlyWhereNoOtherFaceOrActionWasNamed) {
 }
 
 TEST(BuildCommandLine, OneOfThreeFormsAndOnlyTickedBoxesUnderBounce) {
+    constexpr CheckState o = CheckState::Unchecked, X = CheckState::Checked, g = CheckState::Grayed;
     const std::pair<CommandLineSelection, std::wstring_view> cases[] = {
         {{}, L"/Restart"},
-        {{ScheduledAction::Reboot, {1, 1, 0, 0}}, L"/Reboot"},  // ticks left from an earlier bounce choice
+        {{ScheduledAction::Reboot, {X, X, o, o}}, L"/Reboot"},  // ticks left from an earlier bounce choice
         {{ScheduledAction::Bounce, {}}, L"/Bounce"},
-        {{ScheduledAction::Bounce, {1, 1, 1, 1}}, L"/Bounce:PmNotifySvr:PmStoreMonSvr:PmSpeechSvr:PmSyncSvr"},
-        {{ScheduledAction::Bounce, {1, 2, 1, 0}}, L"/Bounce:PmNotifySvr:PmSpeechSvr"},  // grey does not count
+        {{ScheduledAction::Bounce, {X, X, X, X}}, L"/Bounce:PmNotifySvr:PmStoreMonSvr:PmSpeechSvr:PmSyncSvr"},
+        {{ScheduledAction::Bounce, {X, g, X, o}}, L"/Bounce:PmNotifySvr:PmSpeechSvr"},  // grey does not count
     };
     for (const auto& [selection, line] : cases) EXPECT_EQ(BuildCommandLine(selection), line);
 }

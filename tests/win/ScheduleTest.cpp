@@ -21,6 +21,7 @@
 #include "runtime/Dialogs.h"
 #include "runtime/Text.h"
 #include "schedule/ScheduledTasks.h"
+#include "schedule/TaskTexts.h"
 #include "schedule/frmSchedule.h"
 
 using Microsoft::WRL::ComPtr;
@@ -174,8 +175,11 @@ Answers::Step OwnerThen(const std::wstring& title, HWND& owner, WPARAM command =
 TEST_F(Schedule, ConfigurationOpensOnRebootAndTheServiceBoxesKeepTheirTicksWhileDisabled) {
     frmConfigure& f = configure_;
     const wchar_t* boxes[] = {L"chkPmNotifySvr", L"chkPmSpeechSvr", L"chkPmStoreMonSvr", L"chkPmSyncSvr"};
-    EXPECT_EQ(f[L"optShutDownAndReboot"].Value(), 1);
-    for (const wchar_t* b : boxes) EXPECT_FALSE(f[b].Enabled() || f[b].Value() != 0) << b;
+    EXPECT_TRUE(f[L"optShutDownAndReboot"].Checked());
+    for (const wchar_t* b : boxes) {
+        EXPECT_FALSE(f[b].Enabled()) << b;
+        EXPECT_EQ(f[b].Value(), CheckState::Unchecked) << b;
+    }
     // The click, the command line it gives, and whether the boxes are enabled.
     const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {
         {L"optBounceServices", L"/Bounce", true},
