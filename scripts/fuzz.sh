@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 seconds=${ORV_FUZZ_SECONDS:-30}
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
-for target in commandline version lognames langfiles htmltext; do
+for target in commandline version lognames langfiles htmltext taskfields; do
     work=build/fuzz/corpus/$target
     mkdir -p "$work" build/fuzz/crashes
     echo "== fuzz_$target for ${seconds} s"

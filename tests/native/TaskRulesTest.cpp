@@ -32,4 +32,41 @@ TEST(TaskRules, OkWritesTheAccountOnlyWhenTheAdministratorChangedIt) {
     }
 }
 
+// Names as Task Scheduler stores them: trimmed, or refused.
+TEST(TaskRules, NamesAreTrimmedOrRefused) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"  Nightly restart ", L"Nightly restart"}, {L"   ", L""}, {L"", L""}, {L"a:b", L""}, {L"a\\b", L""},
+        {L"a|b", L""}, {L"\u00DCbung", L"\u00DCbung"}, {std::wstring(200, L'x'), std::wstring(200, L'x')},
+        {std::wstring(201, L'x'), L""}, {L" " + std::wstring(200, L'x') + L" ", std::wstring(200, L'x')},
+    };
+    for (const auto& [name, stored] : cases) EXPECT_EQ(ValidTaskName(name), stored) << name.size();
+}
+
+// The property dialog's fields: a parse takes the whole text or nothing.
+TEST(TaskRules, FieldsParseWholeAndReadBackTheSame) {
+    struct Case {
+        bool (*parse)(const std::wstring&, DailySchedule&);
+        const wchar_t* text;
+        bool ok;
+    } cases[] = {
+        {ParseTaskTime, L"03:15", true},       {ParseTaskTime, L"3:5", true},         {ParseTaskTime, L"23:59", true},
+        {ParseTaskTime, L"24:00", false},      {ParseTaskTime, L"12:60", false},      {ParseTaskTime, L" 3:15", false},
+        {ParseTaskTime, L"3:15:00", false},    {ParseTaskTime, L"-1:15", false},      {ParseTaskTime, L"", false},
+        {ParseTaskDate, L"2027-01-31", true},  {ParseTaskDate, L"2028-02-29", true},  {ParseTaskDate, L"2000-02-29", true},
+        {ParseTaskDate, L"2027-02-29", false}, {ParseTaskDate, L"1900-02-29", false}, {ParseTaskDate, L"2027-04-31", false},
+        {ParseTaskDate, L"1600-12-31", false}, {ParseTaskDate, L"2027-13-01", false}, {ParseTaskDate, L"2027-1-1x", false},
+        {ParseDaysInterval, L"1", true},       {ParseDaysInterval, L"365", true},     {ParseDaysInterval, L"0", false},
+        {ParseDaysInterval, L"366", false},    {ParseDaysInterval, L"+5", false},     {ParseDaysInterval, L"", false},
+    };
+    for (const Case& c : cases) {
+        const DailySchedule untouched{2030, 6, 15, 7, 45, 9};
+        DailySchedule s = untouched;
+        EXPECT_EQ(c.parse(c.text, s), c.ok) << c.text;
+        if (!c.ok) EXPECT_EQ(s, untouched) << c.text;
+    }
+    DailySchedule s;
+    ASSERT_TRUE(ParseTaskTime(L"3:5", s) && ParseTaskDate(L"2027-1-9", s));
+    EXPECT_EQ(TaskTimeField(s) + L" " + TaskDateField(s), L"03:05 2027-01-09");
+}
+
 }  // namespace
