@@ -44,6 +44,7 @@ add_library(orv_win STATIC
     src/hostenv/RegistryAPI.cpp
     src/hostenv/WorkStationInfo.cpp
     src/localize/modLocalize.cpp
+    src/localize/FormTexts.cpp
     src/restart/modCallExternalApp.cpp
     src/restart/frmRestart.cpp
     src/restart/EventLog.cpp

@@ -7,6 +7,7 @@
 #include "about/AboutResources.h"
 #include "about/HtmlText.h"
 #include "about/WebBrowserHost.h"
+#include "localize/FormTexts.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "runtime/App.h"
@@ -75,8 +76,7 @@ frmDetails::frmDetails(std::wstring folder)
 frmDetails::~frmDetails() = default;
 
 void frmDetails::frmDetails_Auto_Init() {
-    SetFormLanguageFonts(*this);
-    SetCaption(mymyLoadString(IDS_PROGRAM_CAPTION));
+    ApplyFormTexts(*this, {true, IDS_PROGRAM_CAPTION, {}});
     if (!browser_) ShowNote();
 }
 
@@ -183,15 +183,16 @@ frmAbout::frmAbout(std::wstring folder, std::wstring exeName)
 }
 
 void frmAbout::frmAbout_Auto_Init() {
-    SetCaption(mymyLoadString(IDS_PROGRAM_CAPTION));
-    (*this)[L"cmdOK"].SetCaption(mymyLoadString(IDS_OK));
-    (*this)[L"lblHalvexAddress2"].SetCaption(mymyLoadString(IDS_MAKER_CITY));
-    (*this)[L"lblHalvexAddress3"].SetCaption(mymyLoadString(IDS_MAKER_COUNTRY));
-    (*this)[L"lblChangeLanguage"].SetCaption(mymyLoadString(IDS_CHANGE_LANGUAGE));
-    (*this)[L"lblTrademark"].SetCaption(mymyLoadString(IDS_MAKER_TRADEMARK));
-    (*this)[L"lblCopyright"].SetCaption(mymyLoadString(IDS_MAKER_COPYRIGHT));
-    (*this)[L"lblHalvexAddress1"].SetCaption(mymyLoadString(IDS_MAKER_COMPANY));
-    (*this)[L"lblVersionTitle"].SetCaption(mymyLoadString(IDS_VERSION));
+    using T = TextOf;
+    ApplyFormTexts(*this, {false, IDS_PROGRAM_CAPTION,
+                           {{T::Control, L"cmdOK", IDS_OK},
+                            {T::Control, L"lblHalvexAddress2", IDS_MAKER_CITY},
+                            {T::Control, L"lblHalvexAddress3", IDS_MAKER_COUNTRY},
+                            {T::Control, L"lblChangeLanguage", IDS_CHANGE_LANGUAGE},
+                            {T::Control, L"lblTrademark", IDS_MAKER_TRADEMARK},
+                            {T::Control, L"lblCopyright", IDS_MAKER_COPYRIGHT},
+                            {T::Control, L"lblHalvexAddress1", IDS_MAKER_COMPANY},
+                            {T::Control, L"lblVersionTitle", IDS_VERSION}}});
     SetMenuCaption(L"mnuSelectLanguage", L"Select Language DO NOT LOCALIZE");
 }
 

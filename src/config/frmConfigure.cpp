@@ -2,6 +2,7 @@
 
 #include "about/frmAbout.h"
 #include "config/CommandLine.h"
+#include "localize/FormTexts.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "restart/frmRestart.h"
@@ -53,23 +54,22 @@ frmConfigure::frmConfigure()
 }
 
 void frmConfigure::frmConfigure_Auto_Init() {
-    const auto step = [this](auto&& body) {
-        rt::ContinueAfterProcedureBox(L"frmConfigure_Auto_Init", rt::ErrorScope::Form, L"frmConfigure", body);
-    };
-    step([this] { SetFormLanguageFonts(*this); });
-    step([this] { SetCaption(mymyLoadString(IDS_CONFIGURE_CAPTION)); });
-    step([this] { (*this)[L"optShutDownOrvaneOnly"].SetCaption(mymyLoadString(IDS_OPT_RESTART_ONLY)); });
-    step([this] { (*this)[L"optShutDownAndReboot"].SetCaption(mymyLoadString(IDS_OPT_REBOOT)); });
-    step([this] { (*this)[L"optBounceServices"].SetCaption(mymyLoadString(IDS_OPT_BOUNCE)); });
-    step([this] { SetMenuCaption(L"HelpMenu", mymyLoadString(IDS_HELP)); });
-    step([this] { SetMenuCaption(L"Help", mymyLoadString(IDS_HELP)); });
-    step([this] { SetMenuCaption(L"About", mymyLoadString(IDS_ABOUT)); });
-    step([this] { SetMenuCaption(L"mnuViewLogDirectory", mymyLoadString(IDS_VIEW_LOG)); });
-    step([this] { SetMenuCaption(L"mnuFile", mymyLoadString(IDS_FILE)); });
-    step([this] { SetMenuCaption(L"mnuExit", mymyLoadString(IDS_EXIT)); });
-    step([this] { SetMenuCaption(L"mnuTestActions", mymyLoadString(IDS_TEST_SELECTED)); });
-    step([this] { (*this)[L"cmdExit"].SetCaption(mymyLoadString(IDS_EXIT)); });
-    step([this] { (*this)[L"cmdScheduleRestart"].SetCaption(mymyLoadString(IDS_SCHEDULE_SELECTED)); });
+    using T = TextOf;
+    ApplyFormTexts(*this,
+                   {true, IDS_CONFIGURE_CAPTION,
+                    {{T::Control, L"optShutDownOrvaneOnly", IDS_OPT_RESTART_ONLY},
+                     {T::Control, L"optShutDownAndReboot", IDS_OPT_REBOOT},
+                     {T::Control, L"optBounceServices", IDS_OPT_BOUNCE},
+                     {T::Menu, L"HelpMenu", IDS_HELP},
+                     {T::Menu, L"Help", IDS_HELP},
+                     {T::Menu, L"About", IDS_ABOUT},
+                     {T::Menu, L"mnuViewLogDirectory", IDS_VIEW_LOG},
+                     {T::Menu, L"mnuFile", IDS_FILE},
+                     {T::Menu, L"mnuExit", IDS_EXIT},
+                     {T::Menu, L"mnuTestActions", IDS_TEST_SELECTED},
+                     {T::Control, L"cmdExit", IDS_EXIT},
+                     {T::Control, L"cmdScheduleRestart", IDS_SCHEDULE_SELECTED}}},
+                   {L"frmConfigure_Auto_Init"});
 }
 
 void frmConfigure::Form_Load() {

@@ -2,6 +2,7 @@
 
 #include "hostenv/OrvaneVersion.h"
 #include "hostenv/RegistryAPI.h"
+#include "localize/FormTexts.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "logging/modLogging.h"
@@ -116,20 +117,13 @@ EventLogger& frmRestart::EventLog() {
 }
 
 void frmRestart::frmRestart_Auto_Init() {
-    const auto step = [this](auto&& body) {
-        try {
-            body();
-        } catch (...) {
-            const rt::ErrorInfo e = rt::CurrentError();
-            rt::MsgBox(mymyLoadString(IDS_ERROR_PREFIX) + std::to_wstring(e.number) + L" (" + e.description +
-                       L") in procedure frmRestart_Auto_Init of Form frmRestart");
-        }
-    };
-    step([this] { SetFormLanguageFonts(*this); });
-    step([this] { SetCaption(mymyLoadString(IDS_RESTART_SYSTEM)); });
-    step([this] { (*this)[L"cmdCancel"].SetCaption(mymyLoadString(IDS_CANCEL_ACTION)); });
-    step([this] { (*this)[L"Label3"].SetCaption(mymyLoadString(IDS_SECONDS)); });
-    step([this] { (*this)[L"lblStatus"].SetCaption(mymyLoadString(IDS_SHUTTING_DOWN_IN)); });
+    using T = TextOf;
+    ApplyFormTexts(*this,
+                   {true, IDS_RESTART_SYSTEM,
+                    {{T::Control, L"cmdCancel", IDS_CANCEL_ACTION},
+                     {T::Control, L"Label3", IDS_SECONDS},
+                     {T::Control, L"lblStatus", IDS_SHUTTING_DOWN_IN}}},
+                   {L"frmRestart_Auto_Init", mymyLoadString(IDS_ERROR_PREFIX)});
 }
 
 void frmRestart::ShowBootCheck() {

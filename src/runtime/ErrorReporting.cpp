@@ -24,9 +24,9 @@ ErrorInfo CurrentError() noexcept {
 }
 
 void ShowProcedureError(const ErrorInfo& error, std::wstring_view procedure, ErrorScope scope,
-                        std::wstring_view owner) noexcept {
+                        std::wstring_view owner, std::wstring_view prefix) noexcept {
     try {
-        std::wstring text = L"(error):" + std::to_wstring(error.number) + L" (" + error.description +
+        std::wstring text = std::wstring(prefix) + std::to_wstring(error.number) + L" (" + error.description +
                             L") in procedure " + std::wstring(procedure) +
                             (scope == ErrorScope::Form ? L" of Form " : L" of Module ") + std::wstring(owner);
         MsgBox(text, MB_OK);

@@ -26,9 +26,10 @@ void ContinueSilently(Step&& step) noexcept {
 
 enum class ErrorScope { Form, Module };
 
-// A box "(error):N (description) in procedure P of Form F", then go on.
+// A box "(error):N (description) in procedure P of Form F", then go on;
+// the restart window leads with its own, translated "(error):".
 void ShowProcedureError(const ErrorInfo& error, std::wstring_view procedure, ErrorScope scope,
-                        std::wstring_view owner) noexcept;
+                        std::wstring_view owner, std::wstring_view prefix = L"(error):") noexcept;
 
 template <class Step>
 void ContinueAfterProcedureBox(std::wstring_view procedure, ErrorScope scope, std::wstring_view owner,

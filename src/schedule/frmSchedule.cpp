@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "localize/LanguageTables.h"
+#include "localize/FormTexts.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "runtime/App.h"
@@ -66,19 +67,20 @@ ScheduledTasks& frmSchedule::objTasks() {
 }
 
 void frmSchedule::frmSchedule_Auto_Init() {
-    const auto step = [this](auto&& body) {
-        rt::ContinueAfterProcedureBox(L"frmSchedule_Auto_Init", rt::ErrorScope::Form, L"frmSchedule", body);
-    };
-    step([this] { SetFormLanguageFonts(*this); });
-    step([this] { SetCaption(mymyLoadString(IDS_SCHEDULER_CAPTION)); });
-    step([this] { (*this)[L"cmdClose"].SetCaption(mymyLoadString(IDS_CLOSE)); });
-    const std::pair<const wchar_t*, int> labels[] = {
-        {L"lbLabels(0)", IDS_PROGRAM_FILE}, {L"lbLabels(1)", IDS_COMMAND_LINE}, {L"lbLabels(4)", IDS_LAST_RUNTIME},
-        {L"lbLabels(5)", IDS_NEXT_RUNTIME}, {L"lbLabels(6)", IDS_CREATOR},      {L"lbLabels(7)", IDS_SCHEDULE}};
-    for (const auto& [name, id] : labels) step([&] { (*this)[name].SetCaption(mymyLoadString(id)); });
-    step([this] { (*this)[L"cmdNew"].SetCaption(mymyLoadString(IDS_SCHEDULE_RESTART)); });
-    step([this] { (*this)[L"cmdProps"].SetCaption(mymyLoadString(IDS_TASK_PROPERTIES)); });
-    step([this] { (*this)[L"cdmDelete"].SetCaption(mymyLoadString(IDS_DELETE_TASK)); });
+    using T = TextOf;
+    ApplyFormTexts(*this,
+                   {true, IDS_SCHEDULER_CAPTION,
+                    {{T::Control, L"cmdClose", IDS_CLOSE},
+                     {T::Control, L"lbLabels(0)", IDS_PROGRAM_FILE},
+                     {T::Control, L"lbLabels(1)", IDS_COMMAND_LINE},
+                     {T::Control, L"lbLabels(4)", IDS_LAST_RUNTIME},
+                     {T::Control, L"lbLabels(5)", IDS_NEXT_RUNTIME},
+                     {T::Control, L"lbLabels(6)", IDS_CREATOR},
+                     {T::Control, L"lbLabels(7)", IDS_SCHEDULE},
+                     {T::Control, L"cmdNew", IDS_SCHEDULE_RESTART},
+                     {T::Control, L"cmdProps", IDS_TASK_PROPERTIES},
+                     {T::Control, L"cdmDelete", IDS_DELETE_TASK}}},
+                   {L"frmSchedule_Auto_Init"});
 }
 
 void frmSchedule::Form_Load() {

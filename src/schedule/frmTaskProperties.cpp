@@ -1,5 +1,6 @@
 #include "schedule/frmTaskProperties.h"
 
+#include "localize/FormTexts.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "runtime/Dialogs.h"
@@ -37,21 +38,24 @@ frmTaskProperties::frmTaskProperties(ScheduledTask& task)
 }
 
 void frmTaskProperties::frmTaskProperties_Auto_Init() {
-    const auto step = [this](auto&& body) {
-        rt::ContinueAfterProcedureBox(L"frmTaskProperties_Auto_Init", rt::ErrorScope::Form, L"frmTaskProperties",
-                                      body);
-    };
-    step([this] { SetFormLanguageFonts(*this); });
-    step([this] { SetCaption(mymyLoadString(IDS_TASK_PROPERTIES) + L" - " + task_.name()); });
-    const std::pair<const wchar_t*, int> captions[] = {
-        {L"lblStartTime", IDS_PROP_START_TIME},       {L"lblEvery", IDS_PROP_EVERY},
-        {L"lblDays", IDS_PROP_DAYS},                  {L"lblBeginDate", IDS_PROP_BEGIN_DATE},
-        {L"chkEnabled", IDS_PROP_ENABLED},            {L"lblRunAs", IDS_PROP_RUN_AS},
-        {L"optSystemAccount", IDS_PROP_SYSTEM_ACCOUNT}, {L"optThisAccount", IDS_PROP_THIS_ACCOUNT},
-        {L"lblPassword", IDS_PROP_PASSWORD},          {L"lblNoHighest", IDS_PROP_NO_HIGHEST},
-        {L"lblScheduleKept", IDS_PROP_SCHEDULE_KEPT}, {L"cmdOK", IDS_OK},
-        {L"cmdCancel", IDS_PROP_CANCEL}};
-    for (const auto& [name, id] : captions) step([&] { (*this)[name].SetCaption(mymyLoadString(id)); });
+    using T = TextOf;
+    ApplyFormTexts(*this,
+                   {true, IDS_TASK_PROPERTIES,
+                    {{T::Control, L"lblStartTime", IDS_PROP_START_TIME},
+                     {T::Control, L"lblEvery", IDS_PROP_EVERY},
+                     {T::Control, L"lblDays", IDS_PROP_DAYS},
+                     {T::Control, L"lblBeginDate", IDS_PROP_BEGIN_DATE},
+                     {T::Control, L"chkEnabled", IDS_PROP_ENABLED},
+                     {T::Control, L"lblRunAs", IDS_PROP_RUN_AS},
+                     {T::Control, L"optSystemAccount", IDS_PROP_SYSTEM_ACCOUNT},
+                     {T::Control, L"optThisAccount", IDS_PROP_THIS_ACCOUNT},
+                     {T::Control, L"lblPassword", IDS_PROP_PASSWORD},
+                     {T::Control, L"lblNoHighest", IDS_PROP_NO_HIGHEST},
+                     {T::Control, L"lblScheduleKept", IDS_PROP_SCHEDULE_KEPT},
+                     {T::Control, L"cmdOK", IDS_OK},
+                     {T::Control, L"cmdCancel", IDS_PROP_CANCEL}},
+                    L" - " + task_.name()},
+                   {L"frmTaskProperties_Auto_Init"});
 }
 
 void frmTaskProperties::Form_Load() {
