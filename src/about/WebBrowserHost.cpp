@@ -4,7 +4,10 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include "runtime/ComOwners.h"
 #include "runtime/SystemApi.h"
+
+using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -17,17 +20,14 @@ using AtlAxGetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
 }  // namespace
 
 WebBrowserHost::~WebBrowserHost() {
-    if (browser_) browser_->Release();
+    browser_.Reset();
     if (hwnd_ && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
 }
 
 bool WebBrowserHost::EngineAvailable() {
-    IUnknown* document = nullptr;
-    const HRESULT hr =
-        ::CoCreateInstance(kHtmlDocument, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&document));
-    if (FAILED(hr) || !document) return false;
-    document->Release();
-    return true;
+    ComPtr<IUnknown> document;
+    return SUCCEEDED(::CoCreateInstance(kHtmlDocument, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&document))) &&
+           document;
 }
 
 bool WebBrowserHost::Create(HWND parent) {
@@ -37,30 +37,23 @@ bool WebBrowserHost::Create(HWND parent) {
     hwnd_ = ::CreateWindowExW(0, L"AtlAxWin", L"Shell.Explorer.2", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0,
                               parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return false;
-    IUnknown* control = nullptr;
+    ComPtr<IUnknown> control;
     if (FAILED(getControl(hwnd_, &control)) || !control) return false;
-    const HRESULT hr = control->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&browser_));
-    control->Release();
-    return SUCCEEDED(hr) && browser_;
+    return SUCCEEDED(control.As(&browser_)) && browser_;
 }
 
 HRESULT WebBrowserHost::Navigate(const std::wstring& address) {
     if (!browser_) return E_POINTER;
-    BSTR url = ::SysAllocString(address.c_str());
+    const rt::UniqueBstr url(address);
     if (!url) return E_OUTOFMEMORY;
-    VARIANT empty;
-    ::VariantInit(&empty);
-    const HRESULT hr = browser_->Navigate(url, &empty, &empty, &empty, &empty);
-    ::SysFreeString(url);
-    return hr;
+    rt::UniqueVariant empty;
+    return browser_->Navigate(url.get(), &empty.v, &empty.v, &empty.v, &empty.v);
 }
 
 bool WebBrowserHost::OfferKey(MSG& msg) {
     if (!browser_ || msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
     if (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd)) return false;
-    Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> active;
-    if (FAILED(browser_->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(active.GetAddressOf())))) {
-        return false;
-    }
+    ComPtr<IOleInPlaceActiveObject> active;
+    if (FAILED(browser_.As(&active))) return false;
     return active->TranslateAccelerator(&msg) == S_OK;
 }

@@ -3,12 +3,12 @@
 #pragma once
 
 #include <windows.h>
+#include <exdisp.h>
+#include <wrl/client.h>
 
 #include <string>
 
 #include "runtime/Handles.h"
-
-struct IWebBrowser2;
 
 class WebBrowserHost {
 public:
@@ -29,5 +29,5 @@ public:
 
 private:
     HWND hwnd_ = nullptr;
-    IWebBrowser2* browser_ = nullptr;
+    Microsoft::WRL::ComPtr<IWebBrowser2> browser_;
 };

@@ -20,6 +20,8 @@ extern std::int16_t RestartAction;
 // Element 0 is always empty; the chosen services stand in 1..n in canonical
 // order. Empty (no elements) until the first parse.
 extern std::vector<std::string> BounceServiceNames;
+// The services of such a list, from 0: elements 1 to n.
+std::vector<std::string> BounceServices(const std::vector<std::string>& bounceServiceNames);
 
 // How a restart run ends, as Task Scheduler shows it ("Last Run Result").
 enum RunExitCode : int {

@@ -8,7 +8,6 @@
 // The error numbers the program raises, as its callers and logs know them.
 enum ErrorNumber : long {
     kErrInvalidProcedureCall = 5,
-    kErrSubscriptOutOfRange = 9,
     kErrFileNotFound = 53,
     kErrFileAlreadyExists = 58,
     kErrDiskFull = 61,
@@ -28,7 +27,6 @@ public:
     ProgramError(long number, const std::string& description)
         : std::runtime_error(description), number_(number) {}
     long Number() const noexcept { return number_; }
-    std::string Description() const { return what(); }
 
 private:
     long number_;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/ProgramError.h"
+#include "runtime/ComOwners.h"
 #include "runtime/Text.h"
 
 struct GatewayControl::Object {
@@ -39,32 +40,25 @@ std::string HresultText(HRESULT hr) {
     return std::string(hex) + " " + rt::ToUtf8(CreationErrorText(hr));
 }
 
-VARIANT Invoke(IDispatch& dispatch, const wchar_t* member, WORD kind) {
+// The member's result into result; throws with the object's own words where it gave any.
+void Invoke(IDispatch& dispatch, const wchar_t* member, WORD kind, rt::UniqueVariant& result) {
     DISPID id = 0;
     LPOLESTR name = const_cast<LPOLESTR>(member);
     HRESULT hr = dispatch.GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) throw ProgramError(kErrNoSuchMember, "Object doesn't support this property or method");
     DISPPARAMS none{};
-    VARIANT result;
-    ::VariantInit(&result);
-    EXCEPINFO info{};
-    hr = dispatch.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &none, &result, &info, nullptr);
+    rt::UniqueExcepInfo exception;
+    hr = dispatch.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &none, &result.v, &exception.info, nullptr);
     if (FAILED(hr)) {
-        ::VariantClear(&result);
-        const bool described = hr == DISP_E_EXCEPTION;
-        std::wstring keep = described && info.bstrDescription ? info.bstrDescription : L"";
-        if (info.bstrSource) ::SysFreeString(info.bstrSource);
-        if (info.bstrDescription) ::SysFreeString(info.bstrDescription);
-        if (info.bstrHelpFile) ::SysFreeString(info.bstrHelpFile);
+        const BSTR said = hr == DISP_E_EXCEPTION ? exception.info.bstrDescription : nullptr;
         throw ProgramError(static_cast<long>(hr),
-                           rt::ToUtf8(keep.empty() ? rt::SystemErrorText(static_cast<DWORD>(hr)) : keep));
+                           rt::ToUtf8(said && *said ? std::wstring(said) : rt::SystemErrorText(static_cast<DWORD>(hr))));
     }
-    return result;
 }
 
 void Method(IDispatch& dispatch, const wchar_t* member) {
-    VARIANT v = Invoke(dispatch, member, DISPATCH_METHOD);
-    ::VariantClear(&v);
+    rt::UniqueVariant ignored;
+    Invoke(dispatch, member, DISPATCH_METHOD, ignored);
 }
 
 }  // namespace
@@ -74,8 +68,8 @@ GatewayControl::GatewayControl(const CLSID& clsid, DWORD callLimitMs)
     auto object = object_;
     const CLSID id = clsid;
     const auto create = [object, id] {
-        const HRESULT hr = ::CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                                              reinterpret_cast<void**>(object->dispatch.GetAddressOf()));
+        const HRESULT hr = ::CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                              IID_PPV_ARGS(&object->dispatch));
         if (FAILED(hr) || !object->dispatch) {
             throw ProgramError(kErrCannotCreateObject, "ActiveX component can't create object: " + HresultText(FAILED(hr) ? hr : E_NOINTERFACE));
         }
@@ -113,13 +107,11 @@ void GatewayControl::Call(const char* member, void (*body)(Object&, std::int32_t
 std::int32_t GatewayControl::LastStatus() {
     std::int32_t status = 0;
     Call("LastStatus", [](Object& o, std::int32_t& out) {
-        VARIANT v = Invoke(*o.dispatch.Get(), L"LastStatus", DISPATCH_PROPERTYGET);
-        VARIANT asLong;
-        ::VariantInit(&asLong);
-        const HRESULT hr = ::VariantChangeType(&asLong, &v, 0, VT_I4);
-        ::VariantClear(&v);
+        rt::UniqueVariant v, asLong;
+        Invoke(*o.dispatch.Get(), L"LastStatus", DISPATCH_PROPERTYGET, v);
+        const HRESULT hr = ::VariantChangeType(&asLong.v, &v.v, 0, VT_I4);
         if (FAILED(hr)) throw ProgramError(static_cast<long>(hr), rt::ToUtf8(rt::SystemErrorText(static_cast<DWORD>(hr))));
-        out = asLong.lVal;
+        out = asLong.v.lVal;
     }, status);
     return status;
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/WindowStyle.h"
+
 // Thrown by a host whose EndProcess must return (tests); never caught by the
 // sequences' step handling.
 struct ProcessEnded {};
@@ -36,7 +38,7 @@ public:
     virtual ~RestartHost() = default;
 
     // Command runner. Start throws ProgramError when the program cannot be started.
-    virtual std::int32_t Start(const std::string& commandLine, int windowStyle) = 0;
+    virtual std::int32_t Start(const std::string& commandLine, WindowStyle windowStyle) = 0;
     virtual bool Wait(std::int32_t processId, std::int32_t timeoutMs) = 0;
     virtual void Pause(std::int32_t milliseconds) = 0;
 

@@ -67,7 +67,7 @@ constexpr std::array<const char*, 8> kOtherAutoStartServices = {
 
 // Starts a command and waits; a command that cannot be started counts as
 // one that did not finish in time.
-bool RunAndWait(RestartHost& host, TickStep& step, const std::string& command, int style, std::int32_t timeoutMs) {
+bool RunAndWait(RestartHost& host, TickStep& step, const std::string& command, WindowStyle style, std::int32_t timeoutMs) {
     std::int32_t pid = 0;
     if (!step([&] { pid = host.Start(command, style); })) return false;
     bool finished = false;
@@ -246,66 +246,67 @@ void RunBootCheck(RestartHost& host) {
     host.EndProcess(TheRunOutcome.ExitCode());
 }
 
-void RunBounce(RestartHost& host, const std::vector<std::string>& names, Verification* verification) {
+namespace {
+
+// One pass of the bounce over every named service.
+struct BouncePass {
+    const char* heading;  // nullptr: no line before the pass
+    const char* verb;     // "    <verb> <service> service"
+    int eventBefore, eventAfter;  // 0: none
+    const char* command;  // the service's name follows, then the tail
+    const char* tail;
+    std::int32_t timeoutMs;
+    const char* finished;
+    const char* late;
+    int failureText;      // string id, the service's name follows
+    std::int32_t pauseAfterSync;  // after the message-sync service
+    std::int32_t pauseAfter;
+};
+
+constexpr BouncePass kBouncePasses[] = {
+    {"Starting the service shut down sequence", "Stopping", 6, 7, "Net Stop ", "", 120000,
+     "    net stop process completed", "(error) net stop process took longer than 120 seconds, task terminated",
+     IDS_COULD_NOT_STOP, 60000, 5000},
+    {nullptr, "Killing", 0, 0, "Kill ", " -f", 60000, "    Kill process completed",
+     "(error) kill process took longer than 60 seconds, task terminated", IDS_COULD_NOT_STOP, 0, 5000},
+    {"Starting the service initialization", "Starting", 8, 9, "Net start ", "", 60000,
+     "    net start process completed", "(error) net start process took longer than 60 seconds, task terminated",
+     IDS_COULD_NOT_START, 0, 0},
+};
+
+}  // namespace
+
+void RunBounce(RestartHost& host, const std::vector<std::string>& services, Verification* verification) {
     TickStep step(host);
-    const std::size_t n = names.empty() ? 0 : names.size() - 1;
     step([&] { host.SetSeconds(host.Text(IDS_ZERO)); });
     step([&] { host.RepaintStatus(); });
     step([&] { host.RepaintSeconds(); });
     step([&] { host.SetTimerEnabled(false); });
-    if (n == 0) {
+    if (services.empty()) {
         step([&] { host.Log("(error) no services included in shutdown request"); });
         step([&] { host.CloseLog(); });
         step([&] { ReportFailure(host, host.Text(IDS_NO_SERVICES)); });
         host.EndProcess(TheRunOutcome.ExitCode());
         return;
     }
-    const std::vector<std::string> bounced(names.begin() + 1, names.end());
-    if (verification) verification->Prepare(bounced);
-    step([&] { host.Log("Starting the service shut down sequence"); });
-
-    for (std::size_t i = 1; i <= n; ++i) {
-        const std::string& name = names[i];
-        step([&] { host.Log("    Stopping " + name + " service"); });
-        step([&] { host.InfoEvent(6, name); });
-        if (RunAndWait(host, step, "Net Stop " + name, vbNormalFocus, 120000)) {
-            step([&] { host.Log("    net stop process completed"); });
-            step([&] { host.InfoEvent(7, name); });
-        } else {
-            step([&] { host.Log("(error) net stop process took longer than 120 seconds, task terminated"); });
-            step([&] { ReportFailure(host, host.Text(IDS_COULD_NOT_STOP) + name); });
+    if (verification) verification->Prepare(services);
+    for (const BouncePass& pass : kBouncePasses) {
+        if (pass.heading) step([&] { host.Log(pass.heading); });
+        for (const std::string& name : services) {
+            step([&] { host.Log(std::string("    ") + pass.verb + " " + name + " service"); });
+            if (pass.eventBefore) step([&] { host.InfoEvent(pass.eventBefore, name); });
+            if (RunAndWait(host, step, pass.command + name + pass.tail, vbNormalFocus, pass.timeoutMs)) {
+                step([&] { host.Log(pass.finished); });
+                if (pass.eventAfter) step([&] { host.InfoEvent(pass.eventAfter, name); });
+            } else {
+                step([&] { host.Log(pass.late); });
+                step([&] { ReportFailure(host, host.Text(pass.failureText) + name); });
+            }
+            if (pass.pauseAfterSync && IsMessageSyncService(name)) step([&] { host.Pause(pass.pauseAfterSync); });
         }
-        if (IsMessageSyncService(name)) step([&] { host.Pause(60000); });
+        if (pass.pauseAfter) step([&] { host.Pause(pass.pauseAfter); });
     }
-    step([&] { host.Pause(5000); });
-
-    for (std::size_t i = 1; i <= n; ++i) {
-        const std::string& name = names[i];
-        step([&] { host.Log("    Killing " + name + " service"); });
-        if (RunAndWait(host, step, "Kill " + name + " -f", vbNormalFocus, 60000)) {
-            step([&] { host.Log("    Kill process completed"); });
-        } else {
-            step([&] { host.Log("(error) kill process took longer than 60 seconds, task terminated"); });
-            step([&] { ReportFailure(host, host.Text(IDS_COULD_NOT_STOP) + name); });
-        }
-    }
-    step([&] { host.Pause(5000); });
-    step([&] { host.Log("Starting the service initialization"); });
-
-    for (std::size_t i = 1; i <= n; ++i) {
-        const std::string& name = names[i];
-        step([&] { host.Log("    Starting " + name + " service"); });
-        step([&] { host.InfoEvent(8, name); });
-        if (RunAndWait(host, step, "Net start " + name, vbNormalFocus, 60000)) {
-            step([&] { host.Log("    net start process completed"); });
-            step([&] { host.InfoEvent(9, name); });
-        } else {
-            step([&] { host.Log("(error) net start process took longer than 60 seconds, task terminated"); });
-            step([&] { ReportFailure(host, host.Text(IDS_COULD_NOT_START) + name); });
-        }
-    }
-
-    if (verification) verification->Check(bounced);
+    if (verification) verification->Check(services);
     step([&] { host.InfoEvent(10); });
     step([&] { host.CloseLog(); });
     host.EndProcess(TheRunOutcome.ExitCode());
@@ -334,7 +335,7 @@ void RestartCountdown::Tick() {
         return;
     }
     if (action_ == 3) {
-        RunBounce(host_, names_, &verification_);
+        RunBounce(host_, services_, &verification_);
         return;
     }
     if (shutdownPending_) {

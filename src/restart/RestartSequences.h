@@ -15,12 +15,12 @@ inline constexpr std::int32_t kWaitForever = -1;
 
 class Verification;
 
-// The start-up and the bounce end with the check when one is given.
+// The start-up and the bounce end with the check when one is given. The
+// bounce's services: their names, in order (none: nothing to bounce).
 void RunShutdown(RestartHost& host);
 void RunStartup(RestartHost& host, Verification* verification = nullptr);
 void RunReboot(RestartHost& host);
-void RunBounce(RestartHost& host, const std::vector<std::string>& bounceServiceNames,
-               Verification* verification = nullptr);
+void RunBounce(RestartHost& host, const std::vector<std::string>& services, Verification* verification = nullptr);
 
 // "/Verify": the check after a reboot (or, without a record, now) of the
 // services the start-up names, into the recorded run's log; then the task
@@ -36,8 +36,9 @@ std::vector<std::string> RestartServices();
 // The countdown window's logic: load, one-second ticks, Cancel.
 class RestartCountdown {
 public:
-    RestartCountdown(RestartHost& host, std::int16_t restartAction, std::vector<std::string> bounceServiceNames)
-        : host_(host), action_(restartAction), names_(std::move(bounceServiceNames)) {}
+    // services: the bounce's, in order (see BounceServices).
+    RestartCountdown(RestartHost& host, std::int16_t restartAction, std::vector<std::string> services)
+        : host_(host), action_(restartAction), services_(std::move(services)) {}
 
     // After the window has opened its log: status line, counter, timer on;
     // or, while another restart run is in progress, one line, error event 5
@@ -54,7 +55,7 @@ public:
 private:
     RestartHost& host_;
     std::int16_t action_;
-    std::vector<std::string> names_;
+    std::vector<std::string> services_;
     Verification verification_{host_};
     std::int16_t secondsLeft_ = 20;
     bool shutdownPending_ = true;

@@ -30,7 +30,7 @@ class frmRestart::Host : public RestartHost {
 public:
     explicit Host(frmRestart& form) : form_(form) {}
 
-    std::int32_t Start(const std::string& commandLine, int style) override {
+    std::int32_t Start(const std::string& commandLine, WindowStyle style) override {
         return StartCommand(rt::FromUtf8(commandLine), style);
     }
     bool Wait(std::int32_t pid, std::int32_t timeoutMs) override { return bWaitForProcess(pid, timeoutMs); }
@@ -134,7 +134,7 @@ void frmRestart::ShowBootCheck() {
 void frmRestart::Form_Load() {
     // First, so that a Cancel at any moment of the load (the header's lines
     // let window events run) is logged and evented like any other.
-    countdown_ = std::make_unique<RestartCountdown>(*host_, RestartAction, BounceServiceNames);
+    countdown_ = std::make_unique<RestartCountdown>(*host_, RestartAction, BounceServices(BounceServiceNames));
     rt::ContinueSilently([this] { frmRestart_Auto_Init(); });
     rt::ContinueSilently([] { InstalledVersion = getVersion(); });
     rt::ContinueSilently([] {

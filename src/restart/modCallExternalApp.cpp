@@ -52,7 +52,7 @@ std::wstring ProgramOf(std::wstring_view line) {
 
 }  // namespace
 
-std::int32_t StartCommand(std::wstring_view commandLine, int windowStyle) {
+std::int32_t StartCommand(std::wstring_view commandLine, WindowStyle windowStyle) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;

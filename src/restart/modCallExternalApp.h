@@ -12,7 +12,7 @@
 // folders, PATH) and returns the child's process id without waiting.
 // Throws ProgramError when the child cannot be started. The process handle is
 // kept, so that a later wait for this id waits on this very child.
-std::int32_t StartCommand(std::wstring_view commandLine, int windowStyle);
+std::int32_t StartCommand(std::wstring_view commandLine, WindowStyle windowStyle);
 
 // Drops the handle StartCommand kept for a child nobody will wait for.
 void ReleaseCommand(std::int32_t processId);

@@ -51,7 +51,6 @@ public:
     ControlKind Kind() const { return kind_; }
     HWND Hwnd() const { return hwnd_; }
     int Id() const { return id_; }
-    const TwipsRect& Layout() const { return layout_; }
 
     void SetCaption(std::wstring_view text);
     std::wstring Caption() const;
@@ -80,8 +79,6 @@ public:
 
     // The font by character set and face name; the point size is kept.
     void SetFont(BYTE charset, std::wstring_view faceName);
-    BYTE FontCharset() const { return charset_; }
-    const std::wstring& FontFace() const { return face_; }
     void SetBold(bool bold);
 
     std::function<void()> Click;     // buttons, options, check boxes, list selection
@@ -116,7 +113,6 @@ public:
     void SetEnabled(bool enabled);
     bool Enabled() const { return enabled_; }
     void SetInterval(unsigned milliseconds);
-    unsigned Interval() const { return interval_; }
     const std::wstring& Name() const { return name_; }
 
     std::function<void()> Tick;

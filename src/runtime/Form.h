@@ -91,8 +91,6 @@ public:
 
 
     FontStore& Fonts() { return fonts_; }
-    int ClientWidthTwips() const { return clientWidthTwips_; }
-    int ClientHeightTwips() const { return clientHeightTwips_; }
 
 protected:
     virtual void Form_Load() {}

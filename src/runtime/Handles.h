@@ -35,34 +35,24 @@ private:
     HANDLE h_ = nullptr;
 };
 
-struct FindCloser {
-    void operator()(HANDLE h) const noexcept {
-        if (h != INVALID_HANDLE_VALUE) ::FindClose(h);
+// The other owners: a unique_ptr whose deleter is the function that frees
+// the handle. Callers adopt only live handles (FindFirstFile's failure is
+// INVALID_HANDLE_VALUE and is checked before).
+template <auto Free>
+struct Closer {
+    template <class H>
+    void operator()(H h) const noexcept {
+        Free(h);
     }
 };
-// FindFirstFile returns INVALID_HANDLE_VALUE on failure; callers check before
-// adopting, so the unique_ptr only ever holds a live find handle.
-using UniqueFind = std::unique_ptr<void, FindCloser>;
+template <class H, auto Free>
+using UniqueOwner = std::unique_ptr<std::remove_pointer_t<H>, Closer<Free>>;
 
-struct ModuleFreer {
-    void operator()(HMODULE m) const noexcept { ::FreeLibrary(m); }
-};
-using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFreer>;
-
-struct GdiDeleter {
-    void operator()(HGDIOBJ o) const noexcept { ::DeleteObject(o); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiDeleter>;
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiDeleter>;
-
-struct MenuDestroyer {
-    void operator()(HMENU m) const noexcept { ::DestroyMenu(m); }
-};
-using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
-
-struct KeyCloser {
-    void operator()(HKEY k) const noexcept { ::RegCloseKey(k); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+using UniqueFind = UniqueOwner<HANDLE, &::FindClose>;
+using UniqueModule = UniqueOwner<HMODULE, &::FreeLibrary>;
+using UniqueFont = UniqueOwner<HFONT, &::DeleteObject>;
+using UniqueBitmap = UniqueOwner<HBITMAP, &::DeleteObject>;
+using UniqueMenu = UniqueOwner<HMENU, &::DestroyMenu>;
+using UniqueKey = UniqueOwner<HKEY, &::RegCloseKey>;
 
 }  // namespace rt

@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
     const std::string what = argv[1], action = argv[2];
-    std::vector<std::string> names{""};
+    std::vector<std::string> services;
     FakeHost host;
     host.verifySetting = {};
     for (int i = 3; i < argc; ++i) {
@@ -20,13 +20,12 @@ int main(int argc, char** argv) {
         } else if (arg.rfind("--verify=", 0) == 0) {
             host.verifySetting = {true, true, static_cast<std::uint32_t>(std::stoul(arg.substr(9)))};
         } else {
-            names.push_back(arg);
+            services.push_back(arg);
         }
     }
-    if (names.size() == 1) names.emplace_back();
     RestartCountdown countdown(host, action == "reboot" ? ActionReboot : action == "bounce" ? ActionBounce
                                                                                           : ActionRestartOnly,
-                               names);
+                               services);
     if (!RunToEnd(host, countdown)) return 1;
     if (what == "commands") {
         for (const Command& c : host.commands) std::printf("%s\n", c.line.c_str());

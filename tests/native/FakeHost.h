@@ -49,7 +49,7 @@ public:
     bool bootCheckFails = false;
     std::int64_t utcAtLoad = 1796600000;
 
-    std::int32_t Start(const std::string& line, int style) override {
+    std::int32_t Start(const std::string& line, WindowStyle style) override {
         for (const auto& bad : unstartable) {
             if (line.rfind(bad, 0) == 0) throw ProgramError(53, "File not found");
         }

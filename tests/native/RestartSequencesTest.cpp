@@ -43,7 +43,7 @@ bool Has(const std::vector<std::string>& v, const std::string& x) { return std::
 TEST(RestartRun, ShutsDownInOrderThenStartsTheProductAndEnds) {
     for (std::int16_t action : {0, 2, 7}) {  // every other action is restart-only
         FakeHost h;
-        RestartCountdown countdown(h, action, {"", ""});
+        RestartCountdown countdown(h, action, {});
         ASSERT_TRUE(RunToEnd(h, countdown));
         std::vector<std::string> expected = kShutdownLines;
         expected.insert(expected.end(), {" Restarting Orvane", "    starting WWW service", "    starting gateway",
@@ -78,7 +78,7 @@ TEST(RestartRun, FailuresAreReportedAndEveryStepStillRuns) {
     {
         FakeHost h;  // the product is not running: no stop request
         h.gatewayStatus = 4;
-        RestartCountdown countdown(h, 0, {"", ""});
+        RestartCountdown countdown(h, 0, {});
         ASSERT_TRUE(RunToEnd(h, countdown));
         EXPECT_EQ(h.Count("gateway StopTr"), 0);
         EXPECT_FALSE(Has(h.lines, " Orvane is running, stopping via gateway"));
@@ -87,7 +87,7 @@ TEST(RestartRun, FailuresAreReportedAndEveryStepStillRuns) {
     {
         FakeHost h;  // no gateway: a failed status read leads to the stop request, which fails in turn
         h.gatewayMissing = true;
-        RestartCountdown countdown(h, 0, {"", ""});
+        RestartCountdown countdown(h, 0, {});
         ASSERT_TRUE(RunToEnd(h, countdown));
         const std::string unset = "(error) in restart timer: Object variable or With block variable not set number=91";
         EXPECT_EQ(std::vector<std::string>(h.lines.begin() + 1, h.lines.begin() + 4),
@@ -102,7 +102,7 @@ TEST(RestartRun, FailuresAreReportedAndEveryStepStillRuns) {
         FakeHost h;  // hanging stops: reported after their own time-outs, the next step at once
         h.durations["Net Stop PmSyncSvr"] = 3600000;
         h.durations["Net Stop SQLServerAgent"] = 3600000;
-        RestartCountdown countdown(h, 0, {"", ""});
+        RestartCountdown countdown(h, 0, {});
         ASSERT_TRUE(RunToEnd(h, countdown));
         const long stopStart = h.commands[10].startedAt;
         EXPECT_EQ(h.TimeOf("(error) net stop process took longer than 60 seconds, task terminated"), stopStart + 60000);
@@ -115,7 +115,7 @@ TEST(RestartRun, FailuresAreReportedAndEveryStepStillRuns) {
     {
         FakeHost h;  // a command that cannot start counts as one that did not finish
         h.unstartable = {"kill.exe"};
-        RestartCountdown countdown(h, 0, {"", ""});
+        RestartCountdown countdown(h, 0, {});
         ASSERT_TRUE(RunToEnd(h, countdown));
         const auto it = std::find(h.lines.begin(), h.lines.end(), " killing all PM*.* services");
         ASSERT_NE(it, h.lines.end());
@@ -128,7 +128,7 @@ TEST(RestartRun, FailuresAreReportedAndEveryStepStillRuns) {
 
 TEST(RebootRun, CountsDownAgainThenStartsTheBatchFileAndEnds) {
     FakeHost h;
-    RestartCountdown countdown(h, 1, {"", ""});
+    RestartCountdown countdown(h, 1, {});
     ASSERT_TRUE(RunToEnd(h, countdown));
     std::vector<std::string> expected = kShutdownLines;
     expected.push_back(" Server reboot sequence initiated.");
@@ -148,7 +148,7 @@ TEST(RebootRun, CountsDownAgainThenStartsTheBatchFileAndEnds) {
 
 TEST(BounceRun, StopsKillsAndStartsTheNamedServicesWithTheirEvents) {
     FakeHost h;
-    RestartCountdown countdown(h, 3, {"", "PmNotifySvr", "PmSyncSvr"});
+    RestartCountdown countdown(h, 3, {"PmNotifySvr", "PmSyncSvr"});
     ASSERT_TRUE(RunToEnd(h, countdown));
     EXPECT_EQ(h.events, (std::vector<std::string>{"6:PmNotifySvr", "7:PmNotifySvr", "6:PmSyncSvr", "7:PmSyncSvr",
                                                   "8:PmNotifySvr", "9:PmNotifySvr", "8:PmSyncSvr", "9:PmSyncSvr",
@@ -175,7 +175,7 @@ TEST(BounceRun, TimeOutsReportTheServiceAndTheLaterPassesStillHandleIt) {
     FakeHost h;
     h.durations["Net Stop PmSpeechSvr"] = 999999;
     h.durations["Net start PmSpeechSvr"] = 999999;
-    RestartCountdown countdown(h, 3, {"", "pmsynCSVR", "PmSpeechSvr"});
+    RestartCountdown countdown(h, 3, {"pmsynCSVR", "PmSpeechSvr"});
     ASSERT_TRUE(RunToEnd(h, countdown));
     EXPECT_EQ(h.pauses.front(), 60000) << "PMSYN in any case";
     EXPECT_TRUE(Has(h.lines, "(error) net stop process took longer than 120 seconds, task terminated"));
@@ -189,7 +189,7 @@ TEST(Cancel, EndsTheRunWhereItStandsAndTouchesNothingMore) {
     const std::string cancelled = "(error) Restart sequence stopped by user intervention.  Restart termianted.";
     {
         FakeHost h;  // during the first countdown: one line, event 5, nothing touched
-        RestartCountdown countdown(h, 1, {"", ""});
+        RestartCountdown countdown(h, 1, {});
         countdown.Start();
         for (int i = 0; i < 5; ++i) countdown.Tick();
         EXPECT_THROW(countdown.Cancel(), ProcessEnded);
@@ -200,7 +200,7 @@ TEST(Cancel, EndsTheRunWhereItStandsAndTouchesNothingMore) {
     }
     {
         FakeHost h;  // during the reboot countdown: the product stays stopped, no reboot
-        RestartCountdown countdown(h, 1, {"", ""});
+        RestartCountdown countdown(h, 1, {});
         countdown.Start();
         for (int i = 0; i < 25; ++i) countdown.Tick();
         ASSERT_TRUE(h.timerEnabled) << "counting down to the reboot";
@@ -212,7 +212,7 @@ TEST(Cancel, EndsTheRunWhereItStandsAndTouchesNothingMore) {
     }
     {
         FakeHost h;  // during the shut-down: between two steps
-        RestartCountdown countdown(h, 0, {"", ""});
+        RestartCountdown countdown(h, 0, {});
         countdown.Start();
         for (int i = 0; i < 19; ++i) countdown.Tick();
         int logged = 0;
@@ -230,7 +230,7 @@ TEST(Cancel, EndsTheRunWhereItStandsAndTouchesNothingMore) {
 // start it a second time.
 TEST(RestartRun, ATickDuringTheActionIsIgnored) {
     FakeHost h;
-    RestartCountdown countdown(h, 0, {"", ""});
+    RestartCountdown countdown(h, 0, {});
     int nested = 0;
     std::function<void()> tickAgain = [&] {
         ++nested;
@@ -240,7 +240,7 @@ TEST(RestartRun, ATickDuringTheActionIsIgnored) {
     h.onLog = tickAgain;
     ASSERT_TRUE(RunToEnd(h, countdown));
     FakeHost plain;
-    RestartCountdown alone(plain, 0, {"", ""});
+    RestartCountdown alone(plain, 0, {});
     ASSERT_TRUE(RunToEnd(plain, alone));
     EXPECT_GT(nested, 30);
     EXPECT_EQ(h.lines, plain.lines) << "each step once";
@@ -256,7 +256,7 @@ public:
 TEST(TickFailures, HandlingThatFailsItselfStillLetsTheSequenceFinish) {
     BrokenReportingHost h;
     h.gatewayMissing = true;
-    RestartCountdown countdown(h, 0, {"", ""});
+    RestartCountdown countdown(h, 0, {});
     ASSERT_TRUE(RunToEnd(h, countdown));
     EXPECT_EQ(h.commands.size(), 28u);
     EXPECT_TRUE(h.calls.back() == "end process" && h.exitCode == kExitFailed) << "an unreported failure counts";

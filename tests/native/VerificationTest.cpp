@@ -54,7 +54,7 @@ TEST(Verification, OutcomeInTheLogTheEventsAndTheExitCode) {
         if (*c.slow) h.startDelay[c.slow] = c.delay;
         if (*c.unknown) h.unqueryable = {c.unknown};
         RestartCountdown countdown(h, c.bounce ? ActionBounce : ActionRestartOnly,
-                                   c.bounce ? std::vector<std::string>{"", "PmNotifySvr", "PmSyncSvr"} : std::vector<std::string>{"", ""});
+                                   c.bounce ? std::vector<std::string>{"PmNotifySvr", "PmSyncSvr"} : std::vector<std::string>{});
         std::function<void()> cancel = [&] {
             if (TheRunOutcome.verifying) countdown.Cancel();
             h.onLog = cancel;

@@ -64,12 +64,12 @@ TEST(CommandRunner, ProgramThatCannotBeStartedRaisesAnErrorThatNamesIt) {
         }
     }
     EXPECT_THROW(StartCommand(L"", vbNormalFocus), ProgramError);
-    EXPECT_THROW(StartCommand(Child(L"exit 0"), 5), ProgramError) << "no such window style";
+    EXPECT_THROW(StartCommand(Child(L"exit 0"), static_cast<WindowStyle>(5)), ProgramError) << "no such window style";
 }
 
 TEST(CommandRunner, WindowStyleAndCommandLineReachTheChildUnchanged) {
     test::ScratchDir dir;
-    const std::pair<int, int> styles[] = {{vbNormalFocus, SW_SHOWNORMAL}, {vbMinimizedFocus, SW_SHOWMINIMIZED},
+    const std::pair<WindowStyle, int> styles[] = {{vbNormalFocus, SW_SHOWNORMAL}, {vbMinimizedFocus, SW_SHOWMINIMIZED},
                                           {vbMinimizedNoFocus, SW_SHOWMINNOACTIVE}, {vbHide, SW_HIDE}};
     for (const auto& [style, shown] : styles) {
         const std::wstring out = dir.File(L"state" + std::to_wstring(style) + L".txt");
