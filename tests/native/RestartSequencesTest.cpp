@@ -1,6 +1,8 @@
 // The restart actions over the recording host with its virtual clock.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "FakeHost.h"
 #include "localize/RestartResCONST.h"
 
@@ -61,7 +63,7 @@ TEST(RestartRun, ShutsDownInOrderThenStartsTheProductAndEnds) {
         EXPECT_EQ(h.events, (std::vector<std::string>{"2", "3", "10"}));
         EXPECT_EQ(h.pauses, (std::vector<long>{30000, 2000}));
         EXPECT_EQ(h.Count("gateway StopTr") + h.Count("gateway StartTr"), 2);
-        EXPECT_TRUE(h.calls.back() == "end process" && h.exitCode == kExitDone && h.logClosed);
+        EXPECT_EQ(std::tuple(h.calls.back(), h.exitCode, h.logClosed), std::tuple("end process", int{kExitDone}, true));
         if (action != 0) continue;
         EXPECT_EQ(h.Count("folder C:\\Program Files\\Orvane Restart"), 1) << "kill runs from the program's folder";
         // The countdown shows 19 down to 1, then "0"; the first command starts with the 20th tick.
@@ -143,7 +145,7 @@ TEST(RebootRun, CountsDownAgainThenStartsTheBatchFileAndEnds) {
               3);
     // Twenty more seconds between the shut-down's end and the reboot.
     EXPECT_EQ(h.commands.back().startedAt - h.TimeOf(" Orvane is off line."), 20000);
-    EXPECT_TRUE(h.calls.back() == "end program" && Has(h.calls, "close log"));
+    EXPECT_EQ(std::pair(h.calls.back(), Has(h.calls, "close log")), std::pair(std::string("end program"), true));
 }
 
 TEST(BounceRun, StopsKillsAndStartsTheNamedServicesWithTheirEvents) {
@@ -180,7 +182,7 @@ TEST(BounceRun, TimeOutsReportTheServiceAndTheLaterPassesStillHandleIt) {
     EXPECT_EQ(h.pauses.front(), 60000) << "PMSYN in any case";
     EXPECT_TRUE(Has(h.lines, "(error) net stop process took longer than 120 seconds, task terminated"));
     EXPECT_TRUE(Has(h.lines, "(error) net start process took longer than 60 seconds, task terminated"));
-    EXPECT_TRUE(Has(h.events, "5:<102>PmSpeechSvr") && Has(h.events, "5:<103>PmSpeechSvr"));
+    EXPECT_EQ(std::pair(Has(h.events, "5:<102>PmSpeechSvr"), Has(h.events, "5:<103>PmSpeechSvr")), std::pair(true, true));
     EXPECT_EQ(h.commands.size(), 6u) << "the timed-out service is still killed and started";
     EXPECT_EQ(h.exitCode, kExitFailed);
 }
@@ -195,8 +197,8 @@ TEST(Cancel, EndsTheRunWhereItStandsAndTouchesNothingMore) {
         EXPECT_THROW(countdown.Cancel(), ProcessEnded);
         EXPECT_EQ(h.lines, std::vector<std::string>{cancelled});
         EXPECT_EQ(h.events, (std::vector<std::string>{"5:<0>"}));
-        EXPECT_TRUE(h.commands.empty() && !h.timerEnabled);
-        EXPECT_TRUE(h.calls.back() == "end program" && h.exitCode == kExitCancelled);
+        EXPECT_EQ(std::pair(h.commands.size(), h.timerEnabled), std::pair(std::size_t{0}, false));
+        EXPECT_EQ(std::pair(h.calls.back(), h.exitCode), std::pair(std::string("end program"), int{kExitCancelled}));
     }
     {
         FakeHost h;  // during the reboot countdown: the product stays stopped, no reboot
@@ -259,7 +261,8 @@ TEST(TickFailures, HandlingThatFailsItselfStillLetsTheSequenceFinish) {
     RestartCountdown countdown(h, 0, {});
     ASSERT_TRUE(RunToEnd(h, countdown));
     EXPECT_EQ(h.commands.size(), 28u);
-    EXPECT_TRUE(h.calls.back() == "end process" && h.exitCode == kExitFailed) << "an unreported failure counts";
+    EXPECT_EQ(std::pair(h.calls.back(), h.exitCode), std::pair(std::string("end process"), int{kExitFailed}))
+        << "an unreported failure counts";
 }
 
 TEST(StartupRun, TrayPathIsQuotedAndGetsItsBackslash) {

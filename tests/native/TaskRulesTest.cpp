@@ -65,7 +65,8 @@ TEST(TaskRules, FieldsParseWholeAndReadBackTheSame) {
         if (!c.ok) EXPECT_EQ(s, untouched) << c.text;
     }
     DailySchedule s;
-    ASSERT_TRUE(ParseTaskTime(L"3:5", s) && ParseTaskDate(L"2027-1-9", s));
+    ASSERT_TRUE(ParseTaskTime(L"3:5", s));
+    ASSERT_TRUE(ParseTaskDate(L"2027-1-9", s));
     EXPECT_EQ(TaskTimeField(s) + L" " + TaskDateField(s), L"03:05 2027-01-09");
 }
 

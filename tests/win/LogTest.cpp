@@ -72,7 +72,8 @@ void Age(const std::wstring& path, int days) {
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     rt::UniqueHandle h(::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    ASSERT_TRUE(h && ::SetFileTime(h.get(), nullptr, nullptr, &ft));
+    ASSERT_TRUE(h) << rt::ToUtf8(path);
+    ASSERT_TRUE(::SetFileTime(h.get(), nullptr, nullptr, &ft)) << ::GetLastError();
     ::SetFileAttributesW(path.c_str(), attrs);
 }
 
@@ -230,7 +231,8 @@ TEST_F(LogFiles, TwoRunsInTheSameSecondKeepBothLogs) {
     EXPECT_EQ(paths[2], paths[0].substr(0, paths[0].size() - 4) + L"_3.TXT");
     for (std::size_t i = 0; i < 3; ++i) {
         const std::vector<std::string> lines = Lines(test::ReadBytes(paths[i]));  // the header, then its line
-        EXPECT_TRUE(lines.size() == 10 && lines.back() == runs[i]) << i;
+        ASSERT_EQ(lines.size(), 10u) << i;
+        EXPECT_EQ(lines.back(), runs[i]);
     }
 }
 

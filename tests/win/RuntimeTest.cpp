@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <windows.h>
 
 #include "TestSupport.h"
@@ -37,7 +39,7 @@ TEST(Forms, LoadOnceInLoadOrderUnloadThatMayBeCancelledAndOperationsByName) {
     a.Show();
     a.Show();
     ASSERT_EQ(rt::LoadedForms().size(), before + 2);
-    EXPECT_TRUE(a.loads == 1 && rt::LoadedForms()[before] == &b && !b.IsVisible());
+    EXPECT_EQ(std::tuple(a.loads, rt::LoadedForms()[before] == &b, b.IsVisible()), std::tuple(1, true, false));
     a.CallByName(L"frmSample_Auto_Init");
     EXPECT_EQ(a[L"lblStatus"].Caption(), L"initialised");
     EXPECT_THROW(a.CallByName(L"frmOther_Auto_Init"), ProgramError);
@@ -47,10 +49,10 @@ TEST(Forms, LoadOnceInLoadOrderUnloadThatMayBeCancelledAndOperationsByName) {
     EXPECT_EQ(a.clicks, 5) << "DoEvents handles what is pending";
     a.cancelUnload = true;
     ::SendMessageW(a.Hwnd(), WM_CLOSE, 0, 0);  // the close box
-    EXPECT_TRUE(a.unloads == 1 && a.IsLoaded());
+    EXPECT_EQ(std::tuple(a.unloads, a.IsLoaded()), std::tuple(1, true));
     a.cancelUnload = false;
     a.Unload();
-    EXPECT_TRUE(!a.IsLoaded() && rt::LoadedForms().size() == before + 1);
+    EXPECT_EQ(std::tuple(a.IsLoaded(), rt::LoadedForms().size()), std::tuple(false, before + 1));
     b.Unload();
 }
 
@@ -85,7 +87,8 @@ TEST(SystemLibraries, ComeFromTheSystemFolderEvenWithAPlantedCopyBesideTheProgra
     HMODULE m = rt::SystemLibrary(L"mstask.dll");
     ::DeleteFileW(planted.c_str());
     wchar_t path[MAX_PATH] = {}, system[MAX_PATH] = {};
-    ASSERT_TRUE(m && ::GetModuleFileNameW(m, path, MAX_PATH));
+    ASSERT_NE(m, nullptr);
+    ASSERT_GT(::GetModuleFileNameW(m, path, MAX_PATH), 0u);
     const UINT n = ::GetSystemDirectoryW(system, MAX_PATH);
     EXPECT_EQ(::CompareStringOrdinal(path, static_cast<int>(n), system, static_cast<int>(n), TRUE), CSTR_EQUAL)
         << rt::ToUtf8(path);

@@ -244,11 +244,6 @@ TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndDueAtTheTimeTyped)
     EXPECT_NE(raw.nextRun, S_OK) << "a disabled task is never due";
     EXPECT_EQ(raw.triggers.substr(0, 7) + raw.triggers.substr(raw.triggers.find(L" flags"), 9), L"type 1  flags 0 ")
         << "one daily trigger, enabled: the task's own flag is the one switch";
-    // Wine's Task Scheduler does not report a task's account (the call
-    // fails); Windows does, and there it must be the local system account.
-    if (raw.accountRead) {
-        EXPECT_EQ(raw.account, L"") << "the local system account";
-    }
 
     // The list and the details pane show it.
     ASSERT_GE(TaskIndex(), 0);
@@ -276,6 +271,15 @@ TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndDueAtTheTimeTyped)
     EXPECT_TRUE(day == 131 || day == 201) << day;
     schedule[L"lstTasks"].SetListIndex(TaskIndex());
     EXPECT_EQ(schedule[L"lblInfo(4)"].Caption(), TaskDateTimeText(raw.next)) << "the manager shows the same";
+}
+
+// Windows reports a task's account; Wine's Task Scheduler does not.
+TEST_F(Schedule, NewTasksRunAsTheLocalSystemAccount) {
+    SaveTask();
+    RawTask raw;
+    ASSERT_TRUE(ReadRaw(kTaskName, raw));
+    if (!raw.accountRead) GTEST_SKIP() << "this Task Scheduler does not report a task's account (Wine)";
+    EXPECT_EQ(raw.account, L"");
 }
 
 // Properties -> OK on tasks the dialog cannot show whole changes nothing in them.
@@ -335,8 +339,6 @@ TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedDeleteAsksFirstAndATaskGoneIs
         {upper, mymyLoadString(IDS_UNIQUE_TASK_NAME)},  // names ignore case
         {L" " + gTaskName + L"  ", mymyLoadString(IDS_UNIQUE_TASK_NAME)},  // as it would be stored
         {L"Nightly: restart", mymyLoadString(IDS_INVALID_TASK_NAME)},
-        {L"   ", mymyLoadString(IDS_INVALID_TASK_NAME)},
-        {std::wstring(201, L'x'), mymyLoadString(IDS_INVALID_TASK_NAME)},  // beyond the .job path's room
     };
     for (const auto& [name, message] : cases) {
         std::wstring shown;
