@@ -1,6 +1,8 @@
 // Measures a program from outside, as a user would see it:
 //   procbench window TITLE RUNS COMMAND...  ms from start until a visible
-//                                            window with the title, per run
+//                                            window with the title, and the
+//                                            process's peak working set (MB)
+//                                            by then: medians of the runs
 //   procbench peak COMMAND...               the run's peak working set (MB)
 //                                            and its length (s)
 #include <windows.h>
@@ -37,7 +39,7 @@ std::wstring Join(int from, int argc, wchar_t** argv) {
 int wmain(int argc, wchar_t** argv) {
     if (argc >= 5 && std::wstring(argv[1]) == L"window") {
         const int runs = _wtoi(argv[3]);
-        std::vector<double> ms;
+        std::vector<double> ms, mb;
         for (int r = 0; r < runs; ++r) {
             PROCESS_INFORMATION pi{};
             const double t0 = Now();
@@ -45,6 +47,10 @@ int wmain(int argc, wchar_t** argv) {
             HWND w = nullptr;
             while (Now() - t0 < 30 && !((w = ::FindWindowW(nullptr, argv[2])) && ::IsWindowVisible(w))) ::Sleep(1);
             ms.push_back((Now() - t0) * 1000);
+            PROCESS_MEMORY_COUNTERS pmc{};
+            pmc.cb = sizeof pmc;
+            ::GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc);
+            mb.push_back(static_cast<double>(pmc.PeakWorkingSetSize) / (1024.0 * 1024.0));
             ::TerminateProcess(pi.hProcess, 0);
             ::WaitForSingleObject(pi.hProcess, 5000);
             ::CloseHandle(pi.hThread);
@@ -52,7 +58,9 @@ int wmain(int argc, wchar_t** argv) {
             ::Sleep(300);
         }
         std::sort(ms.begin(), ms.end());
-        std::printf("median %.1f min %.1f max %.1f\n", ms[ms.size() / 2], ms.front(), ms.back());
+        std::sort(mb.begin(), mb.end());
+        std::printf("median %.1f min %.1f max %.1f peak %.1f\n", ms[ms.size() / 2], ms.front(), ms.back(),
+                    mb[mb.size() / 2]);
         return 0;
     }
     if (argc >= 3 && std::wstring(argv[1]) == L"peak") {

@@ -5,6 +5,7 @@ from pathlib import Path
 out = Path(sys.argv[1])
 
 import re
+import statistics
 from datetime import datetime
 
 stamps = [datetime.strptime(" ".join(l.split()[:2]), "%Y-%m-%d %H:%M:%S.%f").timestamp()
@@ -103,13 +104,19 @@ print(f"the check after the restart: on (VerifySeconds default); its verdict: {v
 
 # Start-up, peak working set and size.
 # (the commands the program starts share its console: keep procbench's own lines)
-bare, prog_start = [float(l.split()[1]) for l in (out / "startup.txt").read_text().splitlines()
-                    if l.startswith("median ")][:2]
-print(f"start to a visible window (median of 7): configuration window {prog_start:.0f} ms, "
-      f"bare Win32 window {bare:.0f} ms, ratio {prog_start / bare:.2f}")
+rounds = [l.split() for l in (out / "startup.txt").read_text().splitlines() if l.startswith("median ")]
+bare = statistics.median(float(r[1]) for r in rounds[0::2])
+prog_start = statistics.median(float(r[1]) for r in rounds[1::2])
+bare_set = statistics.median(float(r[7]) for r in rounds[0::2])
+prog_set = statistics.median(float(r[7]) for r in rounds[1::2])
+print(f"start to a visible window (medians of {len(rounds) // 2} rounds of 11): configuration window "
+      f"{prog_start:.1f} ms, bare Win32 window {bare:.1f} ms, ratio {prog_start / bare:.2f} (target 1.30 at most)")
+print(f"peak working set by then: configuration window {prog_set:.1f} MB, bare Win32 window {bare_set:.1f} MB "
+      f"(the baseline), ratio {prog_set / bare_set:.2f}")
 peak, peak_s = [float(x) for l in (out / "peak.txt").read_text().splitlines() if l.startswith("peak ")
                 for x in l.split()[1::2]]
-print(f'peak working set of a whole "/Restart": {peak:.1f} MB (run of {peak_s:.1f} s)')
+print(f'peak working set of a whole "/Restart": {peak:.1f} MB (run of {peak_s:.1f} s), '
+      f"{peak / bare_set:.1f} times the bare window's {bare_set:.1f} MB")
 exe, bare_exe, folder = map(int, (out / "sizes.txt").read_text().split())
 print(f"size: OrvaneScheduledRestart.exe {exe / 1024:.0f} KiB (bare window program {bare_exe / 1024:.0f} KiB, "
       f"ratio {exe / bare_exe:.1f}); the whole program folder {folder / 1024:.0f} KiB")

@@ -27,6 +27,7 @@ endif()
 add_library(orv_win STATIC
     src/runtime/App.cpp
     src/runtime/ApartmentThread.cpp
+    src/runtime/ComLibrary.cpp
     src/runtime/DateTime.cpp
     src/runtime/Dialogs.cpp
     src/runtime/ErrorReporting.cpp
@@ -63,8 +64,8 @@ add_library(orv_win STATIC
 )
 target_include_directories(orv_win PUBLIC src ${CMAKE_BINARY_DIR}/generated)
 target_compile_options(orv_win PRIVATE ${ORV_WARNINGS})
-target_link_libraries(orv_win PUBLIC orv_core user32 gdi32 comctl32 advapi32 shell32 ole32
-                                     oleaut32 uuid)
+# COM, OLE and the shell are looked up in the system folder when first used.
+target_link_libraries(orv_win PUBLIC orv_core user32 gdi32 comctl32 advapi32 uuid)
 
 
 # The About window's logos, drawn by a script of our own.

@@ -5,6 +5,7 @@
 #include <wrl/client.h>
 
 #include "runtime/ComOwners.h"
+#include "runtime/ComLibrary.h"
 #include "runtime/SystemApi.h"
 
 using Microsoft::WRL::ComPtr;
@@ -25,14 +26,15 @@ WebBrowserHost::~WebBrowserHost() {
 }
 
 bool WebBrowserHost::EngineAvailable() {
+    rt::EnsureOle();
     ComPtr<IUnknown> document;
-    return SUCCEEDED(::CoCreateInstance(kHtmlDocument, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&document))) &&
-           document;
+    return SUCCEEDED(rt::ComCreate(kHtmlDocument, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&document))) && document;
 }
 
 bool WebBrowserHost::Create(HWND parent) {
     const auto init = rt::SystemFunction<AtlAxWinInitFn>(L"atl.dll", "AtlAxWinInit");
     const auto getControl = rt::SystemFunction<AtlAxGetControlFn>(L"atl.dll", "AtlAxGetControl");
+    rt::EnsureOle();
     if (!init || !getControl || !init()) return false;
     hwnd_ = ::CreateWindowExW(0, L"AtlAxWin", L"Shell.Explorer.2", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0,
                               parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);

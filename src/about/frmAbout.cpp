@@ -11,6 +11,8 @@
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "runtime/App.h"
+#include "runtime/ComLibrary.h"
+#include "runtime/SystemApi.h"
 #include "runtime/ErrorReporting.h"
 #include "runtime/FileSystem.h"
 #include "runtime/Text.h"
@@ -119,8 +121,16 @@ bool frmDetails::OpenInDefaultBrowser(const std::wstring& file, std::wstring& fa
 }
 
 bool frmDetails::ShellOpen(const std::wstring& file, std::wstring& failure) {
-    const auto result = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteW(Hwnd(), L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    // Looked up when first needed: the shell library is large, and nothing
+    // else before the first paint needs it.
+    using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+    static const auto shellExecute = rt::SystemFunction<ShellExecuteFn>(L"shell32.dll", "ShellExecuteW");
+    rt::EnsureOle();  // the shell may hand the file to an extension
+    if (!shellExecute) {
+        failure = rt::SystemErrorText(ERROR_PROC_NOT_FOUND);
+        return false;
+    }
+    const auto result = reinterpret_cast<INT_PTR>(shellExecute(Hwnd(), L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (result > 32) return true;
     failure = rt::SystemErrorText(result == SE_ERR_NOASSOC ? ERROR_NO_ASSOCIATION : static_cast<DWORD>(result));
     return false;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/ProgramError.h"
+#include "runtime/ComLibrary.h"
 #include "runtime/ComOwners.h"
 #include "runtime/Text.h"
 
@@ -68,8 +69,7 @@ GatewayControl::GatewayControl(const CLSID& clsid, DWORD callLimitMs)
     auto object = object_;
     const CLSID id = clsid;
     const auto create = [object, id] {
-        const HRESULT hr = ::CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                              IID_PPV_ARGS(&object->dispatch));
+        const HRESULT hr = rt::ComCreate(id, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&object->dispatch));
         if (FAILED(hr) || !object->dispatch) {
             throw ProgramError(kErrCannotCreateObject, "ActiveX component can't create object: " + HresultText(FAILED(hr) ? hr : E_NOINTERFACE));
         }
@@ -109,7 +109,7 @@ std::int32_t GatewayControl::LastStatus() {
     Call("LastStatus", [](Object& o, std::int32_t& out) {
         rt::UniqueVariant v, asLong;
         Invoke(*o.dispatch.Get(), L"LastStatus", DISPATCH_PROPERTYGET, v);
-        const HRESULT hr = ::VariantChangeType(&asLong.v, &v.v, 0, VT_I4);
+        const HRESULT hr = rt::VariantConvert(&asLong.v, &v.v, VT_I4);
         if (FAILED(hr)) throw ProgramError(static_cast<long>(hr), rt::ToUtf8(rt::SystemErrorText(static_cast<DWORD>(hr))));
         out = asLong.v.lVal;
     }, status);

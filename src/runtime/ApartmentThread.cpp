@@ -1,5 +1,7 @@
 #include "runtime/ApartmentThread.h"
 
+#include "runtime/ComLibrary.h"
+
 #include <objbase.h>
 
 #include <deque>
@@ -33,7 +35,7 @@ DWORD WINAPI ThreadMain(void* param) {
     std::unique_ptr<std::shared_ptr<ApartmentThread::Shared>> keep(
         static_cast<std::shared_ptr<ApartmentThread::Shared>*>(param));
     auto& shared = **keep;
-    const HRESULT init = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const HRESULT init = ComInitializeApartment();
     for (;;) {
         std::shared_ptr<Job> job;
         {
@@ -63,7 +65,7 @@ DWORD WINAPI ThreadMain(void* param) {
         job->call = nullptr;  // COM references the call holds go on this thread
         ::SetEvent(job->done.get());
     }
-    if (SUCCEEDED(init)) ::CoUninitialize();
+    if (SUCCEEDED(init)) ComUninitialize();
     return 0;
 }
 

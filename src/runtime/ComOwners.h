@@ -5,18 +5,18 @@
 #include <oleauto.h>
 
 #include <string_view>
-#include <utility>
+
+#include "runtime/ComLibrary.h"
 
 namespace rt {
 
 class UniqueBstr {
 public:
     UniqueBstr() noexcept = default;
-    explicit UniqueBstr(std::wstring_view text)
-        : s_(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+    explicit UniqueBstr(std::wstring_view text) : s_(BstrAlloc(text)) {}
     UniqueBstr(const UniqueBstr&) = delete;
     UniqueBstr& operator=(const UniqueBstr&) = delete;
-    ~UniqueBstr() { ::SysFreeString(s_); }
+    ~UniqueBstr() { BstrFree(s_); }
 
     BSTR get() const noexcept { return s_; }
     explicit operator bool() const noexcept { return s_ != nullptr; }
@@ -28,10 +28,10 @@ private:
 // A VARIANT that is cleared when it goes.
 struct UniqueVariant {
     VARIANT v;
-    UniqueVariant() noexcept { ::VariantInit(&v); }
+    UniqueVariant() noexcept { VariantStart(&v); }
     UniqueVariant(const UniqueVariant&) = delete;
     UniqueVariant& operator=(const UniqueVariant&) = delete;
-    ~UniqueVariant() { ::VariantClear(&v); }
+    ~UniqueVariant() { VariantEnd(&v); }
 };
 
 // An EXCEPINFO whose strings are freed when it goes.
@@ -41,9 +41,9 @@ struct UniqueExcepInfo {
     UniqueExcepInfo(const UniqueExcepInfo&) = delete;
     UniqueExcepInfo& operator=(const UniqueExcepInfo&) = delete;
     ~UniqueExcepInfo() {
-        ::SysFreeString(info.bstrSource);
-        ::SysFreeString(info.bstrDescription);
-        ::SysFreeString(info.bstrHelpFile);
+        BstrFree(info.bstrSource);
+        BstrFree(info.bstrDescription);
+        BstrFree(info.bstrHelpFile);
     }
 };
 

@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "core/ProgramError.h"
+#include "runtime/ComLibrary.h"
 #include "runtime/Text.h"
 
 using Microsoft::WRL::ComPtr;
@@ -21,7 +22,7 @@ void Check(HRESULT hr) {
 // Strings the task scheduler hands out belong to the caller.
 std::wstring Take(LPWSTR text) {
     std::wstring s = text ? text : L"";
-    if (text) ::CoTaskMemFree(text);
+    rt::ComFree(text);
     return s;
 }
 
@@ -181,7 +182,8 @@ void ScheduledTask::Save() {
 // ---- ScheduledTasks ---------------------------------------------------------------
 
 ScheduledTasks::ScheduledTasks() {
-    Check(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&scheduler_)));
+    rt::EnsureOle();
+    Check(rt::ComCreate(CLSID_CTaskScheduler, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&scheduler_)));
 }
 
 void ScheduledTasks::ReloadTasks() {
@@ -198,7 +200,7 @@ void ScheduledTasks::ReloadTasks() {
             if (name.size() > 4 && _wcsicmp(name.c_str() + name.size() - 4, L".job") == 0) name.resize(name.size() - 4);
             names_.push_back(std::move(name));
         }
-        if (batch) ::CoTaskMemFree(batch);
+        rt::ComFree(batch);
         if (hr != S_OK || fetched == 0) break;
     }
 }

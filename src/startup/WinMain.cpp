@@ -1,6 +1,5 @@
 #include <windows.h>
 #include <commctrl.h>
-#include <ole2.h>
 
 #include "runtime/MessageLoop.h"
 #include "runtime/SystemApi.h"
@@ -9,11 +8,10 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // We run elevated: DLLs come from the system folder only.
     rt::UseSystemLibrariesOnly();
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    // The controls are the standard ones, drawn by comctl32 6. COM and OLE
+    // come when first used (rt::EnsureOle): the first paint needs neither.
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
-    // COM for the gateway control object and Task Scheduler; OLE for the
-    // help page's browser control (keyboard, clipboard).
-    ::OleInitialize(nullptr);
     Main();
     return rt::RunMessageLoop();
 }

@@ -53,7 +53,9 @@ TEST_F(Localize, BrokenLibrariesFallBackToTheBuiltInTable) {
         test::WriteBytes(dir_.File(L"Tool_DEU.dll"), bytes);
         ASSERT_EQ(test::ReadBytes(dir_.File(L"Tool_DEU.dll")), bytes);
         InitalizeLanguagesIn(dir_.Path(), L"Tool");
-        if (bytes.size() != 600) EXPECT_FALSE(gLanguageLibrary) << bytes.size() << " bytes";
+        if (bytes.size() != 600) {
+            EXPECT_FALSE(gLanguageLibrary) << bytes.size() << " bytes";
+        }
         EXPECT_EQ(mymyLoadString(IDS_CANCEL_ACTION) + mymyLoadString(IDS_OK), L"Cancel ActionOK");
         EXPECT_EQ(gLanguageCodes, std::vector<std::wstring>{L"DEU"});
     }
