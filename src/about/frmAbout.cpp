@@ -193,16 +193,13 @@ frmAbout::frmAbout(std::wstring folder, std::wstring exeName)
 }
 
 void frmAbout::frmAbout_Auto_Init() {
-    using T = TextOf;
-    ApplyFormTexts(*this, {false, IDS_PROGRAM_CAPTION,
-                           {{T::Control, L"cmdOK", IDS_OK},
-                            {T::Control, L"lblHalvexAddress2", IDS_MAKER_CITY},
-                            {T::Control, L"lblHalvexAddress3", IDS_MAKER_COUNTRY},
-                            {T::Control, L"lblChangeLanguage", IDS_CHANGE_LANGUAGE},
-                            {T::Control, L"lblTrademark", IDS_MAKER_TRADEMARK},
-                            {T::Control, L"lblCopyright", IDS_MAKER_COPYRIGHT},
-                            {T::Control, L"lblHalvexAddress1", IDS_MAKER_COMPANY},
-                            {T::Control, L"lblVersionTitle", IDS_VERSION}}});
+    // What is set after the fonts and the caption, in this order.
+    static constexpr TextOf kTexts[] = {
+        Ctl(L"cmdOK", IDS_OK), Ctl(L"lblHalvexAddress2", IDS_MAKER_CITY), Ctl(L"lblHalvexAddress3", IDS_MAKER_COUNTRY),
+        Ctl(L"lblChangeLanguage", IDS_CHANGE_LANGUAGE), Ctl(L"lblTrademark", IDS_MAKER_TRADEMARK), Ctl(L"lblCopyright", IDS_MAKER_COPYRIGHT),
+        Ctl(L"lblHalvexAddress1", IDS_MAKER_COMPANY), Ctl(L"lblVersionTitle", IDS_VERSION),
+    };
+    ApplyFormTexts(*this, {false, IDS_PROGRAM_CAPTION, kTexts});
     SetMenuCaption(L"mnuSelectLanguage", L"Select Language DO NOT LOCALIZE");
 }
 

@@ -54,22 +54,14 @@ frmConfigure::frmConfigure()
 }
 
 void frmConfigure::frmConfigure_Auto_Init() {
-    using T = TextOf;
-    ApplyFormTexts(*this,
-                   {true, IDS_CONFIGURE_CAPTION,
-                    {{T::Control, L"optShutDownOrvaneOnly", IDS_OPT_RESTART_ONLY},
-                     {T::Control, L"optShutDownAndReboot", IDS_OPT_REBOOT},
-                     {T::Control, L"optBounceServices", IDS_OPT_BOUNCE},
-                     {T::Menu, L"HelpMenu", IDS_HELP},
-                     {T::Menu, L"Help", IDS_HELP},
-                     {T::Menu, L"About", IDS_ABOUT},
-                     {T::Menu, L"mnuViewLogDirectory", IDS_VIEW_LOG},
-                     {T::Menu, L"mnuFile", IDS_FILE},
-                     {T::Menu, L"mnuExit", IDS_EXIT},
-                     {T::Menu, L"mnuTestActions", IDS_TEST_SELECTED},
-                     {T::Control, L"cmdExit", IDS_EXIT},
-                     {T::Control, L"cmdScheduleRestart", IDS_SCHEDULE_SELECTED}}},
-                   {L"frmConfigure_Auto_Init"});
+    // What is set after the fonts and the caption, in this order.
+    static constexpr TextOf kTexts[] = {
+        Ctl(L"optShutDownOrvaneOnly", IDS_OPT_RESTART_ONLY), Ctl(L"optShutDownAndReboot", IDS_OPT_REBOOT), Ctl(L"optBounceServices", IDS_OPT_BOUNCE),
+        Mnu(L"HelpMenu", IDS_HELP), Mnu(L"Help", IDS_HELP), Mnu(L"About", IDS_ABOUT),
+        Mnu(L"mnuViewLogDirectory", IDS_VIEW_LOG), Mnu(L"mnuFile", IDS_FILE), Mnu(L"mnuExit", IDS_EXIT),
+        Mnu(L"mnuTestActions", IDS_TEST_SELECTED), Ctl(L"cmdExit", IDS_EXIT), Ctl(L"cmdScheduleRestart", IDS_SCHEDULE_SELECTED),
+    };
+    ApplyFormTexts(*this, {true, IDS_CONFIGURE_CAPTION, kTexts}, {L"frmConfigure_Auto_Init"});
 }
 
 void frmConfigure::Form_Load() {

@@ -7,18 +7,9 @@
 
 // The error numbers the program raises, as its callers and logs know them.
 enum ErrorNumber : long {
-    kErrInvalidProcedureCall = 5,
-    kErrFileNotFound = 53,
-    kErrFileAlreadyExists = 58,
-    kErrDiskFull = 61,
-    kErrPermissionDenied = 70,
-    kErrPathNotFound = 76,
-    kErrObjectNotSet = 91,
-    kErrInvalidName = 123,
-    kErrResourceNotFound = 326,
-    kErrNoSuchElement = 340,
-    kErrCannotCreateObject = 429,
-    kErrNoSuchMember = 438,
+    kErrInvalidProcedureCall = 5, kErrFileNotFound = 53, kErrFileAlreadyExists = 58, kErrDiskFull = 61,
+    kErrPermissionDenied = 70, kErrPathNotFound = 76, kErrObjectNotSet = 91, kErrInvalidName = 123,
+    kErrResourceNotFound = 326, kErrNoSuchElement = 340, kErrCannotCreateObject = 429, kErrNoSuchMember = 438,
     kErrUnsupportedValueType = 1001,
 };
 

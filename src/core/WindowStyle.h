@@ -2,10 +2,5 @@
 #pragma once
 
 enum WindowStyle : int {
-    vbHide = 0,
-    vbNormalFocus = 1,
-    vbMinimizedFocus = 2,
-    vbMaximizedFocus = 3,
-    vbNormalNoFocus = 4,
-    vbMinimizedNoFocus = 6,
+    vbHide = 0, vbNormalFocus = 1, vbMinimizedFocus = 2, vbMaximizedFocus = 3, vbNormalNoFocus = 4, vbMinimizedNoFocus = 6,
 };

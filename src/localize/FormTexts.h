@@ -2,8 +2,8 @@
 // language's fonts, the window's caption, then each listed control or menu.
 #pragma once
 
+#include <span>
 #include <string>
-#include <vector>
 
 #include "runtime/Forms.h"
 
@@ -12,11 +12,13 @@ struct TextOf {
     const wchar_t* name;
     int id;
 };
+constexpr TextOf Ctl(const wchar_t* control, int id) { return {TextOf::Control, control, id}; }
+constexpr TextOf Mnu(const wchar_t* menu, int id) { return {TextOf::Menu, menu, id}; }
 
 struct FormTexts {
     bool fonts;   // the language's fonts first
     int caption;  // 0: the window keeps its caption
-    std::vector<TextOf> items;
+    std::span<const TextOf> items;
     std::wstring captionTail = {};  // after the caption's text
 };
 

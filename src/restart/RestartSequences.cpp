@@ -45,6 +45,8 @@ constexpr std::array<ShutdownStep, 17> kShutdown = {{
     {"    Stopping PmReplDirSvc", "Net Stop PmReplDirSvc", vbNormalFocus, 30000, kNetStopLate30Lower, kNetStopDoneLower},
     {"    Stopping PmSyncSvr", "Net Stop PmSyncSvr", vbNormalFocus, 60000, kNetStopLate60Lower, kNetStopDoneLower},
     {"    Stopping PmSpeechSvr", "Net Stop PmSpeechSvr", vbNormalFocus, 30000, kNetStopLate30Lower, kNetStopDoneLower},
+    // What is left of the product's processes; the web server and the
+    // database go after them, with the kill once more in between.
     {" killing all PM*.* services", "kill.exe pm*.* -f", vbMinimizedFocus, 40000, kKillLate40, kKillDone},
     {" Stopping the WWW service", "Net Stop W3svc", vbNormalFocus, 40000, kNetStopLate40Lower, kNetStopDoneLower},
     {" Stopping the SQL Server Agent service", "Net Stop SQLServerAgent", vbNormalFocus, 40000, kNetStopLate40Lower,

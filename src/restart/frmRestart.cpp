@@ -117,12 +117,11 @@ EventLogger& frmRestart::EventLog() {
 }
 
 void frmRestart::frmRestart_Auto_Init() {
-    using T = TextOf;
-    ApplyFormTexts(*this,
-                   {true, IDS_RESTART_SYSTEM,
-                    {{T::Control, L"cmdCancel", IDS_CANCEL_ACTION},
-                     {T::Control, L"Label3", IDS_SECONDS},
-                     {T::Control, L"lblStatus", IDS_SHUTTING_DOWN_IN}}},
+    // What is set after the fonts and the caption, in this order.
+    static constexpr TextOf kTexts[] = {
+        Ctl(L"cmdCancel", IDS_CANCEL_ACTION), Ctl(L"Label3", IDS_SECONDS), Ctl(L"lblStatus", IDS_SHUTTING_DOWN_IN),
+    };
+    ApplyFormTexts(*this, {true, IDS_RESTART_SYSTEM, kTexts},
                    {L"frmRestart_Auto_Init", mymyLoadString(IDS_ERROR_PREFIX)});
 }
 

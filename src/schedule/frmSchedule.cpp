@@ -67,20 +67,14 @@ ScheduledTasks& frmSchedule::objTasks() {
 }
 
 void frmSchedule::frmSchedule_Auto_Init() {
-    using T = TextOf;
-    ApplyFormTexts(*this,
-                   {true, IDS_SCHEDULER_CAPTION,
-                    {{T::Control, L"cmdClose", IDS_CLOSE},
-                     {T::Control, L"lbLabels(0)", IDS_PROGRAM_FILE},
-                     {T::Control, L"lbLabels(1)", IDS_COMMAND_LINE},
-                     {T::Control, L"lbLabels(4)", IDS_LAST_RUNTIME},
-                     {T::Control, L"lbLabels(5)", IDS_NEXT_RUNTIME},
-                     {T::Control, L"lbLabels(6)", IDS_CREATOR},
-                     {T::Control, L"lbLabels(7)", IDS_SCHEDULE},
-                     {T::Control, L"cmdNew", IDS_SCHEDULE_RESTART},
-                     {T::Control, L"cmdProps", IDS_TASK_PROPERTIES},
-                     {T::Control, L"cdmDelete", IDS_DELETE_TASK}}},
-                   {L"frmSchedule_Auto_Init"});
+    // What is set after the fonts and the caption, in this order.
+    static constexpr TextOf kTexts[] = {
+        Ctl(L"cmdClose", IDS_CLOSE), Ctl(L"lbLabels(0)", IDS_PROGRAM_FILE), Ctl(L"lbLabels(1)", IDS_COMMAND_LINE),
+        Ctl(L"lbLabels(4)", IDS_LAST_RUNTIME), Ctl(L"lbLabels(5)", IDS_NEXT_RUNTIME), Ctl(L"lbLabels(6)", IDS_CREATOR),
+        Ctl(L"lbLabels(7)", IDS_SCHEDULE), Ctl(L"cmdNew", IDS_SCHEDULE_RESTART), Ctl(L"cmdProps", IDS_TASK_PROPERTIES),
+        Ctl(L"cdmDelete", IDS_DELETE_TASK),
+    };
+    ApplyFormTexts(*this, {true, IDS_SCHEDULER_CAPTION, kTexts}, {L"frmSchedule_Auto_Init"});
 }
 
 void frmSchedule::Form_Load() {

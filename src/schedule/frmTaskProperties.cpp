@@ -38,23 +38,17 @@ frmTaskProperties::frmTaskProperties(ScheduledTask& task)
 }
 
 void frmTaskProperties::frmTaskProperties_Auto_Init() {
-    using T = TextOf;
-    ApplyFormTexts(*this,
-                   {true, IDS_TASK_PROPERTIES,
-                    {{T::Control, L"lblStartTime", IDS_PROP_START_TIME},
-                     {T::Control, L"lblEvery", IDS_PROP_EVERY},
-                     {T::Control, L"lblDays", IDS_PROP_DAYS},
-                     {T::Control, L"lblBeginDate", IDS_PROP_BEGIN_DATE},
-                     {T::Control, L"chkEnabled", IDS_PROP_ENABLED},
-                     {T::Control, L"lblRunAs", IDS_PROP_RUN_AS},
-                     {T::Control, L"optSystemAccount", IDS_PROP_SYSTEM_ACCOUNT},
-                     {T::Control, L"optThisAccount", IDS_PROP_THIS_ACCOUNT},
-                     {T::Control, L"lblPassword", IDS_PROP_PASSWORD},
-                     {T::Control, L"lblNoHighest", IDS_PROP_NO_HIGHEST},
-                     {T::Control, L"lblScheduleKept", IDS_PROP_SCHEDULE_KEPT},
-                     {T::Control, L"cmdOK", IDS_OK},
-                     {T::Control, L"cmdCancel", IDS_PROP_CANCEL}},
-                    L" - " + task_.name()},
+    // What is set after the fonts and the caption, in this order.
+    static constexpr TextOf kTexts[] = {
+        Ctl(L"lblStartTime", IDS_PROP_START_TIME), Ctl(L"lblEvery", IDS_PROP_EVERY),
+        Ctl(L"lblDays", IDS_PROP_DAYS), Ctl(L"lblBeginDate", IDS_PROP_BEGIN_DATE),
+        Ctl(L"chkEnabled", IDS_PROP_ENABLED), Ctl(L"lblRunAs", IDS_PROP_RUN_AS),
+        Ctl(L"optSystemAccount", IDS_PROP_SYSTEM_ACCOUNT), Ctl(L"optThisAccount", IDS_PROP_THIS_ACCOUNT),
+        Ctl(L"lblPassword", IDS_PROP_PASSWORD), Ctl(L"lblNoHighest", IDS_PROP_NO_HIGHEST),
+        Ctl(L"lblScheduleKept", IDS_PROP_SCHEDULE_KEPT), Ctl(L"cmdOK", IDS_OK),
+        Ctl(L"cmdCancel", IDS_PROP_CANCEL),
+    };
+    ApplyFormTexts(*this, {true, IDS_TASK_PROPERTIES, kTexts, L" - " + task_.name()},
                    {L"frmTaskProperties_Auto_Init"});
 }
 
