@@ -46,12 +46,15 @@ Control::Control(ControlParent& parent, ControlKind kind, std::wstring name, std
     : parent_(parent), name_(std::move(name)), kind_(kind), layout_(at), designCaption_(std::move(caption)),
       startsGroup_(startsGroup), id_(id) {}
 
-void Control::Create() {
+void Control::Create(unsigned dpi) {
     if (hwnd_ || !parent_.Hwnd()) return;
     const ControlClass cc = ClassFor(kind_);
     DWORD style = WS_CHILD | WS_VISIBLE | cc.style;
     if (startsGroup_ || kind_ != ControlKind::OptionButton) style |= WS_GROUP;
-    hwnd_ = ::CreateWindowExW(cc.exStyle, cc.cls, designCaption_.c_str(), style, 0, 0, 0, 0, parent_.Hwnd(),
+    // Made in its place: no move after, one message less each.
+    hwnd_ = ::CreateWindowExW(cc.exStyle, cc.cls, designCaption_.c_str(), style, TwipsToPixels(layout_.left, dpi),
+                              TwipsToPixels(layout_.top, dpi), TwipsToPixels(layout_.width, dpi),
+                              TwipsToPixels(layout_.height, dpi), parent_.Hwnd(),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), ::GetModuleHandleW(nullptr), nullptr);
     if (kind_ == ControlKind::Image && bitmap_) {
         ::SendMessageW(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_.get()));
@@ -60,6 +63,7 @@ void Control::Create() {
         // Frames stay behind the controls they hold.
         ::SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
+    ApplyFont();
 }
 
 void Control::Place(unsigned dpi) {
@@ -77,8 +81,10 @@ void Control::ApplyFont() {
     if (!fontSet_) face_ = base.face;
     if (pointsTimes10_ == 0) pointsTimes10_ = base.pointsTimes10;
     const int height = ::MulDiv(pointsTimes10_, static_cast<int>(WindowDpi(parent_.Hwnd())), 720);
-    if (HFONT font = parent_.FontFor(face_, height, charset_, bold_ ? FW_BOLD : FW_NORMAL, kind_ == ControlKind::Link)) {
-        ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    HFONT font = parent_.FontFor(face_, height, charset_, bold_ ? FW_BOLD : FW_NORMAL, kind_ == ControlKind::Link);
+    if (font && font != font_) {
+        ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), ::IsWindowVisible(hwnd_));
+        font_ = font;
     }
 }
 

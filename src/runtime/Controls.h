@@ -40,12 +40,16 @@ public:
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 
-    // Makes the control's window in the parent's (once it has one).
-    void Create();
+    // Makes the control's window in the parent's (once it has one), at its
+    // place and with its font at the dpi.
+    void Create(unsigned dpi);
     // Places it at its layout in pixels of the dpi, with its font at that dpi.
     void Place(unsigned dpi);
     // The parent's window is gone, and the control's with it.
-    void Forget() { hwnd_ = nullptr; }
+    void Forget() {
+        hwnd_ = nullptr;
+        font_ = nullptr;
+    }
 
     const std::wstring& Name() const { return name_; }
     ControlKind Kind() const { return kind_; }
@@ -99,6 +103,7 @@ private:
     int pointsTimes10_ = 0;
     bool bold_ = false;
     UniqueBitmap bitmap_;
+    HFONT font_ = nullptr;  // the font the window has: set again only when it changes
 };
 
 class Timer {

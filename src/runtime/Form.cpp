@@ -31,18 +31,6 @@ ATOM RegisterFormClass(WNDPROC proc) {
     return atom;
 }
 
-void CentreOnWorkArea(HWND hwnd) {
-    RECT wr{};
-    ::GetWindowRect(hwnd, &wr);
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &mi);
-    const int w = wr.right - wr.left, h = wr.bottom - wr.top;
-    ::SetWindowPos(hwnd, nullptr, mi.rcWork.left + ((mi.rcWork.right - mi.rcWork.left) - w) / 2,
-                   mi.rcWork.top + ((mi.rcWork.bottom - mi.rcWork.top) - h) / 2, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 BOOL CALLBACK CollectEnabledWindow(HWND h, LPARAM lp) {
     auto* list = reinterpret_cast<std::vector<HWND>*>(lp);
     if (::IsWindowVisible(h) && ::IsWindowEnabled(h)) list->push_back(h);
@@ -84,10 +72,12 @@ void Form::Load() {
     }
     FormList().push_back(this);
     OpenTarget(*this);
-    for (auto& c : controls_) c->Create();
+    // The menu first: the frame's size depends on it. Then the frame, placed
+    // once, and the controls made in their places.
     menus_.Build(hwnd_);
-    PlaceAll();
-    if (!defaultPosition_) CentreOnWorkArea(hwnd_);
+    const unsigned dpi = WindowDpi(hwnd_);
+    PlaceFrame(dpi, !defaultPosition_);
+    for (auto& c : controls_) c->Create(dpi);
     for (auto& t : timers_) t->Apply();
     try {
         Form_Load();
@@ -167,10 +157,7 @@ Control& Form::Add(ControlKind kind, std::wstring name, std::wstring caption, Tw
     controls_.push_back(std::make_unique<Control>(*this, kind, std::move(name), std::move(caption), at, startsGroup,
                                                   nextId_++));
     Control& ref = *controls_.back();
-    if (hwnd_) {
-        ref.Create();
-        PlaceAll();
-    }
+    ref.Create(hwnd_ ? WindowDpi(hwnd_) : 96);
     return ref;
 }
 
@@ -212,13 +199,25 @@ void Form::CallByName(std::wstring_view operation) {
     it->second();
 }
 
+void Form::PlaceFrame(unsigned dpi, bool centre) {
+    RECT r{0, 0, TwipsToPixels(clientWidthTwips_, dpi), TwipsToPixels(clientHeightTwips_, dpi)};
+    AdjustWindowRectForDpi(r, style_, ::GetMenu(hwnd_) != nullptr, WS_EX_CONTROLPARENT, dpi);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    int x = 0, y = 0;
+    if (centre) {
+        MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
+        ::GetMonitorInfoW(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
+        x = mi.rcWork.left + ((mi.rcWork.right - mi.rcWork.left) - width) / 2;
+        y = mi.rcWork.top + ((mi.rcWork.bottom - mi.rcWork.top) - height) / 2;
+    }
+    ::SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | (centre ? 0 : SWP_NOMOVE));
+}
+
 void Form::PlaceAll() {
     if (!hwnd_) return;
     const unsigned dpi = WindowDpi(hwnd_);
-    RECT r{0, 0, TwipsToPixels(clientWidthTwips_, dpi), TwipsToPixels(clientHeightTwips_, dpi)};
-    AdjustWindowRectForDpi(r, style_, ::GetMenu(hwnd_) != nullptr, WS_EX_CONTROLPARENT, dpi);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceFrame(dpi, false);
     for (auto& c : controls_) c->Place(dpi);
 }
 

@@ -104,6 +104,7 @@ protected:
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void PlaceAll();
+    void PlaceFrame(unsigned dpi, bool centre);
     void OnDestroyed();
     void EndModal();
     void ActivateOwner(HWND owner);
