@@ -1,8 +1,12 @@
 // Measures a program from outside, as a user would see it:
-//   procbench window TITLE RUNS COMMAND...  ms from start until a visible
+//   procbench pairs RUNS TITLE_A EXE_A TITLE_B EXE_B
+//                                            ms from start until a visible
 //                                            window with the title, and the
 //                                            process's peak working set (MB)
-//                                            by then: medians of the runs
+//                                            by then; A and B in turn, one
+//                                            line a pair, so that a slow
+//                                            moment of the machine falls on
+//                                            both sides of a pair
 //   procbench peak COMMAND...               the run's peak working set (MB)
 //                                            and its length (s)
 #include <windows.h>
@@ -11,7 +15,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -34,33 +37,39 @@ std::wstring Join(int from, int argc, wchar_t** argv) {
     return line;
 }
 
+struct Shown {
+    double ms;  // from the start until the window is visible
+    double mb;  // the process's peak working set by then
+};
+
+bool TimeToWindow(const wchar_t* title, std::wstring command, Shown& shown) {
+    PROCESS_INFORMATION pi{};
+    const double t0 = Now();
+    if (!Start(std::move(command), pi)) return false;
+    HWND w = nullptr;
+    while (Now() - t0 < 30 && !((w = ::FindWindowW(nullptr, title)) && ::IsWindowVisible(w))) ::Sleep(1);
+    shown.ms = (Now() - t0) * 1000;
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof pmc;
+    ::GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc);
+    shown.mb = static_cast<double>(pmc.PeakWorkingSetSize) / (1024.0 * 1024.0);
+    ::TerminateProcess(pi.hProcess, 0);
+    ::WaitForSingleObject(pi.hProcess, 5000);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    ::Sleep(300);
+    return true;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc >= 5 && std::wstring(argv[1]) == L"window") {
-        const int runs = _wtoi(argv[3]);
-        std::vector<double> ms, mb;
-        for (int r = 0; r < runs; ++r) {
-            PROCESS_INFORMATION pi{};
-            const double t0 = Now();
-            if (!Start(Join(4, argc, argv), pi)) return 3;
-            HWND w = nullptr;
-            while (Now() - t0 < 30 && !((w = ::FindWindowW(nullptr, argv[2])) && ::IsWindowVisible(w))) ::Sleep(1);
-            ms.push_back((Now() - t0) * 1000);
-            PROCESS_MEMORY_COUNTERS pmc{};
-            pmc.cb = sizeof pmc;
-            ::GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc);
-            mb.push_back(static_cast<double>(pmc.PeakWorkingSetSize) / (1024.0 * 1024.0));
-            ::TerminateProcess(pi.hProcess, 0);
-            ::WaitForSingleObject(pi.hProcess, 5000);
-            ::CloseHandle(pi.hThread);
-            ::CloseHandle(pi.hProcess);
-            ::Sleep(300);
+    if (argc == 7 && std::wstring(argv[1]) == L"pairs") {
+        for (int r = 0, runs = _wtoi(argv[2]); r < runs; ++r) {
+            Shown a{}, b{};
+            if (!TimeToWindow(argv[3], argv[4], a) || !TimeToWindow(argv[5], argv[6], b)) return 3;
+            std::printf("pair %.1f %.1f peak %.1f %.1f\n", a.ms, b.ms, a.mb, b.mb);
         }
-        std::sort(ms.begin(), ms.end());
-        std::sort(mb.begin(), mb.end());
-        std::printf("median %.1f min %.1f max %.1f peak %.1f\n", ms[ms.size() / 2], ms.front(), ms.back(),
-                    mb[mb.size() / 2]);
         return 0;
     }
     if (argc >= 3 && std::wstring(argv[1]) == L"peak") {

@@ -24,9 +24,12 @@ frmConfigure::frmConfigure()
     : rt::Form(L"frmConfigure", L"Configure Scheduled Restart Options", 6180, 3930, rt::Form::kFixedDialog) {
     using K = rt::ControlKind;
     const auto option = [this] { OptionClicked(); };
-    Add(K::OptionButton, L"optShutDownAndReboot", L"Shut down Orvane and force reboot of server (recommended)",
-        {240, 180, 5700, 480}, true)
-        .Click = option;
+    rt::Control& reboot = Add(K::OptionButton, L"optShutDownAndReboot",
+                          L"Shut down Orvane and force reboot of server (recommended)", {240, 180, 5700, 480}, true);
+    reboot.Click = option;
+    // Made as Form_Load sets them, so that it has nothing to redo before
+    // the first paint.
+    reboot.SetValue(CheckState::Checked);
     Add(K::OptionButton, L"optShutDownOrvaneOnly", L"Shut down and restart Orvane only", {240, 720, 5700, 300}).Click =
         option;
     Add(K::OptionButton, L"optBounceServices", L"Stop and start selected services:", {240, 1080, 5700, 300}).Click =
@@ -35,6 +38,7 @@ frmConfigure::frmConfigure()
     Add(K::CheckBox, L"chkPmSpeechSvr", L"PmSpeechSvr", {720, 1725, 3000, 255});
     Add(K::CheckBox, L"chkPmStoreMonSvr", L"PmStoreMonSvr", {720, 2010, 3000, 255});
     Add(K::CheckBox, L"chkPmSyncSvr", L"PmSyncSvr", {720, 2295, 3000, 255});
+    for (const wchar_t* box : kServiceBoxes) (*this)[box].SetEnabled(false);
     Add(K::Button, L"cmdScheduleRestart", L"Schedule Selected Actions", {240, 3240, 2775, 435}, true).Click = [this] {
         cmdScheduleRestart_Click();
     };

@@ -51,6 +51,7 @@ void Control::Create(unsigned dpi) {
     const ControlClass cc = ClassFor(kind_);
     DWORD style = WS_CHILD | WS_VISIBLE | cc.style;
     if (startsGroup_ || kind_ != ControlKind::OptionButton) style |= WS_GROUP;
+    if (!designEnabled_) style |= WS_DISABLED;
     // Made in its place: no move after, one message less each.
     hwnd_ = ::CreateWindowExW(cc.exStyle, cc.cls, designCaption_.c_str(), style, TwipsToPixels(layout_.left, dpi),
                               TwipsToPixels(layout_.top, dpi), TwipsToPixels(layout_.width, dpi),
@@ -64,6 +65,7 @@ void Control::Create(unsigned dpi) {
         ::SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     ApplyFont();
+    if (designValue_ != CheckState::Unchecked) SetValue(designValue_);
 }
 
 void Control::Place(unsigned dpi) {
@@ -89,6 +91,7 @@ void Control::ApplyFont() {
 }
 
 void Control::SetCaption(std::wstring_view text) {
+    if (hwnd_ && text == WindowText(hwnd_)) return;  // the window has it: no repaint
     designCaption_.assign(text);
     if (hwnd_) ::SetWindowTextW(hwnd_, designCaption_.c_str());
 }
@@ -110,7 +113,12 @@ CheckState Control::Value() const {
 }
 
 void Control::SetValue(CheckState value) {
-    if (!hwnd_) return;
+    if (!hwnd_) {
+        designValue_ = value;
+        return;
+    }
+    // Checking an option walks its group: not again for the same state.
+    if (value == Value()) return;
     if (kind_ == ControlKind::CheckBox && value == CheckState::Grayed) {
         // Grey needs the three-state style; keep it automatic otherwise.
         ::SendMessageW(hwnd_, BM_SETSTYLE, BS_AUTO3STATE, TRUE);
@@ -124,13 +132,14 @@ void Control::SetValue(CheckState value) {
         HWND first = hwnd_;
         for (HWND h = ::GetNextDlgGroupItem(parent_.Hwnd(), hwnd_, FALSE); h && h != first;
              h = ::GetNextDlgGroupItem(parent_.Hwnd(), h, FALSE)) {
-            ::SendMessageW(h, BM_SETCHECK, BST_UNCHECKED, 0);
+            if (::SendMessageW(h, BM_GETCHECK, 0, 0) != BST_UNCHECKED) ::SendMessageW(h, BM_SETCHECK, BST_UNCHECKED, 0);
         }
     }
 }
 
 void Control::SetEnabled(bool enabled) {
-    if (hwnd_) ::EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+    if (!hwnd_) designEnabled_ = enabled;
+    else if (enabled != Enabled()) ::EnableWindow(hwnd_, enabled ? TRUE : FALSE);
 }
 
 bool Control::Enabled() const { return hwnd_ && ::IsWindowEnabled(hwnd_); }

@@ -61,6 +61,8 @@ public:
     // Repaints now, for handlers that block the pump for a long time.
     void Refresh();
     // A check box's state; an option button is Checked or Unchecked.
+    // Set before the window exists, the state and the enabled flag are the
+    // ones it is made with (each making).
     CheckState Value() const;
     void SetValue(CheckState value);
     bool Checked() const { return Value() == CheckState::Checked; }
@@ -95,6 +97,8 @@ private:
     TwipsRect layout_;
     std::wstring designCaption_;
     bool startsGroup_ = false;
+    bool designEnabled_ = true;
+    CheckState designValue_ = CheckState::Unchecked;
     HWND hwnd_ = nullptr;
     int id_ = 0;
     bool fontSet_ = false;  // until SetFont, the system's message font

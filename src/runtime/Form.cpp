@@ -64,19 +64,26 @@ void Form::Load() {
     if (hwnd_ || loading_) return;
     loading_ = true;
     RegisterFormClass(&Form::WndProc);
-    hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, designCaption_.c_str(), style_, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 100, 100, owner_, nullptr, ::GetModuleHandleW(nullptr), this);
+    // The frame is made once, with its menu, in its size and place for the
+    // system DPI; then the controls in their places. Every move before the
+    // first paint is a round trip to the window server.
+    UniqueMenu bar(menus_.BuildBar());
+    const unsigned guess = WindowDpi(nullptr);
+    const bool centre = !defaultPosition_;
+    const RECT at = FrameRect(guess, bar != nullptr, ::MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
+    hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, designCaption_.c_str(), style_,
+                              centre ? at.left : CW_USEDEFAULT, centre ? at.top : CW_USEDEFAULT, at.right - at.left,
+                              at.bottom - at.top, owner_, bar.get(), ::GetModuleHandleW(nullptr), this);
     if (!hwnd_) {
         loading_ = false;
+        menus_.Forget();
         throw ProgramError(static_cast<long>(::GetLastError()), "The window could not be created");
     }
+    bar.release();  // the window's now
     FormList().push_back(this);
     OpenTarget(*this);
-    // The menu first: the frame's size depends on it. Then the frame, placed
-    // once, and the controls made in their places.
-    menus_.Build(hwnd_);
     const unsigned dpi = WindowDpi(hwnd_);
-    PlaceFrame(dpi, !defaultPosition_);
+    if (dpi != guess) PlaceFrame(dpi, centre);  // made on a monitor of another DPI
     for (auto& c : controls_) c->Create(dpi);
     for (auto& t : timers_) t->Apply();
     try {
@@ -147,6 +154,7 @@ void Form::Unload() {
 }
 
 void Form::SetCaption(std::wstring_view text) {
+    if (hwnd_ && text == WindowText(hwnd_)) return;  // the window has it: no repaint
     designCaption_.assign(text);
     if (hwnd_) ::SetWindowTextW(hwnd_, designCaption_.c_str());
 }
@@ -199,19 +207,27 @@ void Form::CallByName(std::wstring_view operation) {
     it->second();
 }
 
-void Form::PlaceFrame(unsigned dpi, bool centre) {
+RECT Form::FrameRect(unsigned dpi, bool menu, HMONITOR monitor) const {
     RECT r{0, 0, TwipsToPixels(clientWidthTwips_, dpi), TwipsToPixels(clientHeightTwips_, dpi)};
-    AdjustWindowRectForDpi(r, style_, ::GetMenu(hwnd_) != nullptr, WS_EX_CONTROLPARENT, dpi);
+    AdjustWindowRectForDpi(r, style_, menu, WS_EX_CONTROLPARENT, dpi);
     const int width = r.right - r.left, height = r.bottom - r.top;
-    int x = 0, y = 0;
-    if (centre) {
-        MONITORINFO mi{};
-        mi.cbSize = sizeof mi;
-        ::GetMonitorInfoW(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
-        x = mi.rcWork.left + ((mi.rcWork.right - mi.rcWork.left) - width) / 2;
-        y = mi.rcWork.top + ((mi.rcWork.bottom - mi.rcWork.top) - height) / 2;
+    RECT at{0, 0, width, height};
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (monitor && ::GetMonitorInfoW(monitor, &mi)) {
+        at.left = mi.rcWork.left + ((mi.rcWork.right - mi.rcWork.left) - width) / 2;
+        at.top = mi.rcWork.top + ((mi.rcWork.bottom - mi.rcWork.top) - height) / 2;
+        at.right = at.left + width;
+        at.bottom = at.top + height;
     }
-    ::SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | (centre ? 0 : SWP_NOMOVE));
+    return at;
+}
+
+void Form::PlaceFrame(unsigned dpi, bool centre) {
+    const RECT at = FrameRect(dpi, ::GetMenu(hwnd_) != nullptr,
+                              centre ? ::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY) : nullptr);
+    ::SetWindowPos(hwnd_, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE | (centre ? 0 : SWP_NOMOVE));
 }
 
 void Form::PlaceAll() {

@@ -104,6 +104,9 @@ protected:
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void PlaceAll();
+    // The frame's outer rectangle for the client size at this DPI; centred
+    // on the monitor, or at (0, 0) when it keeps its place.
+    RECT FrameRect(unsigned dpi, bool menu, HMONITOR monitor) const;
     void PlaceFrame(unsigned dpi, bool centre);
     void OnDestroyed();
     void EndModal();

@@ -44,18 +44,26 @@ void MenuSet::Forget() {
     nextId_ = 0;
 }
 
-void MenuSet::Build(HWND window) {
+HMENU MenuSet::BuildBar() {
     Forget();
-    if (!window) return;
-    HMENU old = ::GetMenu(window);
-    ::SetMenu(window, bar_.empty() ? nullptr : Build(bar_, false));
-    if (old) ::DestroyMenu(old);
+    HMENU bar = bar_.empty() ? nullptr : Build(bar_, false);
     for (auto& popup : popups_) {
         // A pop-up menu shows its entries; the menu itself only holds them.
         UniqueMenu built(Build(popup.items, true));
         dropDowns_[&popup] = built.get();
         popupMenus_.push_back(std::move(built));
     }
+    return bar;
+}
+
+void MenuSet::Build(HWND window) {
+    if (!window) {
+        Forget();
+        return;
+    }
+    HMENU old = ::GetMenu(window);
+    ::SetMenu(window, BuildBar());
+    if (old) ::DestroyMenu(old);
 }
 
 void MenuSet::SetItems(std::wstring_view name, std::vector<MenuItem> items) {
@@ -95,6 +103,7 @@ std::wstring MenuSet::Caption(std::wstring_view name) const {
 void MenuSet::SetCaption(HWND window, std::wstring_view name, std::wstring_view caption) {
     auto* item = const_cast<MenuItem*>(Find(name));
     if (!item) throw ProgramError(kErrNoSuchElement, "Menu item doesn't exist");
+    if (item->caption == caption) return;  // no new layout for the same text
     item->caption.assign(caption);
     auto place = places_.find(item);
     if (place == places_.end() || item->caption == L"-") return;

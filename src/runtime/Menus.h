@@ -31,6 +31,9 @@ public:
     // Builds the bar (set on the window) and the pop-up menus afresh; with no
     // window, only forgets what was built.
     void Build(HWND window);
+    // The same for a window about to be made: the bar is for CreateWindowEx
+    // (nullptr when there is none); the window then owns it.
+    HMENU BuildBar();
     void Forget();  // the window and its bar are gone
 
     const MenuItem* Find(std::wstring_view name) const;

@@ -47,8 +47,13 @@ HMODULE SystemLibrary(const wchar_t* fileName) {
 unsigned DpiOfWindow(HWND hwnd) {
     using ForWindow = UINT(WINAPI*)(HWND);
     static const auto forWindow = SystemFunction<ForWindow>(L"user32.dll", "GetDpiForWindow");
+    using ForSystem = UINT(WINAPI*)();
+    static const auto forSystem = SystemFunction<ForSystem>(L"user32.dll", "GetDpiForSystem");
     if (hwnd && forWindow) {
         if (const UINT dpi = forWindow(hwnd)) return dpi;
+    }
+    if (!hwnd && forSystem) {
+        if (const UINT dpi = forSystem()) return dpi;
     }
     unsigned dpi = 0;
     if (HDC screen = ::GetDC(nullptr)) {

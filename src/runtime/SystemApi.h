@@ -24,7 +24,7 @@ Fn SystemFunction(const wchar_t* library, const char* name) {
 }
 
 // The window's DPI where Windows tracks it per monitor (Windows 10 1607 on),
-// otherwise the system DPI; 96 without a screen.
+// otherwise (and with no window) the system DPI; 96 without a screen.
 unsigned DpiOfWindow(HWND hwnd);
 // AdjustWindowRectEx for that DPI.
 void AdjustWindowRectForDpi(RECT& rect, DWORD style, bool menu, DWORD exStyle, unsigned dpi);
