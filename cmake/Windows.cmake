@@ -143,11 +143,20 @@ target_link_options(kill PRIVATE -municode $<$<CONFIG:Release>:-s>)
 set_target_properties(kill PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ORV_PROGRAM_DIR})
 add_dependencies(OrvaneScheduledRestart kill)
 configure_file(tools/reboot.bat ${ORV_PROGRAM_DIR}/reboot.bat COPYONLY)
-# The help pages; the English one is also the neutral page.
+# The help pages: one frame (head, style sheet) around each language's text;
+# the English page is also the neutral one.
 set(ORV_HELP ${CMAKE_SOURCE_DIR}/src/about/help)
-configure_file(${ORV_HELP}/OrvaneScheduledRestart.htm ${ORV_PROGRAM_DIR}/OrvaneScheduledRestart.htm COPYONLY)
-configure_file(${ORV_HELP}/OrvaneScheduledRestart.htm ${ORV_PROGRAM_DIR}/OrvaneScheduledRestart_ENU.htm COPYONLY)
-configure_file(${ORV_HELP}/OrvaneScheduledRestart_DEU.htm ${ORV_PROGRAM_DIR}/OrvaneScheduledRestart_DEU.htm COPYONLY)
+function(orv_help_page page lang title body)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ORV_HELP}/${body})
+    file(READ ${ORV_HELP}/${body} HELP_BODY)
+    set(HELP_LANG ${lang})
+    set(HELP_TITLE "${title}")
+    configure_file(${ORV_HELP}/HelpPage.htm.in ${ORV_PROGRAM_DIR}/${page} @ONLY)
+endfunction()
+orv_help_page(OrvaneScheduledRestart.htm en "Orvane Scheduled Restart - Help" OrvaneScheduledRestart.body.htm)
+orv_help_page(OrvaneScheduledRestart_ENU.htm en "Orvane Scheduled Restart - Help" OrvaneScheduledRestart.body.htm)
+orv_help_page(OrvaneScheduledRestart_DEU.htm de "Orvane Scheduled Restart - Hilfe" OrvaneScheduledRestart_DEU.body.htm)
+configure_file(${ORV_HELP}/OrvaneScheduledRestart.css ${ORV_PROGRAM_DIR}/OrvaneScheduledRestart.css COPYONLY)
 
 # The test sandbox's stand-ins, and the benchmark's helpers.
 add_subdirectory(sandbox)

@@ -8,52 +8,60 @@
 
 namespace {
 
-struct ShutdownStep {
-    const char* before;  // nullptr: no line before the step
-    const char* command;
+// How a shut-down step is waited for: its window, its time-out and the two
+// lines that close it. The "Not finished" line names the real time-out, so
+// the two are kept together.
+struct StepWait {
     WindowStyle style;
     std::int32_t timeoutMs;
     const char* notFinished;
     const char* finished;
 };
 
-constexpr const char* kNetStopLate30 = "(error) Net stop took longer than 30 seconds, task terminated";
-constexpr const char* kNetStopDone = "    Net stop process completed";
-constexpr const char* kNetStopLate30Lower = "(error) net stop process took longer than 30 seconds, task terminated";
-constexpr const char* kNetStopLate40Lower = "(error) net stop process took longer than 40 seconds, task terminated";
-constexpr const char* kNetStopLate60Lower = "(error) net stop process took longer than 60 seconds, task terminated";
-constexpr const char* kNetStopDoneLower = "    net stop process completed";
-constexpr const char* kKillLate40 = "(error) Kill process took longer than 40 seconds, task terminated";
-constexpr const char* kKillDone = "    Kill process completed";
+// Capitals as the first stops log them; the later ones write lower case.
+constexpr StepWait kNetStop30{vbNormalFocus, 30000,
+                              "(error) Net stop took longer than 30 seconds, task terminated",
+                              "    Net stop process completed"};
+constexpr const char* kNetStopDone = "    net stop process completed";
+constexpr StepWait kNet30{vbNormalFocus, 30000,
+                          "(error) net stop process took longer than 30 seconds, task terminated", kNetStopDone};
+constexpr StepWait kNet40{vbNormalFocus, 40000,
+                          "(error) net stop process took longer than 40 seconds, task terminated", kNetStopDone};
+constexpr StepWait kNet60{vbNormalFocus, 60000,
+                          "(error) net stop process took longer than 60 seconds, task terminated", kNetStopDone};
+constexpr StepWait kKill40{vbMinimizedFocus, 40000,
+                           "(error) Kill process took longer than 40 seconds, task terminated",
+                           "    Kill process completed"};
 
-// The fixed order of the product shut-down. Every "Not finished" line names
-// the step's real time-out.
+struct ShutdownStep {
+    const char* before;  // nullptr: no line before the step
+    const char* command;
+    const StepWait& wait;
+};
+
+// The fixed order of the product shut-down.
 constexpr std::array<ShutdownStep, 17> kShutdown = {{
     // net takes one service name: "Net Stop PmDirWriter service" would fail
     // every time and leave the writer to the kill pass.
-    {" Stopping PmDirWriter", "Net Stop PmDirWriter", vbNormalFocus, 30000, kNetStopLate30, kNetStopDone},
-    {" Stopping PmDirCatalog service", "Net STop PmDirCatalog", vbNormalFocus, 30000, kNetStopLate30Lower, kNetStopDoneLower},
-    {nullptr, "Net Stop PmGateway", vbNormalFocus, 30000, kNetStopLate30, kNetStopDone},
-    {"    Stopping PmCoreMgr", "Net Stop PmCoreMgr", vbNormalFocus, 30000, kNetStopLate30, kNetStopDone},
-    {"    Stopping PmDirLink", "Net Stop PmDirLink", vbNormalFocus, 30000, kNetStopLate30, kNetStopDone},
-    {"    Stopping PmDirCatalog service", "Net STop PmDirCatalog", vbNormalFocus, 30000, kNetStopLate30Lower, kNetStopDoneLower},
-    {"    Stopping PmNotifySvr service", "Net STop PmNotifySvr", vbNormalFocus, 30000, kNetStopLate30Lower, kNetStopDoneLower},
-    {"    Stopping PmBridgeLink (if installed)", "Net Stop PmBridgeLink", vbNormalFocus, 30000, kNetStopLate30Lower,
-     kNetStopDoneLower},
-    {"    Stopping PmStoreMonSvr (if installed)", "Net Stop PmStoreMonSvr", vbNormalFocus, 30000, kNetStopLate30Lower,
-     kNetStopDoneLower},
-    {"    Stopping PmReplDirSvc", "Net Stop PmReplDirSvc", vbNormalFocus, 30000, kNetStopLate30Lower, kNetStopDoneLower},
-    {"    Stopping PmSyncSvr", "Net Stop PmSyncSvr", vbNormalFocus, 60000, kNetStopLate60Lower, kNetStopDoneLower},
-    {"    Stopping PmSpeechSvr", "Net Stop PmSpeechSvr", vbNormalFocus, 30000, kNetStopLate30Lower, kNetStopDoneLower},
+    {" Stopping PmDirWriter", "Net Stop PmDirWriter", kNetStop30},
+    {" Stopping PmDirCatalog service", "Net STop PmDirCatalog", kNet30},
+    {nullptr, "Net Stop PmGateway", kNetStop30},
+    {"    Stopping PmCoreMgr", "Net Stop PmCoreMgr", kNetStop30},
+    {"    Stopping PmDirLink", "Net Stop PmDirLink", kNetStop30},
+    {"    Stopping PmDirCatalog service", "Net STop PmDirCatalog", kNet30},
+    {"    Stopping PmNotifySvr service", "Net STop PmNotifySvr", kNet30},
+    {"    Stopping PmBridgeLink (if installed)", "Net Stop PmBridgeLink", kNet30},
+    {"    Stopping PmStoreMonSvr (if installed)", "Net Stop PmStoreMonSvr", kNet30},
+    {"    Stopping PmReplDirSvc", "Net Stop PmReplDirSvc", kNet30},
+    {"    Stopping PmSyncSvr", "Net Stop PmSyncSvr", kNet60},
+    {"    Stopping PmSpeechSvr", "Net Stop PmSpeechSvr", kNet30},
     // What is left of the product's processes; the web server and the
     // database go after them, with the kill once more in between.
-    {" killing all PM*.* services", "kill.exe pm*.* -f", vbMinimizedFocus, 40000, kKillLate40, kKillDone},
-    {" Stopping the WWW service", "Net Stop W3svc", vbNormalFocus, 40000, kNetStopLate40Lower, kNetStopDoneLower},
-    {" Stopping the SQL Server Agent service", "Net Stop SQLServerAgent", vbNormalFocus, 40000, kNetStopLate40Lower,
-     kNetStopDoneLower},
-    {" killing all PM*.* services a 2nd time", "kill.exe pm*.* -f", vbMinimizedFocus, 40000, kKillLate40, kKillDone},
-    {" Stopping the MSSQLServer service", "Net Stop MSSQLServer", vbNormalFocus, 40000, kNetStopLate40Lower,
-     kNetStopDoneLower},
+    {" killing all PM*.* services", "kill.exe pm*.* -f", kKill40},
+    {" Stopping the WWW service", "Net Stop W3svc", kNet40},
+    {" Stopping the SQL Server Agent service", "Net Stop SQLServerAgent", kNet40},
+    {" killing all PM*.* services a 2nd time", "kill.exe pm*.* -f", kKill40},
+    {" Stopping the MSSQLServer service", "Net Stop MSSQLServer", kNet40},
 }};
 
 constexpr std::size_t kSyncStep = 10;     // step 11: a pause follows it
@@ -118,8 +126,8 @@ void RunShutdown(RestartHost& host) {
         const ShutdownStep& s = kShutdown[i];
         if (i == kFirstKillStep) step([&] { host.SetCurrentFolder(host.ProgramFolder()); });
         if (s.before) step([&] { host.Log(s.before); });
-        const bool finished = RunAndWait(host, step, s.command, s.style, s.timeoutMs);
-        step([&] { host.Log(finished ? s.finished : s.notFinished); });
+        const bool finished = RunAndWait(host, step, s.command, s.wait.style, s.wait.timeoutMs);
+        step([&] { host.Log(finished ? s.wait.finished : s.wait.notFinished); });
         if (i == kSyncStep) step([&] { host.Pause(kAfterSyncStopPause); });
     }
 
@@ -373,7 +381,7 @@ void RestartCountdown::Cancel() {
 
 std::vector<PlannedCommand> RestartCommands() {
     std::vector<PlannedCommand> commands;
-    for (const ShutdownStep& step : kShutdown) commands.push_back({step.command, step.style, step.timeoutMs});
+    for (const ShutdownStep& step : kShutdown) commands.push_back({step.command, step.wait.style, step.wait.timeoutMs});
     commands.push_back({kStartWeb, vbMinimizedNoFocus, kWaitForever});
     commands.push_back({kStartGateway, vbMinimizedNoFocus, kWaitForever});
     for (const char* command : kOtherAutoStartServices) commands.push_back({command, vbMinimizedNoFocus, kWaitForever});

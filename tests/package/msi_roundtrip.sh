@@ -24,6 +24,10 @@ cp "$msi" "$WINEPREFIX/drive_c/package.msi"
 "$WINE64" msiexec /i 'C:\package.msi' /qn
 check '[ $? -eq 0 ] && [ -f "$dir/OrvaneScheduledRestart.exe" ] && [ -f "$dir/kill.exe" ] && [ -d "$dir/logs" ]' \
       "installed under Program Files (x86)"
+# The ZIP's files (beside its checksum list), no more and no fewer.
+shipped=$(python3 -c 'import sys, zipfile; [print(n.split("/", 1)[1]) for n in zipfile.ZipFile(sys.argv[1]).namelist()]' \
+    "${msi%.msi}.zip" | grep -vx SHA256SUMS | LC_ALL=C sort)
+check '[ "$(ls "$dir" | grep -vx logs | LC_ALL=C sort)" = "$shipped" ]' "it installed every file the ZIP ships"
 check 'registered' "the event source is registered"
 check 'listed' "listed under Programs and Features"
 timeout 180 "$WINE64" 'C:\Program Files (x86)\Orvane Restart\OrvaneScheduledRestart.exe' /Bounce >/dev/null 2>&1
