@@ -56,6 +56,29 @@ TEST(Forms, LoadOnceInLoadOrderUnloadThatMayBeCancelledAndOperationsByName) {
     b.Unload();
 }
 
+// A form is made in one go: its menu, its client size at the window's DPI,
+// and what its controls were given before the window existed.
+TEST(Forms, MadeWithItsMenuItsSizeAndItsControlsDesignState) {
+    SampleForm f;
+    f.SetMenuBar({{L"mnuFile", L"File", nullptr, {{L"mnuExit", L"Exit", nullptr, {}}}}});
+    rt::Control& box = f.Add(rt::ControlKind::CheckBox, L"chkBox", L"Box", {180, 900, 2000, 255});
+    box.SetValue(CheckState::Checked);
+    box.SetEnabled(false);
+    rt::Control& text = f.Add(rt::ControlKind::TextBox, L"txtName", L"design", {180, 1300, 2000, 300});
+    f.Load();
+    RECT client{};
+    ::GetClientRect(f.Hwnd(), &client);
+    const unsigned dpi = rt::WindowDpi(f.Hwnd());
+    EXPECT_EQ(std::tuple(client.right, client.bottom, ::GetMenu(f.Hwnd()) != nullptr),
+              std::tuple(rt::TwipsToPixels(5430, dpi), rt::TwipsToPixels(2310, dpi), true));
+    EXPECT_EQ(std::tuple(::SendMessageW(box.Hwnd(), BM_GETCHECK, 0, 0), ::IsWindowEnabled(box.Hwnd())),
+              std::tuple(LRESULT{BST_CHECKED}, FALSE));
+    ::SetWindowTextW(text.Hwnd(), L"typed");  // as a user would
+    text.SetCaption(L"design");
+    EXPECT_EQ(text.Caption(), L"design");
+    f.Unload();
+}
+
 TEST(Forms, TimerTicksOnlyWhileEnabledEvenWithATickAlreadyQueued) {
     SampleForm f;
     auto& timer = f.AddTimer(L"Timer1", 50);
