@@ -3,8 +3,8 @@
 //                                            ms from start until a visible
 //                                            window with the title, and the
 //                                            process's peak working set (MB)
-//                                            by then; A and B in turn, one
-//                                            line a pair, so that a slow
+//                                            by then; A and B back to back,
+//                                            one line a pair, so that a slow
 //                                            moment of the machine falls on
 //                                            both sides of a pair
 //   procbench peak COMMAND...               the run's peak working set (MB)
@@ -67,7 +67,13 @@ int wmain(int argc, wchar_t** argv) {
     if (argc == 7 && std::wstring(argv[1]) == L"pairs") {
         for (int r = 0, runs = _wtoi(argv[2]); r < runs; ++r) {
             Shown a{}, b{};
-            if (!TimeToWindow(argv[3], argv[4], a) || !TimeToWindow(argv[5], argv[6], b)) return 3;
+            // Every other pair B first: what one run leaves behind for the
+            // next falls on both programs alike.
+            const bool aFirst = r % 2 == 0;
+            if (!TimeToWindow(aFirst ? argv[3] : argv[5], aFirst ? argv[4] : argv[6], aFirst ? a : b) ||
+                !TimeToWindow(aFirst ? argv[5] : argv[3], aFirst ? argv[6] : argv[4], aFirst ? b : a)) {
+                return 3;
+            }
             std::printf("pair %.1f %.1f peak %.1f %.1f\n", a.ms, b.ms, a.mb, b.mb);
         }
         return 0;
