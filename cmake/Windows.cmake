@@ -44,6 +44,7 @@ add_library(orv_win STATIC
     src/hostenv/OrvaneVersion.cpp
     src/hostenv/RegistryAPI.cpp
     src/hostenv/WorkStationInfo.cpp
+    src/hostenv/FolderAccess.cpp
     src/localize/modLocalize.cpp
     src/localize/FormTexts.cpp
     src/restart/modCallExternalApp.cpp

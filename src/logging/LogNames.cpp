@@ -48,6 +48,7 @@ bool IsRunLogIn(const std::string& path, const std::string& folder) {
     const std::string p = lower(path);
     if (p.size() <= prefix.size() + 4 || p.compare(0, prefix.size(), prefix) != 0) return false;
     const std::string name = p.substr(prefix.size());
-    return name.find_first_of("\\/:") == std::string::npos && name.find("..") == std::string::npos &&
+    // No wildcard either: the recorded path must name one file, exactly.
+    return name.find_first_of("\\/:*?<>|\"") == std::string::npos && name.find("..") == std::string::npos &&
            name.compare(name.size() - 4, 4, ".txt") == 0;
 }

@@ -31,7 +31,18 @@ void Check(LSTATUS status) {
 
 }  // namespace
 
-void ScheduleBootCheck(const std::wstring& logPath) {
+namespace {
+
+void WriteRecord(const std::wstring& logPath, DWORD madeAt) {
+    HKEY key = nullptr;
+    Check(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+    const rt::UniqueKey owner(key);
+    Check(::RegSetValueExW(key, kLogValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(logPath.c_str()),
+                           static_cast<DWORD>((logPath.size() + 1) * sizeof(wchar_t))));
+    Check(::RegSetValueExW(key, kTimeValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&madeAt), sizeof madeAt));
+}
+
+void MakeTask(std::int32_t rebootMinutes) {
     ScheduledTasks tasks;
     try {
         tasks.RemoveTask(TaskName());  // a later reboot replaces the check
@@ -45,16 +56,48 @@ void ScheduleBootCheck(const std::wstring& logPath) {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
     task.AddBootTrigger(DailyScheduleAt(now));
+    // And once when the reboot is overdue, so that a reboot that never
+    // comes is reported without anyone starting the check. The trigger's
+    // minute drops the seconds: one more minute keeps it past the bound.
+    FILETIME ft{};
+    ::SystemTimeToFileTime(&now, &ft);
+    ULARGE_INTEGER at{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    at.QuadPart += (static_cast<ULONGLONG>(rebootMinutes) + 1) * 60 * 10000000ULL;
+    ft = {at.LowPart, at.HighPart};
+    SYSTEMTIME overdue{};
+    ::FileTimeToSystemTime(&ft, &overdue);
+    task.AddOnceTrigger(DailyScheduleAt(overdue));
     task.SetEnabled(true);
     task.Save();
+}
 
-    HKEY key = nullptr;
-    Check(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
-    const rt::UniqueKey owner(key);
-    const DWORD madeAt = static_cast<DWORD>(UtcSecondsNow());
-    Check(::RegSetValueExW(key, kLogValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(logPath.c_str()),
-                           static_cast<DWORD>((logPath.size() + 1) * sizeof(wchar_t))));
-    Check(::RegSetValueExW(key, kTimeValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&madeAt), sizeof madeAt));
+}  // namespace
+
+void ScheduleBootCheck(const std::wstring& logPath, std::int32_t rebootMinutes) {
+    // The record first: a task that fires finds what to check, and a task
+    // that cannot be made leaves no record behind.
+    try {
+        WriteRecord(logPath, static_cast<DWORD>(UtcSecondsNow()));
+        MakeTask(rebootMinutes);
+    } catch (const ProgramError&) {
+        try {
+            DeleteBootCheck();
+        } catch (const ProgramError&) {
+            // Task Scheduler not answering: the record is gone all the same.
+        }
+        throw;
+    }
+}
+
+bool IsPlainFile(const std::wstring& path) {
+    // Not the file a link points to, and no second name for it elsewhere.
+    const rt::UniqueHandle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !::GetFileInformationByHandle(file.get(), &info)) return false;
+    return (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
+           info.nNumberOfLinks == 1;
 }
 
 void DeleteBootCheck() {

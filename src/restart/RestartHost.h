@@ -13,9 +13,10 @@
 struct ProcessEnded {};
 
 // What the service manager says of a service: running, another state
-// ("stopped", "start pending"), or why it could not be asked.
+// ("stopped", "start pending"), not installed on this server, or why it
+// could not be asked.
 struct ServiceState {
-    enum Kind { Running, NotRunning, Unknown } kind = Unknown;
+    enum Kind { Running, NotRunning, NotInstalled, Unknown } kind = Unknown;
     std::string text;
 };
 
@@ -76,21 +77,29 @@ public:
     // milliseconds that only moves forward.
     virtual ServiceState QueryService(const std::string& name) = 0;
     virtual StoredNumber VerifySecondsSetting() = 0;
+    virtual StoredNumber RebootMinutesSetting() = 0;
     virtual std::int64_t NowMs() = 0;
-    // The check after a reboot: a start-up task that runs "/Verify" and the
-    // record of this run's log and time (Schedule throws with the reason);
-    // deleting both (nothing when there are none); reading the record (not
-    // present when a value is missing or of the wrong type).
-    virtual void ScheduleBootCheck() = 0;
+    // The check after a reboot: the record of this run's log and time, then
+    // a task that runs "/Verify" at the next start-up and once more when the
+    // reboot is rebootMinutes overdue (Schedule throws with the reason, and
+    // leaves neither behind); deleting both (nothing when there are none);
+    // reading the record (not present when a value is missing or of the
+    // wrong type); when Windows last started, as it reports it.
+    virtual void ScheduleBootCheck(std::int32_t rebootMinutes) = 0;
     virtual void DeleteBootCheck() = 0;
     virtual BootCheckRecord ReadBootCheck() = 0;
     virtual std::int64_t NowUtcSeconds() = 0;
+    virtual std::int64_t LastBootUtcSeconds() = 0;
     // Opens the run log: the recorded one for appending when it is a run log
     // in the program's logs folder and still there, else a new one.
     virtual void OpenRunLog(const std::string& recordedPath) = 0;
     // One restart run at a time: holds the machine-wide lock until the
-    // process ends; false when another run holds it.
-    virtual bool ClaimRun() = 0;
+    // process ends; empty when held, else why not ("another restart run is
+    // in progress").
+    virtual std::string ClaimRun() = 0;
+    // Who besides administrators may change the program folder (empty:
+    // nobody), as names for a log line.
+    virtual std::string FolderWriters() = 0;
 
     // Ends the process at once (the log is already closed) / in the orderly
     // way, with the run's exit code.

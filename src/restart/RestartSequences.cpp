@@ -190,12 +190,25 @@ void RunReboot(RestartHost& host) {
     check.Prepare({});
     bool scheduled = false;
     if (check.On()) {
-        try {
-            host.ScheduleBootCheck();
-            scheduled = true;
-            step([&] { host.Log(std::string("    The check after the boot is scheduled: task \"") + kBootCheckTask + "\""); });
-        } catch (const std::exception& e) {
-            const std::string why = std::string("The check after the boot could not be scheduled: ") + e.what();
+        std::string writers;
+        step([&] { writers = host.FolderWriters(); });
+        std::string why;
+        if (!writers.empty()) {
+            // That task runs as the local system account, from this folder.
+            why = "The check after the boot is not scheduled: " + FolderWarning(host, writers);
+        } else {
+            StoredNumber stored;
+            step([&] { stored = host.RebootMinutesSetting(); });
+            const std::int32_t minutes = BoundOrDefault(host, stored, kRebootMinutesRule);
+            try {
+                host.ScheduleBootCheck(minutes);
+                scheduled = true;
+                step([&] { host.Log(std::string("    The check after the boot is scheduled: task \"") + kBootCheckTask + "\""); });
+            } catch (const std::exception& e) {
+                why = std::string("The check after the boot could not be scheduled: ") + e.what();
+            }
+        }
+        if (!why.empty()) {
             step([&] { host.Log("(error) " + why); });
             step([&] { ReportFailure(host, why); });
         }
@@ -218,42 +231,30 @@ void RunReboot(RestartHost& host) {
     host.EndProgram(TheRunOutcome.ExitCode());
 }
 
-namespace {
-
-constexpr std::int64_t kOneDay = 24 * 60 * 60;
-
-// Ends a run that found another run holding the lock, touching nothing.
-void EndIfNotAlone(RestartHost& host) {
+bool ClaimRunThenOpenLog(RestartHost& host, const std::string& recordedLog) {
     TickStep step(host);
-    bool alone = true;
-    step([&] { alone = host.ClaimRun(); });
-    if (alone) return;
-    constexpr const char* kInProgress = "another restart run is in progress";
-    step([&] { host.Log(std::string("(error) ") + kInProgress); });
-    step([&] { ReportFailure(host, kInProgress); });
+    std::string refused;
+    step([&] { refused = host.ClaimRun(); });
+    // A refused run writes its own log, never the running one's.
+    step([&] { host.OpenRunLog(refused.empty() ? recordedLog : std::string()); });
+    if (refused.empty()) return true;
+    step([&] { host.Log("(error) " + refused); });
+    step([&] { ReportFailure(host, refused); });
     step([&] { host.CloseLog(); });
     host.EndProcess(TheRunOutcome.ExitCode());
+    return false;
 }
 
-}  // namespace
+std::string FolderWarning(RestartHost& host, const std::string& writers) {
+    return "the program folder " + host.ProgramFolder() + " can be changed by " + writers +
+           ", not only by administrators: install with the MSI, or remove that write access";
+}
 
-void RunBootCheck(RestartHost& host) {
+void WarnIfFolderUnsafe(RestartHost& host) {
     TickStep step(host);
-    BootCheckRecord record;
-    step([&] { record = host.ReadBootCheck(); });
-    step([&] { host.OpenRunLog(record.present ? record.logPath : std::string()); });
-    EndIfNotAlone(host);
-    if (record.present && host.NowUtcSeconds() - record.madeAt > kOneDay) {
-        step([&] { host.Log(" The check recorded for a reboot more than a day ago is cleared without a verdict: that reboot never happened"); });
-    } else {
-        step([&] { host.Log(record.present ? " Checking the voice server after the reboot" : " Checking the voice server"); });
-        Verification check(host);
-        check.Prepare({});
-        check.Check(StartupServices(), true);
-    }
-    step([&] { host.DeleteBootCheck(); });
-    step([&] { host.CloseLog(); });
-    host.EndProcess(TheRunOutcome.ExitCode());
+    std::string writers;
+    step([&] { writers = host.FolderWriters(); });
+    if (!writers.empty()) step([&] { host.Log("    Warning: " + FolderWarning(host, writers)); });
 }
 
 namespace {
@@ -324,7 +325,8 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& services, Veri
 
 void RestartCountdown::Start() {
     TickStep step(host_);
-    EndIfNotAlone(host_);
+    if (!ClaimRunThenOpenLog(host_, {})) return;
+    WarnIfFolderUnsafe(host_);
     step([&] { host_.SetStatus(host_.Text(action_ == 3 ? IDS_RESTARTING_SELECTED : IDS_SHUTTING_DOWN_IN)); });
     shutdownPending_ = true;
     secondsLeft_ = 20;

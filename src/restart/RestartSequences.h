@@ -22,11 +22,20 @@ void RunStartup(RestartHost& host, Verification* verification = nullptr);
 void RunReboot(RestartHost& host);
 void RunBounce(RestartHost& host, const std::vector<std::string>& services, Verification* verification = nullptr);
 
-// "/Verify": the check after a reboot (or, without a record, now) of the
-// services the start-up names, into the recorded run's log; then the task
-// and the record are deleted. Ends the process with 0 or 2.
+// "/Verify": with a record of a reboot run, the verdict on that reboot
+// (the boot came: the check; not yet: a check now that leaves the record;
+// overdue: a failure); without one, a check now. Ends the process with 0 or 2.
 void RunBootCheck(RestartHost& host);
 inline constexpr const char* kBootCheckTask = "OrvaneScheduledRestart verification";
+
+// Takes the run lock, then opens the run log (recordedLog, or a new one when
+// empty). Refused: a new log of its own with the reason, error event 5 and
+// the end of the process (false where the host's end returns).
+bool ClaimRunThenOpenLog(RestartHost& host, const std::string& recordedLog);
+// "the program folder <folder> can be changed by <writers>, ...", and the
+// warning line every run from such a folder writes.
+std::string FolderWarning(RestartHost& host, const std::string& writers);
+void WarnIfFolderUnsafe(RestartHost& host);
 
 // The services the product start-up starts by name, and every service the
 // shut-down and the start-up touch, from the sequences' own commands.
@@ -40,9 +49,9 @@ public:
     RestartCountdown(RestartHost& host, std::int16_t restartAction, std::vector<std::string> services)
         : host_(host), action_(restartAction), services_(std::move(services)) {}
 
-    // After the window has opened its log: status line, counter, timer on;
-    // or, while another restart run is in progress, one line, error event 5
-    // and the end of the program, with no service touched.
+    // Takes the run lock and opens the run log, then status line, counter,
+    // timer on; or, while another restart run is in progress, one line in a
+    // log of its own, error event 5 and the end, with no service touched.
     void Start();
     // One timer tick. A tick that arrives while an action runs (the action
     // pumps events as it logs and waits) is ignored.

@@ -33,19 +33,33 @@ std::string ServiceOfCommand(const std::string& command) {
     return {};
 }
 
+namespace {
+bool InBounds(const StoredNumber& stored, const BoundRule& rule) {
+    return stored.isNumber && stored.value >= static_cast<std::uint32_t>(rule.min) &&
+           stored.value <= static_cast<std::uint32_t>(rule.max);
+}
+}  // namespace
+
+std::int32_t Bounded(const StoredNumber& stored, const BoundRule& rule) {
+    return stored.present && InBounds(stored, rule) ? static_cast<std::int32_t>(stored.value) : rule.fallback;
+}
+
+std::int32_t BoundOrDefault(RestartHost& host, const StoredNumber& stored, const BoundRule& rule) {
+    if (!stored.present || InBounds(stored, rule)) return Bounded(stored, rule);
+    TickStep step(host);
+    step([&] {
+        host.Log(std::string(" ") + rule.value + " is not a number of " + rule.unit + " from " + std::to_string(rule.min) +
+                 " to " + std::to_string(rule.max) + "; the check waits the default " + std::to_string(rule.fallback) +
+                 " " + rule.unit);
+    });
+    return rule.fallback;
+}
+
 void Verification::Prepare(const std::vector<std::string>& touched) {
     TickStep step(host_);
     StoredNumber stored;
     step([&] { stored = host_.VerifySecondsSetting(); });
-    seconds_ = kDefaultVerifySeconds;
-    if (stored.present && stored.isNumber && stored.value <= static_cast<std::uint32_t>(kMaxVerifySeconds)) {
-        seconds_ = static_cast<std::int32_t>(stored.value);
-    } else if (stored.present) {
-        step([&] {
-            host_.Log(" VerifySeconds is not a number of seconds from 0 to 3600; the check waits the default " +
-                      std::to_string(kDefaultVerifySeconds) + " seconds");
-        });
-    }
+    seconds_ = BoundOrDefault(host_, stored, kVerifySecondsRule);
     touched_.clear();
     runningBefore_.clear();
     if (!On()) return;
@@ -56,9 +70,15 @@ void Verification::Prepare(const std::vector<std::string>& touched) {
     }
 }
 
-void Verification::Check(const std::vector<std::string>& started, bool always) {
-    if ((!On() && !always) || started.empty()) return;
+void Verification::Check(const std::vector<std::string>& named, bool always) {
+    if ((!On() && !always) || named.empty()) return;
     TickStep step(host_);
+    // An optional service this server lacks: nothing to wait for.
+    std::vector<std::string> started, missing;
+    for (const std::string& name : named) {
+        (host_.QueryService(name).kind == ServiceState::NotInstalled ? missing : started).push_back(name);
+    }
+    if (!missing.empty()) step([&] { host_.Log("    not installed: " + Joined(missing)); });
     // The action is done: a Cancel now could only hide the outcome.
     TheRunOutcome.verifying = true;
     step([&] { host_.SetStatus(host_.Text(IDS_VERIFYING)); });

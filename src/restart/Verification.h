@@ -12,6 +12,21 @@
 
 inline constexpr std::int32_t kDefaultVerifySeconds = 300;
 inline constexpr std::int32_t kMaxVerifySeconds = 3600;
+// How long after reboot.bat the boot must have come (RebootMinutes).
+inline constexpr std::int32_t kDefaultRebootMinutes = 30;
+inline constexpr std::int32_t kMaxRebootMinutes = 1440;
+
+// A stored DWORD bound within [min, max], else the default and one log line
+// naming the value.
+struct BoundRule {
+    const char* value;
+    const char* unit;
+    std::int32_t min, max, fallback;
+};
+inline constexpr BoundRule kVerifySecondsRule{"VerifySeconds", "seconds", 0, kMaxVerifySeconds, kDefaultVerifySeconds};
+inline constexpr BoundRule kRebootMinutesRule{"RebootMinutes", "minutes", 1, kMaxRebootMinutes, kDefaultRebootMinutes};
+std::int32_t Bounded(const StoredNumber& stored, const BoundRule& rule);
+std::int32_t BoundOrDefault(RestartHost& host, const StoredNumber& stored, const BoundRule& rule);
 
 class Verification {
 public:
@@ -24,12 +39,15 @@ public:
     void Prepare(const std::vector<std::string>& touched);
     bool On() const { return seconds_ > 0; }
     std::int32_t Seconds() const { return seconds_; }
+    // The next Check looks once and does not wait.
+    void LookOnce() { seconds_ = 0; }
 
     // After the action's last step, before the log is closed: waits for the
     // started services, then says the outcome in the log and the event log
     // (a service not running is a failure: error event 5, exit code 2), and
     // names, as information, the touched services that were running before
-    // and are not now.
+    // and are not now. A service this server does not have is named once and
+    // neither waited for nor counted.
     // always: look at least once even when the bound is 0 ("/Verify").
     void Check(const std::vector<std::string>& started, bool always = false);
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "runtime/App.h"
 #include "runtime/Handles.h"
 #include "runtime/Text.h"
 
@@ -37,6 +38,7 @@ ServiceState QueryServiceState(const std::wstring& name) {
     UniqueService manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) return CannotQuery();
     UniqueService service(::OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS));
+    if (!service && ::GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) return {ServiceState::NotInstalled, "not installed"};
     if (!service) return CannotQuery();
     SERVICE_STATUS status{};
     if (!::QueryServiceStatus(service.get(), &status)) return CannotQuery();
@@ -44,29 +46,61 @@ ServiceState QueryServiceState(const std::wstring& name) {
             StateText(status.dwCurrentState)};
 }
 
-StoredNumber ReadVerifySeconds(const wchar_t* keyPath) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
-    const rt::UniqueKey owner(key);
-    DWORD type = 0, value = 0, size = sizeof value;
-    const LSTATUS status = ::RegQueryValueExW(key, L"VerifySeconds", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    if (status == ERROR_FILE_NOT_FOUND) return {};
-    // Too long for a DWORD (ERROR_MORE_DATA), or of another type.
-    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) return {true, false, 0};
-    return {true, true, value};
+StoredNumber ReadProgramNumber(const wchar_t* value, const wchar_t* keyPath) {
+    BOOL wow64 = FALSE;
+    ::IsWow64Process(::GetCurrentProcess(), &wow64);
+    const REGSAM other = sizeof(void*) == 8 || !wow64 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    for (const REGSAM view : {REGSAM{0}, other}) {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) continue;
+        const rt::UniqueKey owner(key);
+        DWORD type = 0, number = 0, size = sizeof number;
+        const LSTATUS status = ::RegQueryValueExW(key, value, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size);
+        if (status == ERROR_FILE_NOT_FOUND) continue;
+        // Too long for a DWORD (ERROR_MORE_DATA), or of another type.
+        if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof number) return {true, false, 0};
+        return {true, true, number};
+    }
+    return {};
 }
 
-bool ClaimRestartRun() {
-    // Held, never closed: the lock lives exactly as long as this process.
-    static HANDLE lock = nullptr;
-    if (lock) return true;
-    HANDLE h = ::CreateMutexW(nullptr, FALSE, L"Global\\OrvaneScheduledRestart.RestartRun");
-    const DWORD error = ::GetLastError();
-    // Made by another account's run: it exists, but this one may not open it.
-    if (!h || error == ERROR_ALREADY_EXISTS) {
-        if (h) ::CloseHandle(h);
-        return false;
+std::string ClaimRunLock(const std::wstring& path, rt::UniqueHandle& into) {
+    rt::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (file) {
+        into = std::move(file);
+        return {};
     }
-    lock = h;
-    return true;
+    const DWORD error = ::GetLastError();
+    // A run holds it open without sharing.
+    if (error == ERROR_SHARING_VIOLATION) return "another restart run is in progress";
+    return "the run lock " + rt::ToUtf8(path) + " cannot be taken: " + rt::ToUtf8(rt::SystemErrorText(error));
+}
+
+std::string ClaimRestartRun() {
+    // Held, never closed: the lock lives exactly as long as this process.
+    static rt::UniqueHandle lock;
+    if (lock) return {};
+    return ClaimRunLock(rt::JoinPath(rt::App().path, L"OrvaneScheduledRestart.lock"), lock);
+}
+
+std::int64_t LastBootUtcSeconds() {
+    // SystemTimeOfDayInformation: the boot time as the kernel keeps it, which
+    // is what a restart of the machine moves (the tick count is not, under Wine).
+    struct TimeOfDay {
+        LARGE_INTEGER bootTime, currentTime, timeZoneBias;
+        ULONG timeZoneId, reserved;
+        ULONGLONG bootTimeBias, sleepTimeBias;
+    } info{};
+    using Query = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    ULONG length = 0;
+    if (query && query(3, &info, sizeof info, &length) >= 0 && info.bootTime.QuadPart > 0) {
+        return info.bootTime.QuadPart / 10000000 - 11644473600LL;  // 100 ns since 1601 to seconds since 1970
+    }
+    FILETIME ft{};
+    ::GetSystemTimeAsFileTime(&ft);
+    const std::int64_t now = static_cast<std::int64_t>((ULONGLONG{ft.dwHighDateTime} << 32) | ft.dwLowDateTime);
+    return now / 10000000 - 11644473600LL - static_cast<std::int64_t>(::GetTickCount64() / 1000);
 }

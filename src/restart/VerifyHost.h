@@ -2,7 +2,10 @@
 // service manager, the program's own registry key, a machine-wide lock.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "runtime/Handles.h"
 
 #include "restart/RestartHost.h"
 
@@ -10,8 +13,18 @@
 inline constexpr wchar_t kProgramKey[] = L"SOFTWARE\\Orvane\\ScheduledRestart";
 
 ServiceState QueryServiceState(const std::wstring& name);
-StoredNumber ReadVerifySeconds(const wchar_t* keyPath = kProgramKey);
-// Takes the machine-wide restart-run lock for the rest of the process
-// (Windows drops it when the process ends, however it ends); false when
-// another process holds it.
-bool ClaimRestartRun();
+// A DWORD of the program's key: in the program's own registry view, else in
+// the other one.
+StoredNumber ReadProgramNumber(const wchar_t* value, const wchar_t* keyPath = kProgramKey);
+
+// The restart-run lock: a file opened with no sharing and deleted when its
+// last handle closes, so a run that dies, however it dies, releases it. It
+// lies in the program folder, where only administrators may create files
+// (unlike a named object, which any user can make first). Empty when taken
+// (held in `into`); else why not.
+std::string ClaimRunLock(const std::wstring& path, rt::UniqueHandle& into);
+// The lock file beside the program, held for the rest of the process.
+std::string ClaimRestartRun();
+
+// When Windows last started, in seconds since 1970 UTC, as the kernel keeps it.
+std::int64_t LastBootUtcSeconds();

@@ -1,5 +1,6 @@
 #include "restart/frmRestart.h"
 
+#include "hostenv/FolderAccess.h"
 #include "hostenv/OrvaneVersion.h"
 #include "hostenv/RegistryAPI.h"
 #include "localize/FormTexts.h"
@@ -69,16 +70,22 @@ public:
     void GatewayStopTr() override { Gateway().StopTr(); }
     void GatewayStartTr() override { Gateway().StartTr(); }
     ServiceState QueryService(const std::string& name) override { return QueryServiceState(rt::FromUtf8(name)); }
-    StoredNumber VerifySecondsSetting() override { return ReadVerifySeconds(); }
+    StoredNumber VerifySecondsSetting() override { return ReadProgramNumber(L"VerifySeconds"); }
+    StoredNumber RebootMinutesSetting() override { return ReadProgramNumber(L"RebootMinutes"); }
     std::int64_t NowMs() override { return static_cast<std::int64_t>(::GetTickCount64()); }
-    bool ClaimRun() override { return ClaimRestartRun(); }
-    void ScheduleBootCheck() override { ::ScheduleBootCheck(LogFilePath); }
+    std::string ClaimRun() override { return ClaimRestartRun(); }
+    std::string FolderWriters() override { return rt::ToUtf8(FolderWritersBesidesAdmins(rt::App().path)); }
+    void ScheduleBootCheck(std::int32_t minutes) override { ::ScheduleBootCheck(LogFilePath, minutes); }
     void DeleteBootCheck() override { ::DeleteBootCheck(); }
     BootCheckRecord ReadBootCheck() override { return ::ReadBootCheck(); }
     std::int64_t NowUtcSeconds() override { return UtcSecondsNow(); }
+    std::int64_t LastBootUtcSeconds() override { return ::LastBootUtcSeconds(); }
     void OpenRunLog(const std::string& recorded) override {
         const std::wstring path = rt::FromUtf8(recorded);
-        if (!path.empty() && IsRunLogIn(recorded, rt::ToUtf8(LogFolder())) && bFileExists(path)) {
+        // Only a plain run log in the logs folder: never a file a link leads to.
+        const DWORD folder = ::GetFileAttributesW(LogFolder().c_str());
+        if (!path.empty() && IsRunLogIn(recorded, rt::ToUtf8(LogFolder())) && folder != INVALID_FILE_ATTRIBUTES &&
+            !(folder & FILE_ATTRIBUTE_REPARSE_POINT) && IsPlainFile(path)) {
             LogFilePath = path;
             FlushLogFile();  // opens it for appending
         } else {
@@ -158,7 +165,7 @@ void frmRestart::Form_Load() {
         GetTimer(L"Timer1").SetEnabled(true);  // the check runs once the window shows
         return;
     }
-    rt::ContinueSilently([] { OpenLogFile(GenerateNewLogFileName()); });
+    // The countdown takes the run lock, then opens the run log.
     rt::ContinueSilently([this] { countdown_->Start(); });
 }
 

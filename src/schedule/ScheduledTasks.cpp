@@ -53,6 +53,7 @@ TriggerInfo InfoOf(ITaskTrigger& trigger) {
     TriggerInfo info;
     info.kind = data.TriggerType == TASK_TIME_TRIGGER_DAILY           ? TriggerKind::Daily
                 : data.TriggerType == TASK_EVENT_TRIGGER_AT_SYSTEMSTART ? TriggerKind::AtBoot
+                : data.TriggerType == TASK_TIME_TRIGGER_ONCE            ? TriggerKind::Once
                                                                         : TriggerKind::Other;
     info.schedule = {data.wBeginYear, data.wBeginMonth, data.wBeginDay, data.wStartHour, data.wStartMinute,
                      info.kind == TriggerKind::Daily ? data.Type.Daily.DaysInterval : 0};
@@ -146,15 +147,23 @@ void ScheduledTask::SetDailySchedule(const DailySchedule& schedule) {
     Write(*t.Get(), data);
 }
 
-void ScheduledTask::AddBootTrigger(const DailySchedule& from) {
+namespace {
+void AddTrigger(ITask& task, TASK_TRIGGER_TYPE type, const DailySchedule& begin) {
     WORD index = 0;
     ComPtr<ITaskTrigger> t;
-    Check(task_->CreateTrigger(&index, &t));
+    Check(task.CreateTrigger(&index, &t));
     TASK_TRIGGER data = Read(*t.Get());
-    data.TriggerType = TASK_EVENT_TRIGGER_AT_SYSTEMSTART;
-    SetBegin(data, from);
+    data.TriggerType = type;
+    SetBegin(data, begin);
     Write(*t.Get(), data);
 }
+}  // namespace
+
+void ScheduledTask::AddBootTrigger(const DailySchedule& from) {
+    AddTrigger(*task_.Get(), TASK_EVENT_TRIGGER_AT_SYSTEMSTART, from);
+}
+
+void ScheduledTask::AddOnceTrigger(const DailySchedule& at) { AddTrigger(*task_.Get(), TASK_TIME_TRIGGER_ONCE, at); }
 
 std::optional<std::wstring> ScheduledTask::AccountName() const {
     LPWSTR s = nullptr;

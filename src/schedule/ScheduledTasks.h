@@ -14,7 +14,7 @@
 
 #include "schedule/TaskRules.h"
 
-enum class TriggerKind { Daily, AtBoot, Other };
+enum class TriggerKind { Daily, AtBoot, Once, Other };
 
 // One schedule entry of a task, as read.
 struct TriggerInfo {
@@ -50,6 +50,8 @@ public:
     void SetDailySchedule(const DailySchedule& schedule);
     // A new trigger that fires when the system starts, from the given day on.
     void AddBootTrigger(const DailySchedule& from);
+    // A new trigger that fires once, at the schedule's date and time.
+    void AddOnceTrigger(const DailySchedule& at);
 
     // The account the task runs as; empty means the local system account,
     // nothing means the system would not say (Wine never does).

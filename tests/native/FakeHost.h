@@ -42,12 +42,16 @@ public:
     // its "Net Start" (plus its delay; -1: never), unless it cannot be asked.
     StoredNumber verifySetting{true, true, 0};  // the check is off unless a test turns it on
     std::map<std::string, long> startDelay;
-    std::vector<std::string> unqueryable;
+    std::vector<std::string> unqueryable, uninstalled;
     std::map<std::string, long> runningFrom;  // absent: running; -1: stopped
     bool runLocked = false;
     BootCheckRecord bootRecord;  // what a reboot run left for "/Verify"
     bool bootCheckFails = false;
+    std::int32_t scheduledMinutes = 0;  // the bound the boot check was scheduled with
+    StoredNumber rebootMinutes;
     std::int64_t utcAtLoad = 1796600000;
+    std::int64_t bootAt = utcAtLoad - 3600;
+    std::string folderWriters;  // who besides administrators may change the program folder
 
     std::int32_t Start(const std::string& line, WindowStyle style) override {
         for (const auto& bad : unstartable) {
@@ -108,6 +112,9 @@ public:
         calls.push_back("gateway " + member);
     }
     ServiceState QueryService(const std::string& name) override {
+        if (std::find(uninstalled.begin(), uninstalled.end(), name) != uninstalled.end()) {
+            return {ServiceState::NotInstalled, "not installed"};
+        }
         if (std::find(unqueryable.begin(), unqueryable.end(), name) != unqueryable.end()) {
             return {ServiceState::Unknown, "cannot query: The specified service does not exist as an installed service."};
         }
@@ -116,11 +123,17 @@ public:
         return running ? ServiceState{ServiceState::Running, "running"} : ServiceState{ServiceState::NotRunning, "stopped"};
     }
     StoredNumber VerifySecondsSetting() override { return verifySetting; }
+    StoredNumber RebootMinutesSetting() override { return rebootMinutes; }
     std::int64_t NowMs() override { return now; }
-    bool ClaimRun() override { return !runLocked; }
-    void ScheduleBootCheck() override {
+    std::string ClaimRun() override {
+        calls.push_back("claim");
+        return runLocked ? "another restart run is in progress" : "";
+    }
+    std::string FolderWriters() override { return folderWriters; }
+    void ScheduleBootCheck(std::int32_t minutes) override {
         if (bootCheckFails) throw ProgramError(0x80041315L, "The Task Scheduler service is not running.");
         calls.push_back("boot check scheduled");
+        scheduledMinutes = minutes;
         bootRecord = {true, "C:\\Program Files\\Orvane Restart\\logs\\run.TXT", NowUtcSeconds()};
     }
     void DeleteBootCheck() override {
@@ -129,6 +142,7 @@ public:
     }
     BootCheckRecord ReadBootCheck() override { return bootRecord; }
     std::int64_t NowUtcSeconds() override { return utcAtLoad + now / 1000; }
+    std::int64_t LastBootUtcSeconds() override { return bootAt; }
     void OpenRunLog(const std::string& recorded) override { calls.push_back("open log " + recorded); }
     void EndProcess(int code) override { End("end process", code); }
     void EndProgram(int code) override { End("end program", code); }

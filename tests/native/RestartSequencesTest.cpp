@@ -70,7 +70,9 @@ TEST(RestartRun, ShutsDownInOrderThenStartsTheProductAndEnds) {
         std::string seconds;
         for (const auto& c : h.calls) seconds += c.rfind("seconds ", 0) == 0 ? c.substr(8) + " " : "";
         EXPECT_EQ(seconds.rfind("19 18 17 16 15 14 13 12 11 10 9 8 7 6 5 4 3 2 1 <" + std::to_string(IDS_ZERO) + "> ", 0), 0u);
-        EXPECT_EQ(h.calls[0], "status <" + std::to_string(IDS_SHUTTING_DOWN_IN) + ">");
+        // The lock before the log, and the log before anything else.
+        EXPECT_EQ(std::vector<std::string>(h.calls.begin(), h.calls.begin() + 3),
+                  (std::vector<std::string>{"claim", "open log ", "status <" + std::to_string(IDS_SHUTTING_DOWN_IN) + ">"}));
         EXPECT_EQ(h.commands[0].startedAt, 20000);
         EXPECT_EQ(h.commands[11].startedAt - h.commands[10].startedAt, 50 + 30000) << "the pause after the sync stop";
     }
@@ -169,7 +171,7 @@ TEST(BounceRun, StopsKillsAndStartsTheNamedServicesWithTheirEvents) {
                            "    net start process completed"}));
     EXPECT_EQ(h.pauses, (std::vector<long>{60000, 5000, 5000}));
     EXPECT_EQ(h.commands[2].startedAt - h.TimeOf("    Stopping PmSyncSvr service"), 50 + 60000 + 5000);
-    EXPECT_EQ(h.calls[0], "status <" + std::to_string(IDS_RESTARTING_SELECTED) + ">");
+    EXPECT_EQ(h.calls[2], "status <" + std::to_string(IDS_RESTARTING_SELECTED) + ">");
     EXPECT_EQ(h.calls.back(), "end process");
 }
 

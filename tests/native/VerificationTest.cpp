@@ -35,6 +35,7 @@ TEST(Verification, OutcomeInTheLogTheEventsAndTheExitCode) {
         int exitCode;
         long waited;  // the check's pauses, in seconds
         bool bounce = false;
+        const char* missing = "";  // a service this server does not have
     } cases[] = {
         {"all at once", {true, true, 300}, "", 0, "", {good + "0 s", kGone}, {"2", "3", "11", "10"}, 0, 0},
         {"no value: 300", {}, "PmSyncSvr", 5000, "", {good + "5 s", kGone}, {"2", "3", "11", "10"}, 0, 5},
@@ -47,12 +48,16 @@ TEST(Verification, OutcomeInTheLogTheEventsAndTheExitCode) {
         {"bounce", {true, true, 20}, "PmSyncSvr", -1, "", {"    net start process completed", syncDown},
          {"6:PmNotifySvr", "7:PmNotifySvr", "6:PmSyncSvr", "7:PmSyncSvr", "8:PmNotifySvr", "9:PmNotifySvr",
           "8:PmSyncSvr", "9:PmSyncSvr", syncEvent, "10"}, 2, 20, true},
+        {"optional one missing: no wait", {true, true, 300}, "", 0, "",
+         {"    not installed: PmAuxSvr", " Verified: all 9 services started are running, after 0 s", kGone},
+         {"2", "3", "11", "10"}, 0, 0, false, "PmAuxSvr"},
     };
     for (const Case& c : cases) {
         FakeHost h;
         h.verifySetting = c.setting;
         if (*c.slow) h.startDelay[c.slow] = c.delay;
         if (*c.unknown) h.unqueryable = {c.unknown};
+        if (*c.missing) h.uninstalled = {c.missing};
         RestartCountdown countdown(h, c.bounce ? ActionBounce : ActionRestartOnly,
                                    c.bounce ? std::vector<std::string>{"PmNotifySvr", "PmSyncSvr"} : std::vector<std::string>{});
         std::function<void()> cancel = [&] {
@@ -71,62 +76,103 @@ TEST(Verification, OutcomeInTheLogTheEventsAndTheExitCode) {
     }
 }
 
-// "/Verify" after a reboot: the verdict, or none for a stale record; the
-// task and the record go either way, unless another run holds the lock.
-TEST(BootCheck, VerdictThenTheTaskAndTheRecordGo) {
-    const std::string logs = "C:\\Program Files\\Orvane Restart\\logs\\run.TXT";
+// "/Verify": the boot came after the record (a verdict into the night's log,
+// however old the record), not yet (a check now in a log of its own; the
+// task and the record stay), or too late (a failure); or no record (by hand).
+TEST(BootCheck, VerdictByTheBootTheRecordsAgeAndTheServices) {
+    const std::string night = "C:\\Program Files\\Orvane Restart\\logs\\run.TXT";
     const std::string good = " Verified: all 10 services started are running, after 0 s";
+    const std::string after = " Checking the voice server after the reboot";
+    const std::string pending = " The reboot started 10 minutes ago has not happened yet; its check stays scheduled. Checking the voice server now";
+    const std::string late = "The server was not restarted within 30 minutes of starting reboot.bat";
+    const std::string syncDown = "(error) PmSyncSvr is not running: stopped";
+    const std::string syncEvent = "5:Not running after the restart: PmSyncSvr";
+    const std::string busy = "another restart run is in progress";
+    const std::string warning = "    Warning: the program folder C:\\Program Files\\Orvane Restart can be changed by Everyone, "
+                                "not only by administrators: install with the MSI, or remove that write access";
+    constexpr long kNone = -1;  // no record
     struct Case {
         const char* what;
-        bool record;
-        long age;  // seconds since the reboot run recorded it
+        long age, bootAgo;  // seconds before now: the record, the last boot
         const char* failing;
-        bool locked;
+        StoredNumber minutes;
         std::vector<std::string> lines, events;
         int exitCode;
+        bool nightsLog, removed, locked = false;
+        const char* writers = "";
     } cases[] = {
-        {"all running", true, 120, "", false, {" Checking the voice server after the reboot", good}, {"11"}, 0},
-        {"one failing", true, 120, "PmSyncSvr", false,
-         {" Checking the voice server after the reboot", "(error) PmSyncSvr is not running: stopped"},
-         {"5:Not running after the restart: PmSyncSvr"}, 2},
-        {"a day old", true, 86401, "", false,
-         {" The check recorded for a reboot more than a day ago is cleared without a verdict: that reboot never happened"}, {}, 0},
-        {"by hand", false, 0, "", false, {" Checking the voice server", good}, {"11"}, 0},
-        {"two at once", true, 120, "", true, {"(error) another restart run is in progress"}, {"5:another restart run is in progress"}, 2},
+        {"booted, all running", 1200, 600, "", {}, {after, good}, {"11"}, 0, true, true},
+        {"booted, one down", 1200, 600, "PmSyncSvr", {}, {after, syncDown}, {syncEvent}, 2, true, true},
+        {"booted, record three days old", 3 * 86400, 600, "", {}, {after, good}, {"11"}, 0, true, true},
+        {"not yet", 600, 3600, "", {}, {pending, good}, {"11"}, 0, false, false},
+        {"not yet, services down", 600, 3600, "PmSyncSvr", {}, {pending, syncDown}, {syncEvent}, 2, false, false},
+        {"too late: one look", 1860, 3600, "PmSyncSvr", {}, {"(error) " + late, " Checking the voice server", syncDown},
+         {"5:" + late, syncEvent}, 2, true, true},
+        {"too late after 1 minute", 90, 3600, "", {true, true, 1},
+         {"(error) The server was not restarted within 1 minute of starting reboot.bat", " Checking the voice server", good},
+         {"5:The server was not restarted within 1 minute of starting reboot.bat", "11"}, 2, true, true},
+        {"odd bound", 600, 3600, "", {true, false, 0},
+         {" RebootMinutes is not a number of minutes from 1 to 1440; the check waits the default 30 minutes", pending, good},
+         {"11"}, 0, false, false},
+        {"record from the future: made at the boot", -7200, 600, "", {}, {pending, good}, {"11"}, 0, false, false},
+        {"by hand", kNone, 600, "", {}, {" Checking the voice server", good}, {"11"}, 0, false, false},
+        {"two at once", 1200, 600, "", {}, {"(error) " + busy}, {"5:" + busy}, 2, false, false, true},
+        {"folder users may change", 1200, 600, "", {}, {warning, after, good}, {"11"}, 0, true, true, false, "Everyone"},
     };
     for (const Case& c : cases) {
         FakeHost h;
         h.verifySetting = {true, true, 5};
-        if (c.record) h.bootRecord = {true, logs, h.utcAtLoad - c.age};
+        h.rebootMinutes = c.minutes;
+        h.bootAt = h.utcAtLoad - c.bootAgo;
+        if (c.age != kNone) h.bootRecord = {true, night, h.utcAtLoad - c.age};
         if (*c.failing) h.runningFrom[c.failing] = -1;
         h.runLocked = c.locked;
+        h.folderWriters = c.writers;
         EXPECT_THROW(RunBootCheck(h), ProcessEnded) << c.what;
         EXPECT_EQ(h.lines, c.lines) << c.what;
         EXPECT_EQ(h.events, c.events) << c.what;
-        // The exit code, the log it wrote to, whether the task and record went, and no service touched.
-        EXPECT_EQ((std::vector<std::string>{std::to_string(h.exitCode), h.calls.front(),
-                                            std::to_string(h.Count("boot check deleted")), std::to_string(h.commands.size())}),
-                  (std::vector<std::string>{std::to_string(c.exitCode), "open log " + (c.record ? logs : ""),
-                                            c.locked ? "0" : "1", "0"})) << c.what;
+        // The log it wrote to, the lock taken only to clear a record, no
+        // service touched, whether the task and the record went, and the exit code.
+        const bool claims = c.age != kNone && (c.nightsLog || c.locked);
+        EXPECT_EQ((std::vector<std::string>{h.calls.at(claims), std::to_string(h.Count("claim")),
+                                            std::to_string(h.commands.size()), std::to_string(h.Count("boot check deleted")),
+                                            std::to_string(h.exitCode)}),
+                  (std::vector<std::string>{"open log " + (c.nightsLog ? night : ""), std::to_string(claims), "0",
+                                            std::to_string(c.removed), std::to_string(c.exitCode)})) << c.what;
     }
 }
 
-// A reboot run schedules the check before its first step; a failure to do so
-// is said and the reboot goes on; no reboot, no check left behind.
+// A reboot run schedules the check, with its bound, before its first step;
+// a failure to do so, or a folder users may change, is said and the reboot
+// goes on; no reboot, no check left behind.
 TEST(BootCheck, TheRebootSchedulesItAndAFailedRebootTakesItBack) {
     const std::string scheduled = "    The check after the boot is scheduled: task \"OrvaneScheduledRestart verification\"";
     const std::string failed = "The check after the boot could not be scheduled: The Task Scheduler service is not running.";
-    for (const auto& [schedulerDown, rebootBatMissing] : {std::pair(false, false), std::pair(true, false), std::pair(false, true)}) {
+    const std::string refused = "The check after the boot is not scheduled: the program folder C:\\Program Files\\Orvane Restart "
+                                "can be changed by BUILTIN\\Users, not only by administrators: install with the MSI, or remove that write access";
+    struct Case {
+        bool schedulerDown, rebootBatMissing;
+        const char* writers;
+        std::string first;  // line
+        std::int32_t minutes;  // scheduled with
+    } cases[] = {
+        {false, false, "", scheduled, 45}, {true, false, "", "(error) " + failed, 0},
+        {false, true, "", scheduled, 45}, {false, false, "BUILTIN\\Users", "(error) " + refused, 0},
+    };
+    for (const Case& c : cases) {
         FakeHost h;
         h.verifySetting = {true, true, 300};
-        h.bootCheckFails = schedulerDown;
-        if (rebootBatMissing) h.unstartable = {"\"C:\\Program Files\\Orvane Restart\\reboot.bat\""};
+        h.rebootMinutes = {true, true, 45};
+        h.bootCheckFails = c.schedulerDown;
+        h.folderWriters = c.writers;
+        if (c.rebootBatMissing) h.unstartable = {"\"C:\\Program Files\\Orvane Restart\\reboot.bat\""};
         EXPECT_THROW(RunReboot(h), ProcessEnded);
         EXPECT_EQ(std::vector<std::string>(h.lines.begin(), h.lines.begin() + 2),
-                  (std::vector<std::string>{schedulerDown ? "(error) " + failed : scheduled, " Server reboot sequence initiated."}));
-        EXPECT_EQ(h.Count("boot check deleted"), rebootBatMissing ? 1 : 0);
-        EXPECT_EQ(h.bootRecord.present, !schedulerDown && !rebootBatMissing);
-        EXPECT_EQ(h.events.front(), schedulerDown ? "5:" + failed : "4");
+                  (std::vector<std::string>{c.first, " Server reboot sequence initiated."}));
+        const bool made = c.first == scheduled;
+        EXPECT_EQ((std::vector<long>{h.Count("boot check deleted"), h.bootRecord.present, h.scheduledMinutes}),
+                  (std::vector<long>{c.rebootBatMissing, made && !c.rebootBatMissing, c.minutes})) << c.first;
+        EXPECT_EQ(h.events.front(), made ? "4" : "5:" + c.first.substr(8));
     }
 }
 
@@ -136,6 +182,7 @@ TEST(BootCheck, OnlyRunLogsInTheLogsFolderAreWrittenTo) {
         {folder + "\\OrvaneScheduledRestart_Log_261207_03_00_00.TXT", true}, {"c:\\program files\\orvane restart\\LOGS\\a.txt", true},
         {folder + "\\..\\evil.TXT", false}, {folder + "\\sub\\a.TXT", false}, {folder + "\\a.bat", false},
         {"C:\\Windows\\a.TXT", false}, {folder + "x\\a.TXT", false}, {folder + "\\.TXT", false}, {"", false},
+        {folder + "\\*.TXT", false}, {folder + "\\a?.TXT", false},
     };
     for (const auto& [path, ok] : cases) EXPECT_EQ(IsRunLogIn(path, folder), ok) << path;
 }

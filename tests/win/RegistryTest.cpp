@@ -15,6 +15,14 @@
 
 namespace {
 
+// Removes a key under HKLM\Software in one registry view.
+void Remove(REGSAM view, const wchar_t* keyUnderSoftware) {
+    HKEY software = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_ALL_ACCESS | view, &software) != ERROR_SUCCESS) return;
+    const rt::UniqueKey owner(software);
+    ::RegDeleteTreeW(software, keyUnderSoftware);
+}
+
 // A key of our own under HKLM\Software, removed afterwards.
 class Registry : public ::testing::Test {
 protected:
@@ -90,27 +98,30 @@ TEST_F(Registry, EachValueComesBackAsStoredOrAsTheDefault) {
     EXPECT_EQ(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest"), ERROR_SUCCESS);
 }
 
-// The check's bound as stored (a DWORD, or odd), and a service nobody can ask about.
+// The check's bounds as stored (a DWORD, or odd; in the program's view, else
+// the other), and a service this server does not have.
 TEST_F(Registry, TheCheckBoundAndAServiceStateAtTheirBoundary) {
-    EXPECT_FALSE(ReadVerifySeconds(kKey).present);
+    EXPECT_FALSE(ReadProgramNumber(L"VerifySeconds", kKey).present);
     const std::tuple<DWORD, std::string, bool> cases[] = {{REG_DWORD, std::string("\x78\0\0\0", 4), true},
                                                           {REG_SZ, std::string("120\0", 4), false},
                                                           {REG_QWORD, std::string("\x78\0\0\0\0\0\0\0", 8), false}};
     for (const auto& [type, bytes, isNumber] : cases) {
         PutAnsi("VerifySeconds", type, bytes);
-        const StoredNumber got = ReadVerifySeconds(kKey);
+        const StoredNumber got = ReadProgramNumber(L"VerifySeconds", kKey);
         EXPECT_EQ((std::vector<std::uint32_t>{got.present, got.isNumber, got.value}),
                   (std::vector<std::uint32_t>{1, isNumber, isNumber ? 120u : 0u})) << type;
     }
-    EXPECT_EQ(QueryServiceState(L"OrvaneTest no such service").text.rfind("cannot query: ", 0), 0u);
-}
-
-// Removes a key under HKLM\Software in one registry view.
-void Remove(REGSAM view, const wchar_t* keyUnderSoftware) {
-    HKEY software = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_ALL_ACCESS | view, &software) != ERROR_SUCCESS) return;
-    const rt::UniqueKey owner(software);
-    ::RegDeleteTreeW(software, keyUnderSoftware);
+    const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    HKEY other = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS | otherView, nullptr, &other, nullptr),
+              ERROR_SUCCESS);
+    const rt::UniqueKey owner(other);
+    const DWORD minutes = 45;
+    ::RegSetValueExW(other, L"RebootMinutes", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&minutes), sizeof minutes);
+    EXPECT_EQ(ReadProgramNumber(L"RebootMinutes", kKey).value, 45u);
+    Remove(otherView, L"OrvaneTest");
+    const ServiceState missing = QueryServiceState(L"OrvaneTest no such service");
+    EXPECT_EQ(std::pair(missing.kind, missing.text), std::pair(ServiceState::NotInstalled, std::string("not installed")));
 }
 
 // The product keeps its values in the 32-bit view; a 64-bit product in the other.
