@@ -1,6 +1,7 @@
 #include "schedule/ScheduledTasks.h"
 
 #include <objbase.h>
+#include <sddl.h>
 
 #include "core/ProgramError.h"
 #include "runtime/ComLibrary.h"
@@ -66,6 +67,22 @@ TriggerInfo InfoOf(ITaskTrigger& trigger) {
 }  // namespace
 
 DailySchedule DailyScheduleAt(const SYSTEMTIME& t) { return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, 1}; }
+
+bool IsLocalSystemAccount(const std::wstring& account) {
+    if (account.empty()) return true;
+    BYTE sid[SECURITY_MAX_SID_SIZE] = {};
+    PSID converted = nullptr;
+    if (account.rfind(L"S-1-", 0) == 0 && ::ConvertStringSidToSidW(account.c_str(), &converted)) {
+        const bool system = ::IsWellKnownSid(converted, WinLocalSystemSid);
+        ::LocalFree(converted);
+        return system;
+    }
+    wchar_t domain[256] = {};
+    DWORD sidSize = sizeof sid, domainSize = 256;
+    SID_NAME_USE use{};
+    return ::LookupAccountNameW(nullptr, account.c_str(), sid, &sidSize, domain, &domainSize, &use) &&
+           ::IsWellKnownSid(sid, WinLocalSystemSid);
+}
 
 // ---- ScheduledTask --------------------------------------------------------------
 
@@ -170,10 +187,8 @@ std::optional<std::wstring> ScheduledTask::AccountName() const {
     if (FAILED(task_->GetAccountInformation(&s))) return std::nullopt;
     const std::wstring account = Take(s);
     // Some Windows versions name the local system account instead of
-    // leaving it empty.
-    for (const wchar_t* system : {L"SYSTEM", L"NT AUTHORITY\\SYSTEM"}) {
-        if (_wcsicmp(account.c_str(), system) == 0) return {};
-    }
+    // leaving it empty, in their own language ("NT-AUTORITÄT\\SYSTEM").
+    if (IsLocalSystemAccount(account)) return std::wstring();
     return std::optional<std::wstring>(account);
 }
 

@@ -23,6 +23,10 @@ struct TriggerInfo {
     std::wstring systemText;  // the system's own description, empty where it has none
 };
 
+// Empty, or any name of the local system account (S-1-5-18) in this
+// Windows's language, or its SID as text.
+bool IsLocalSystemAccount(const std::wstring& account);
+
 // The date and time of a SYSTEMTIME as a schedule (every day).
 DailySchedule DailyScheduleAt(const SYSTEMTIME& t);
 

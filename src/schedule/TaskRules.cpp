@@ -80,6 +80,18 @@ std::wstring ValidTaskName(const std::wstring& name) {
     if (first == std::wstring::npos) return {};
     const std::wstring trimmed = name.substr(first, name.find_last_not_of(L' ') - first + 1);
     if (trimmed.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) return {};
+    // Stored as a file: no control character, no trailing dot (Windows drops
+    // it), and no device name (CON, NUL, COM1 ...), which no file can have,
+    // with any extension.
+    if (std::any_of(trimmed.begin(), trimmed.end(), [](wchar_t c) { return c < 0x20 || c == 0x7f; })) return {};
+    if (trimmed.back() == L'.') return {};
+    std::wstring base = trimmed.substr(0, trimmed.find(L'.'));
+    base.erase(base.find_last_not_of(L' ') + 1);
+    for (wchar_t& c : base) c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    static constexpr const wchar_t* kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    const bool numbered = base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0) &&
+                          base[3] >= L'1' && base[3] <= L'9';
+    if (numbered || std::find(std::begin(kDevices), std::end(kDevices), base) != std::end(kDevices)) return {};
     // Stored as "%windir%\\Tasks\\<name>.job": the path must stay within
     // MAX_PATH (some schedulers fail badly beyond it).
     if (trimmed.size() > kMaxTaskNameLength) return {};

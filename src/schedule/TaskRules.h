@@ -11,7 +11,8 @@ inline constexpr std::size_t kMaxTaskNameLength = 200;
 inline constexpr int kMaxDaysInterval = 365;
 
 // The name with blanks trimmed, or empty when Task Scheduler cannot store it
-// (empty, longer than kMaxTaskNameLength, or any of \ / : * ? " < > |).
+// (empty, longer than kMaxTaskNameLength, any of \ / : * ? " < > | or a
+// control character, a trailing dot, or a device name such as CON or COM1).
 std::wstring ValidTaskName(const std::wstring& name);
 
 // A daily schedule: from the begin date, at the start time, every N days.

@@ -2,6 +2,9 @@
 
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
+#include "hostenv/FolderAccess.h"
+#include "runtime/App.h"
+#include "runtime/Dialogs.h"
 
 namespace {
 
@@ -17,12 +20,23 @@ std::wstring DateText(const SYSTEMTIME& t, DWORD flags, const wchar_t* format = 
     return buffer;
 }
 
+}  // namespace
+
 std::wstring Replace(std::wstring text, const std::wstring& mark, const std::wstring& value) {
-    for (std::size_t at; (at = text.find(mark)) != std::wstring::npos;) text.replace(at, mark.size(), value);
+    // On past the value: a value that holds the mark is not filled in again.
+    for (std::size_t at = 0; (at = text.find(mark, at)) != std::wstring::npos; at += value.size()) {
+        text.replace(at, mark.size(), value);
+    }
     return text;
 }
 
-}  // namespace
+bool ProgramFolderSafeOrSay() {
+    const std::wstring writers = FolderWritersBesidesAdmins(rt::App().path);
+    if (writers.empty()) return true;
+    rt::MsgBox(Replace(Replace(mymyLoadString(IDS_FOLDER_UNSAFE), L"%1", rt::App().path), L"%2", writers),
+               MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
 
 std::wstring TriggerText(const TriggerInfo& trigger) {
     if (!trigger.systemText.empty()) return trigger.systemText;

@@ -14,5 +14,11 @@ std::wstring TriggerText(const TriggerInfo& trigger);
 // Each trigger's text on a line of its own.
 std::wstring TriggerLines(const std::vector<TriggerInfo>& triggers);
 
+// Every mark in the text replaced by the value, once.
+std::wstring Replace(std::wstring text, const std::wstring& mark, const std::wstring& value);
+// A task that runs as the local system account starts what lies in the
+// program folder: true when only administrators may change it, else a
+// message that names the folder and what to do, and false.
+bool ProgramFolderSafeOrSay();
 // "HH:MM:SS DD-MMM-YYYY" with the month's abbreviation in the user's language.
 std::wstring TaskDateTimeText(const SYSTEMTIME& when);

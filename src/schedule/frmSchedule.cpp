@@ -141,6 +141,8 @@ void frmSchedule::cmdNew_Click() {
         rt::MsgBox(mymyLoadString(IDS_INVALID_TASK_NAME));
         return;
     }
+    // The new task runs as the local system account.
+    if (!ProgramFolderSafeOrSay()) return;
     const std::wstring prefix = mymyLoadString(IDS_ERROR_SCHEDULE_NEW);
     const auto step = [&](auto&& body) {
         try {

@@ -67,8 +67,10 @@ void frmTaskProperties::Form_Load() {
                                          !triggers.empty() && triggers.front().kind == TriggerKind::Daily);
         (*this)[L"txtTriggers"].SetCaption(TriggerLines(triggers));
         if (editSchedule_) shown = triggers.front().schedule;
+        shown.everyDays = shown.everyDays > 0 ? shown.everyDays : 1;
+        shownSchedule_ = shown;
         (*this)[L"txtStartTime"].SetCaption(TaskTimeField(shown));
-        (*this)[L"txtDays"].SetCaption(std::to_wstring(shown.everyDays > 0 ? shown.everyDays : 1));
+        (*this)[L"txtDays"].SetCaption(std::to_wstring(shown.everyDays));
         (*this)[L"txtBeginDate"].SetCaption(TaskDateField(shown));
     });
     for (const wchar_t* field : {L"lblStartTime", L"txtStartTime", L"lblEvery", L"txtDays", L"lblDays", L"lblBeginDate",
@@ -77,8 +79,10 @@ void frmTaskProperties::Form_Load() {
     }
     (*this)[L"lblScheduleKept"].SetVisible(!editSchedule_);
     (*this)[L"txtTriggers"].SetVisible(!editSchedule_);
+    storedEnabled_.reset();
     rt::ContinueAfterPrefixedBox(L"", [this] {
-        (*this)[L"chkEnabled"].SetValue(task_.Enabled() ? CheckState::Checked : CheckState::Unchecked);
+        storedEnabled_ = task_.Enabled();
+        (*this)[L"chkEnabled"].SetValue(*storedEnabled_ ? CheckState::Checked : CheckState::Unchecked);
     });
     // An account the system does not report: no option is chosen, and OK
     // keeps it unless the administrator picks one.
@@ -137,10 +141,20 @@ void frmTaskProperties::cmdOK_Click() {
         ::MessageBeep(MB_ICONWARNING);  // stay open: the fields say what they take
         return;
     }
+    const bool scheduleChanged = editSchedule_ && !(schedule == shownSchedule_);
+    const bool enabledChanged = storedEnabled_ && *storedEnabled_ != (*this)[L"chkEnabled"].Checked();
+    const AccountAction accountAction = PendingAccountAction();
+    if (!scheduleChanged && !enabledChanged && accountAction == AccountAction::Keep) {
+        Unload();  // nothing to save: the stored task stays as it is
+        return;
+    }
+    const bool runsAsSystem = accountAction == AccountAction::SetSystem ||
+                              (accountAction == AccountAction::Keep && storedAccount_ && storedAccount_->empty());
+    if (runsAsSystem && !ProgramFolderSafeOrSay()) return;
     try {
-        if (editSchedule_) task_.SetDailySchedule(schedule);
-        task_.SetEnabled((*this)[L"chkEnabled"].Checked());
-        switch (PendingAccountAction()) {
+        if (scheduleChanged) task_.SetDailySchedule(schedule);
+        if (enabledChanged) task_.SetEnabled((*this)[L"chkEnabled"].Checked());
+        switch (accountAction) {
         case AccountAction::SetSystem: task_.SetAccount(L"", L""); break;
         case AccountAction::SetNamed: task_.SetAccount(account, (*this)[L"txtPassword"].Caption()); break;
         case AccountAction::Keep: break;  // its stored credentials stay

@@ -1,7 +1,8 @@
 // The property dialog of one scheduled task: daily start time, every N days,
-// begin date, enabled, and the account the task runs as. OK saves what the
-// dialog can show: any other schedule is shown and kept, and an account is
-// only written when the administrator changed it.
+// begin date, enabled, and the account the task runs as. OK saves only what
+// the administrator changed (a save through Task Scheduler 1.0 drops the
+// settings only 2.0 knows): any other schedule is shown and kept, and an
+// account is only written when changed.
 #pragma once
 
 #include <optional>
@@ -28,5 +29,7 @@ private:
 
     ScheduledTask& task_;
     bool editSchedule_ = true;
+    DailySchedule shownSchedule_;        // as the fields showed it
+    std::optional<bool> storedEnabled_;  // nothing: could not be read, and is kept
     std::optional<std::wstring> storedAccount_;
 };

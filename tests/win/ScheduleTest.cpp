@@ -282,27 +282,64 @@ TEST_F(Schedule, NewTasksRunAsTheLocalSystemAccount) {
     EXPECT_EQ(raw.account, L"");
 }
 
-// Properties -> OK on tasks the dialog cannot show whole changes nothing in them.
-TEST_F(Schedule, PropertiesOkKeepsSchedulesTheDialogCannotEdit) {
+// The local system account by its SID, however it is written; a value that
+// holds the mark is filled in once.
+TEST(TaskTexts, TheSystemAccountByItsSidAndMarksFilledInOnce) {
+    wchar_t user[256] = {};
+    DWORD size = 256;
+    ::GetUserNameW(user, &size);
+    const std::pair<std::wstring, bool> accounts[] = {
+        {L"", true}, {L"SYSTEM", true}, {L"nt authority\\system", true}, {L"S-1-5-18", true},
+        {L"S-1-5-32-544", false}, {user, false}, {L"OrvaneTest no such account", false},
+    };
+    for (const auto& [name, system] : accounts) EXPECT_EQ(IsLocalSystemAccount(name), system) << rt::ToUtf8(name);
+    EXPECT_EQ(Replace(L"at %1, %1", L"%1", L"%1%1"), L"at %1%1, %1%1");
+}
+
+// The task as stored: its file's bytes and when it was last written.
+std::pair<std::string, ULONGLONG> JobFile(const wchar_t* name) {
+    wchar_t windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring path = std::wstring(windows) + L"\\Tasks\\" + name + L".job";
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return {test::ReadBytes(path), (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime};
+}
+
+// Properties -> OK with nothing changed saves nothing (a Task Scheduler 1.0
+// save drops what only 2.0 knows): the task file stays as it was, whatever
+// its schedule; a schedule the dialog cannot show whole is kept when
+// something else changes.
+TEST_F(Schedule, PropertiesOkSavesOnlyWhatChanged) {
     TASK_TRIGGER weekly{sizeof(TASK_TRIGGER), 0, 2027, 1, 3, 0, 0, 0, 4, 30, 0, 0, 0, TASK_TIME_TRIGGER_WEEKLY, {}, 0, 0};
     weekly.Type.Weekly = {2, TASK_SUNDAY};  // Sundays 04:30, every 2 weeks
     TASK_TRIGGER daily{sizeof(TASK_TRIGGER), 0, 2027, 1, 3, 0, 0, 0, 2, 0, 0, 0, 0, TASK_TIME_TRIGGER_DAILY, {}, 0, 0};
     daily.Type.Daily.DaysInterval = 1;
-    for (const auto& triggers : {std::vector{weekly}, std::vector{daily, weekly}}) {
+    const auto ok = [](HWND dialog) { ::PostMessageW(dialog, WM_COMMAND, IDOK, 0); };
+    const auto disable = [](HWND dialog) {
+        ::SendMessageW(::FindWindowExW(dialog, nullptr, L"Button", L"Enabled (the task runs at its time)"), BM_CLICK, 0, 0);
+        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    };
+    for (const auto& triggers : {std::vector{daily}, std::vector{weekly}, std::vector{daily, weekly}}) {
         DeleteRaw(kTaskName);
         MakeRaw(kTaskName, triggers);
         RawTask before, after;
         ASSERT_TRUE(ReadRaw(kTaskName, before));
+        const auto stored = JobFile(kTaskName);
+        ::Sleep(20);
         ShowManager().RefreshList();
-        schedule_[L"lstTasks"].SetListIndex(TaskIndex());
-        EXPECT_EQ(Answered({{mymyLoadString(IDS_TASK_PROPERTIES) + L" - " + kTaskName,
-                             [](HWND dialog) { ::PostMessageW(dialog, WM_COMMAND, IDOK, 0); }}},
-                           [this] { Click(schedule_, L"cmdProps"); }),
-                  1);
+        const auto press = [this](const std::function<void(HWND)>& act) {
+            schedule_[L"lstTasks"].SetListIndex(TaskIndex());
+            return Answered({{mymyLoadString(IDS_TASK_PROPERTIES) + L" - " + kTaskName, act}},
+                            [this] { Click(schedule_, L"cmdProps"); });
+        };
+        EXPECT_EQ(press(ok), 1);
+        EXPECT_TRUE(JobFile(kTaskName) == stored) << "OK with nothing changed rewrote the task";
+        EXPECT_EQ(press(disable), 1);
         ASSERT_TRUE(ReadRaw(kTaskName, after));
         EXPECT_EQ((std::vector<std::wstring>{after.triggers, after.application, after.parameters, after.account}),
                   (std::vector<std::wstring>{before.triggers, before.application, before.parameters, before.account}));
-        EXPECT_EQ(after.flags, before.flags);
+        EXPECT_EQ(after.flags, before.flags | TASK_FLAG_DISABLED);
     }
 }
 
