@@ -137,8 +137,9 @@ for _ in $(seq 1 600); do
 done
 echo "sandbox ready: $(grep -c ' started' "$c/sandbox/trace.txt" || true) services running" >&2
 # From now on these services fail their next start (the restart's).
-mkdir -p "$c/sandbox/fail-start"
+mkdir -p "$c/sandbox/fail-start" "$c/sandbox/start-pending"
 for s in ${ORV_FAIL_START:-}; do : > "$c/sandbox/fail-start/$s"; done
+for s in ${ORV_START_PENDING:-}; do : > "$c/sandbox/start-pending/$s"; done
 if [ -n "$sb_missing" ]; then
     echo "sandbox: not started within a minute:$sb_missing" >&2
     return 1 2>/dev/null || exit 1

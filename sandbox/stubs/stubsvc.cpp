@@ -4,7 +4,8 @@
 // to hang with HKLM\Software\OrvaneSandbox\HangStop "<name>"=1 (seconds in
 // HangStopSeconds, default 600), and a start to fail with a marker file
 // C:\sandbox\fail-start\<name>: the service then stops at once, as one
-// whose start failed.
+// whose start failed; C:\sandbox\start-pending\<name> makes it stay
+// "start pending" until the prefix ends.
 #include <windows.h>
 
 #include <string>
@@ -52,6 +53,14 @@ void WINAPI ServiceMain(DWORD argc, wchar_t** argv) {
         return;
     }
     gStopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const std::wstring pending = L"C:\\sandbox\\start-pending\\" + gName;
+    if (::GetFileAttributesW(pending.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        gStatus.dwWaitHint = 600000;
+        Report(SERVICE_START_PENDING);
+        sandbox::Trace(L"service " + gName + L" stays start pending (marker)");
+        ::WaitForSingleObject(gStopEvent, INFINITE);
+        return;
+    }
     Report(SERVICE_RUNNING);
     sandbox::Trace(L"service " + gName + L" started");
     ::WaitForSingleObject(gStopEvent, INFINITE);

@@ -15,14 +15,19 @@ rm -rf "$out" && mkdir -p "$out"
 after="" action=restart
 case "$case_name" in
     restart) args=/Restart ;;
-    # PmSyncSvr fails its start after the shut-down; the check waits 15 s for it.
-    restart-fail) args=/Restart action="restart --fail=PmSyncSvr --verify=15"
-        export ORV_FAIL_START=PmSyncSvr ORV_VERIFY_SECONDS=15 ;;
+    # PmSyncSvr fails its start after the shut-down and PmSpeechSvr stays
+    # "start pending"; the check waits 15 s for them.
+    restart-fail) args=/Restart action="restart --fail=PmSyncSvr --pending=PmSpeechSvr --verify=15"
+        export ORV_FAIL_START=PmSyncSvr ORV_START_PENDING=PmSpeechSvr ORV_VERIFY_SECONDS=15 ;;
+    # An optional service this server does not have (deleted before the run).
+    restart-missing) args=/Restart action="restart --missing=PmAuxSvr" ;;
     bounce-fail) args=/Bounce:PmNotifySvr:PmSyncSvr action="bounce PmNotifySvr PmSyncSvr --fail=PmSyncSvr --verify=15"
         export ORV_FAIL_START=PmSyncSvr ORV_VERIFY_SECONDS=15 ;;
     # A second "/Restart" while the first is past its countdown.
     second-run) args=/Restart ;;
-    reboot) args=/Reboot action=reboot ;;
+    reboot) args=/Reboot action=reboot; export ORV_VERIFY_SECONDS=10 ;;
+    # The reboot never comes (the sandbox's reboot.bat only traces).
+    reboot-lost) args=/Reboot action=reboot; export ORV_VERIFY_SECONDS=5 ;;
     bounce) args=/Bounce:PmNotifySvr:PmSyncSvr action="bounce PmNotifySvr PmSyncSvr" ;;
     cancel) args=/Reboot after=--click ;;
     test-run) args="" after=--test-bounce title="Configure Scheduled Restart Options" ;;
@@ -41,6 +46,11 @@ if [ -n "$after" ]; then
 fi
 
 cd "$prog"
+if [ "$case_name" = restart-missing ]; then
+    "$WINE64" net stop PmAuxSvr >/dev/null 2>&1 || :
+    "$WINE64" sc delete PmAuxSvr >/dev/null 2>&1
+    : > "$WINEPREFIX/drive_c/sandbox/trace.txt"  # the run's trace begins with the run
+fi
 if [ "$case_name" = second-run ]; then
     (
         sleep 28
@@ -73,32 +83,62 @@ for what in lines commands events; do
     "$WINE64" "$build/tests/seqlines.exe" "$what" $action 2>/dev/null | tr -d '\r' > "$out/$what"
 done
 grep -a -E 'Call advapi32\.ReportEventW|:eventlog:ReportEventW' "$out/wine.txt" > "$out/events.txt" || true
-if [ "$case_name" = reboot ]; then
-    # The check after the boot: its task as stored; then the boot itself (the
-    # start-up's services started again) and the task's own line, run by hand.
+if [[ "$case_name" == reboot* ]]; then
+    # The check after the boot: its task as Task Scheduler stores it.
     task_check() { ORV_BOOT_CHECK_FOLDER='C:\Program Files\Orvane Restart' "$@" "$WINE64" "$build/tests/win_tests.exe" \
         --gtest_filter='BootCheckTask.*' 2>&1 | tr -d '\r'; }
     task_check env > "$out/task_made.txt" || echo FAILED >> "$out/task_made.txt"
     # The record lies in the program's own registry view.
     view=/reg:32
     [ "$(cat "$build/sandbox/bits")" = 8 ] && view=/reg:64
+    key='HKLM\Software\Orvane\ScheduledRestart'
+    record() { "$WINE64" reg query "$key" /v BootCheckLog "$view" > "$out/$1" 2>&1 || echo gone >> "$out/$1"; }
+    night=${run_logs[0]}
     "$WINE64" "$build/tests/seqlines.exe" commands restart 2>/dev/null | tr -d '\r' > "$out/start_commands"
+    newest() { ls "$prog"/logs/*.TXT | sort | tail -1; }
+fi
+if [ "$case_name" = reboot ]; then
+    # Before the boot: a check now, in a log of its own; the task and the record stay.
+    pending_rc=0
+    "$WINE64" OrvaneScheduledRestart.exe /Verify >/dev/null 2>&1 || pending_rc=$?
+    echo "$pending_rc" > "$out/pending_rc"
+    cat "$(newest)" > "$out/pending.log"
+    task_check env > "$out/task_kept.txt" || echo FAILED >> "$out/task_kept.txt"
+    record record_kept.txt
+    # The boot: the prefix's server ends, its services with it, and starts
+    # again; then the start-up's services and the task's own line, by hand.
+    "$WINESERVER" -k || :
+    "$WINESERVER" -w || :
+    "$WINE64" 'C:\sandbox\sbtrace.exe' --sleep >/dev/null 2>&1 &
+    for _ in $(seq 1 300); do "$WINE64" sc query eventlog >/dev/null 2>&1 && break; sleep 0.2; done
+    "$WINE64" net start schedule >/dev/null 2>&1 || :
     for s in $(grep -i '^net start' "$out/start_commands" | cut -d' ' -f3); do "$WINE64" net start "$s" >/dev/null 2>&1 || :; done
     verify_rc=0
     "$WINE64" OrvaneScheduledRestart.exe /Verify >/dev/null 2>&1 || verify_rc=$?
     echo "$verify_rc" > "$out/verify_rc"
     task_check env ORV_BOOT_CHECK_GONE=1 > "$out/task_gone.txt" || echo FAILED >> "$out/task_gone.txt"
-    "$WINE64" reg query 'HKLM\Software\Orvane\ScheduledRestart' /v BootCheckLog "$view" > "$out/record.txt" 2>&1 || echo gone >> "$out/record.txt"
-    cat "$prog"/logs/*.TXT > "$out/run.log"
-    # A record a day old whose log lies outside "logs": cleared without a
-    # verdict, and nothing is written to that file.
-    key='HKLM\Software\Orvane\ScheduledRestart'
+    record record.txt
+    cat "$night" > "$out/run.log"
+    # A record three days old, from before this boot, whose log lies outside
+    # "logs": the verdict all the same, in a new log; nothing written outside.
     "$WINE64" reg add "$key" /v BootCheckLog /t REG_SZ /d 'C:\sandbox\outside.TXT' /f "$view" >/dev/null 2>&1
-    "$WINE64" reg add "$key" /v BootCheckTime /t REG_DWORD /d $(( $(date +%s) - 90000 )) /f "$view" >/dev/null 2>&1
+    "$WINE64" reg add "$key" /v BootCheckTime /t REG_DWORD /d $(( $(date +%s) - 3 * 86400 )) /f "$view" >/dev/null 2>&1
     : > "$WINEPREFIX/drive_c/sandbox/outside.TXT"
     old_rc=0
     "$WINE64" OrvaneScheduledRestart.exe /Verify >/dev/null 2>&1 || old_rc=$?
     echo "$old_rc $(wc -c < "$WINEPREFIX/drive_c/sandbox/outside.TXT")" > "$out/verify_old"
-    ls "$prog"/logs/*.TXT | sort | tail -n +2 | while read -r f; do cat "$f"; done > "$out/more.log"
+    cat "$(newest)" > "$out/more.log"
+fi
+if [ "$case_name" = reboot-lost ]; then
+    # No boot, and the record older than the bound (one minute here; the
+    # reboot run alone took longer than that since the sandbox's server started).
+    "$WINE64" reg add "$key" /v RebootMinutes /t REG_DWORD /d 1 /f "$view" >/dev/null 2>&1
+    "$WINE64" reg add "$key" /v BootCheckTime /t REG_DWORD /d $(( $(date +%s) - 61 )) /f "$view" >/dev/null 2>&1
+    lost_rc=0
+    "$WINE64" OrvaneScheduledRestart.exe /Verify >/dev/null 2>&1 || lost_rc=$?
+    echo "$lost_rc" > "$out/verify_rc"
+    task_check env ORV_BOOT_CHECK_GONE=1 > "$out/task_gone.txt" || echo FAILED >> "$out/task_gone.txt"
+    record record.txt
+    cat "$night" > "$out/run.log"
 fi
 python3 "$here/check.py" "$case_name" "$out"

@@ -17,6 +17,11 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg.rfind("--fail=", 0) == 0) {
             host.startDelay[arg.substr(7)] = -1;
+        } else if (arg.rfind("--missing=", 0) == 0) {
+            host.uninstalled.push_back(arg.substr(10));
+        } else if (arg.rfind("--pending=", 0) == 0) {
+            host.startDelay[arg.substr(10)] = -1;
+            host.pending.push_back(arg.substr(10));
         } else if (arg.rfind("--verify=", 0) == 0) {
             host.verifySetting = {true, true, static_cast<std::uint32_t>(std::stoul(arg.substr(9)))};
         } else {

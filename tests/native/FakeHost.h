@@ -42,7 +42,7 @@ public:
     // its "Net Start" (plus its delay; -1: never), unless it cannot be asked.
     StoredNumber verifySetting{true, true, 0};  // the check is off unless a test turns it on
     std::map<std::string, long> startDelay;
-    std::vector<std::string> unqueryable, uninstalled;
+    std::vector<std::string> unqueryable, uninstalled, pending;  // pending: "start pending" while not running
     std::map<std::string, long> runningFrom;  // absent: running; -1: stopped
     bool runLocked = false;
     BootCheckRecord bootRecord;  // what a reboot run left for "/Verify"
@@ -120,7 +120,9 @@ public:
         }
         const auto at = runningFrom.find(name);
         const bool running = at == runningFrom.end() || (at->second >= 0 && at->second <= now);
-        return running ? ServiceState{ServiceState::Running, "running"} : ServiceState{ServiceState::NotRunning, "stopped"};
+        const bool starting = std::find(pending.begin(), pending.end(), name) != pending.end();
+        return running ? ServiceState{ServiceState::Running, "running"}
+                       : ServiceState{ServiceState::NotRunning, starting ? "start pending" : "stopped"};
     }
     StoredNumber VerifySecondsSetting() override { return verifySetting; }
     StoredNumber RebootMinutesSetting() override { return rebootMinutes; }
