@@ -49,8 +49,7 @@ public:
     bool bootCheckFails = false;
     std::int32_t scheduledMinutes = 0;  // the bound the boot check was scheduled with
     StoredNumber rebootMinutes;
-    std::int64_t utcAtLoad = 1796600000;
-    std::int64_t bootAt = utcAtLoad - 3600;
+    std::int64_t utcAtLoad = 1796600000, bootAt = utcAtLoad - 3600;
     std::string folderWriters;  // who besides administrators may change the program folder
 
     std::int32_t Start(const std::string& line, WindowStyle style) override {
@@ -112,9 +111,7 @@ public:
         calls.push_back("gateway " + member);
     }
     ServiceState QueryService(const std::string& name) override {
-        if (std::find(uninstalled.begin(), uninstalled.end(), name) != uninstalled.end()) {
-            return {ServiceState::NotInstalled, "not installed"};
-        }
+        if (std::count(uninstalled.begin(), uninstalled.end(), name)) return {ServiceState::NotInstalled, "not installed"};
         if (std::find(unqueryable.begin(), unqueryable.end(), name) != unqueryable.end()) {
             return {ServiceState::Unknown, "cannot query: The specified service does not exist as an installed service."};
         }
@@ -127,10 +124,7 @@ public:
     StoredNumber VerifySecondsSetting() override { return verifySetting; }
     StoredNumber RebootMinutesSetting() override { return rebootMinutes; }
     std::int64_t NowMs() override { return now; }
-    std::string ClaimRun() override {
-        calls.push_back("claim");
-        return runLocked ? "another restart run is in progress" : "";
-    }
+    std::string ClaimRun() override { return calls.push_back("claim"), runLocked ? "another restart run is in progress" : ""; }
     std::string FolderWriters() override { return folderWriters; }
     void ScheduleBootCheck(std::int32_t minutes) override {
         if (bootCheckFails) throw ProgramError(0x80041315L, "The Task Scheduler service is not running.");

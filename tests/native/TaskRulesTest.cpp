@@ -38,8 +38,8 @@ TEST(TaskRules, NamesAreTrimmedOrRefused) {
         {L"  Nightly restart ", L"Nightly restart"}, {L"   ", L""}, {L"", L""}, {L"a:b", L""}, {L"a\\b", L""},
         {L"a|b", L""}, {L"\u00DCbung", L"\u00DCbung"}, {std::wstring(200, L'x'), std::wstring(200, L'x')},
         {std::wstring(201, L'x'), L""}, {L" " + std::wstring(200, L'x') + L" ", std::wstring(200, L'x')},
-        {L"a\tb", L""}, {L"a\x7f", L""}, {L"Nightly.", L""}, {L"CON", L""}, {L"nul.txt", L""}, {L"Com1", L""},
-        {L"LPT9 .x", L""}, {L"COM0", L"COM0"}, {L"CONSOLE", L"CONSOLE"}, {L"v1.2 nightly", L"v1.2 nightly"},
+        {L"a\tb", L""}, {L"a\x7f", L""}, {L"Nightly.", L""}, {L"CON", L""}, {L"nul.txt", L""}, {L"Com1", L""}, {L"LPT9 .x", L""},
+        {L"COM0", L"COM0"}, {L"CONSOLE", L"CONSOLE"}, {L"v1.2 nightly", L"v1.2 nightly"},
     };
     for (const auto& [name, stored] : cases) EXPECT_EQ(ValidTaskName(name), stored) << name.size();
 }

@@ -115,9 +115,8 @@ TEST_F(Registry, TheCheckBoundAndAServiceStateAtTheirBoundary) {
     HKEY other = nullptr;
     ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS | otherView, nullptr, &other, nullptr),
               ERROR_SUCCESS);
-    const rt::UniqueKey owner(other);
     const DWORD minutes = 45;
-    ::RegSetValueExW(other, L"RebootMinutes", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&minutes), sizeof minutes);
+    ::RegSetValueExW(rt::UniqueKey(other).get(), L"RebootMinutes", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&minutes), sizeof minutes);
     EXPECT_EQ(ReadProgramNumber(L"RebootMinutes", kKey).value, 45u);
     Remove(otherView, L"OrvaneTest");
     const ServiceState missing = QueryServiceState(L"OrvaneTest no such service");

@@ -25,9 +25,7 @@ TEST(RunLock, NoNamedObjectBlocksItAndOneRunAtATime) {
                                                 : ::CreateMutexW(nullptr, TRUE, oldName));
         ASSERT_TRUE(squatter);
         rt::UniqueHandle first, second;
-        EXPECT_EQ(ClaimRunLock(lock, first), "");
-        EXPECT_EQ(ClaimRunLock(lock, second), "another restart run is in progress");
-        EXPECT_FALSE(second);
+        EXPECT_EQ(ClaimRunLock(lock, first) + "|" + ClaimRunLock(lock, second), "|another restart run is in progress");
         first.reset();
         EXPECT_FALSE(test::Exists(lock)) << "deleted as the run ends";
         EXPECT_EQ(ClaimRunLock(lock, second), "");
@@ -52,16 +50,14 @@ TEST(FolderRule, WritableByEveryoneFailsItAndAnAdministratorsFolderPasses) {
     ASSERT_EQ(::SetEntriesInAclW(1, &everyone, old, &widened), ERROR_SUCCESS);
     ASSERT_EQ(::SetNamedSecurityInfoW(const_cast<wchar_t*>(dir.Path().c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
                                       nullptr, nullptr, widened, nullptr), ERROR_SUCCESS);
-    ::LocalFree(widened);
-    ::LocalFree(sd);
+    ::LocalFree(widened), ::LocalFree(sd);
     EXPECT_EQ(FolderWritersBesidesAdmins(dir.Path()), L"Everyone");
 }
 
 // A recorded log is appended to only when it is one file with one name.
 TEST(RecordedLog, OnlyAPlainFileWithOneName) {
     test::ScratchDir dir;
-    test::WriteBytes(dir.File(L"a.TXT"), "x");
-    test::WriteBytes(dir.File(L"b.TXT"), "x");
+    for (const wchar_t* name : {L"a.TXT", L"b.TXT"}) test::WriteBytes(dir.File(name), "x");
     ASSERT_TRUE(::CreateHardLinkW(dir.File(L"b2.TXT").c_str(), dir.File(L"b.TXT").c_str(), nullptr));
     EXPECT_EQ((std::vector<bool>{IsPlainFile(dir.File(L"a.TXT")), IsPlainFile(dir.File(L"b.TXT")),
                                  IsPlainFile(dir.File(L"b2.TXT")), IsPlainFile(dir.Path()), IsPlainFile(dir.File(L"c.TXT"))}),

@@ -288,10 +288,8 @@ TEST(TaskTexts, TheSystemAccountByItsSidAndMarksFilledInOnce) {
     wchar_t user[256] = {};
     DWORD size = 256;
     ::GetUserNameW(user, &size);
-    const std::pair<std::wstring, bool> accounts[] = {
-        {L"", true}, {L"SYSTEM", true}, {L"nt authority\\system", true}, {L"S-1-5-18", true},
-        {L"S-1-5-32-544", false}, {user, false}, {L"OrvaneTest no such account", false},
-    };
+    const std::pair<std::wstring, bool> accounts[] = {{L"", true}, {L"SYSTEM", true}, {L"nt authority\\system", true},
+        {L"S-1-5-18", true}, {L"S-1-5-32-544", false}, {user, false}, {L"OrvaneTest no such account", false}};
     for (const auto& [name, system] : accounts) EXPECT_EQ(IsLocalSystemAccount(name), system) << rt::ToUtf8(name);
     EXPECT_EQ(Replace(L"at %1, %1", L"%1", L"%1%1"), L"at %1%1, %1%1");
 }
@@ -316,9 +314,8 @@ TEST_F(Schedule, PropertiesOkSavesOnlyWhatChanged) {
     TASK_TRIGGER daily{sizeof(TASK_TRIGGER), 0, 2027, 1, 3, 0, 0, 0, 2, 0, 0, 0, 0, TASK_TIME_TRIGGER_DAILY, {}, 0, 0};
     daily.Type.Daily.DaysInterval = 1;
     const auto ok = [](HWND dialog) { ::PostMessageW(dialog, WM_COMMAND, IDOK, 0); };
-    const auto disable = [](HWND dialog) {
-        ::SendMessageW(::FindWindowExW(dialog, nullptr, L"Button", L"Enabled (the task runs at its time)"), BM_CLICK, 0, 0);
-        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    const auto disable = [ok](HWND d) {  // untick Enabled, then OK
+        ::SendMessageW(::FindWindowExW(d, nullptr, L"Button", L"Enabled (the task runs at its time)"), BM_CLICK, 0, 0), ok(d);
     };
     for (const auto& triggers : {std::vector{daily}, std::vector{weekly}, std::vector{daily, weekly}}) {
         DeleteRaw(kTaskName);
