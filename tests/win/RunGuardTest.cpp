@@ -25,7 +25,8 @@ TEST(RunLock, NoNamedObjectBlocksItAndOneRunAtATime) {
                                                 : ::CreateMutexW(nullptr, TRUE, oldName));
         ASSERT_TRUE(squatter);
         rt::UniqueHandle first, second;
-        EXPECT_EQ(ClaimRunLock(lock, first) + "|" + ClaimRunLock(lock, second), "|another restart run is in progress");
+        const std::string held = ClaimRunLock(lock, first);  // first, then the second claim
+        EXPECT_EQ(held + "|" + ClaimRunLock(lock, second), "|another restart run is in progress");
         first.reset();
         EXPECT_FALSE(test::Exists(lock)) << "deleted as the run ends";
         EXPECT_EQ(ClaimRunLock(lock, second), "");
