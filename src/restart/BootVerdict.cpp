@@ -57,7 +57,6 @@ void RunBootCheck(RestartHost& host) {
         End(host);
     }
     if (!ClaimRunThenOpenLog(host, record.logPath)) return;
-    WarnIfFolderUnsafe(host);
     if (booted) {
         CheckNow(host, " Checking the voice server after the reboot");
     } else {

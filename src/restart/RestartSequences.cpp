@@ -237,6 +237,8 @@ bool ClaimRunThenOpenLog(RestartHost& host, const std::string& recordedLog) {
     step([&] { refused = host.ClaimRun(); });
     // A refused run writes its own log, never the running one's.
     step([&] { host.OpenRunLog(refused.empty() ? recordedLog : std::string()); });
+    // Also when refused: in such a folder another user may be holding the lock.
+    WarnIfFolderUnsafe(host);
     if (refused.empty()) return true;
     step([&] { host.Log("(error) " + refused); });
     step([&] { ReportFailure(host, refused); });
@@ -326,7 +328,6 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& services, Veri
 void RestartCountdown::Start() {
     TickStep step(host_);
     if (!ClaimRunThenOpenLog(host_, {})) return;
-    WarnIfFolderUnsafe(host_);
     step([&] { host_.SetStatus(host_.Text(action_ == 3 ? IDS_RESTARTING_SELECTED : IDS_SHUTTING_DOWN_IN)); });
     shutdownPending_ = true;
     secondsLeft_ = 20;

@@ -29,8 +29,9 @@ void RunBootCheck(RestartHost& host);
 inline constexpr const char* kBootCheckTask = "OrvaneScheduledRestart verification";
 
 // Takes the run lock, then opens the run log (recordedLog, or a new one when
-// empty). Refused: a new log of its own with the reason, error event 5 and
-// the end of the process (false where the host's end returns).
+// empty) and warns of a program folder users may change. Refused: a new log
+// of its own with the reason, error event 5 and the end of the process
+// (false where the host's end returns).
 bool ClaimRunThenOpenLog(RestartHost& host, const std::string& recordedLog);
 // "the program folder <folder> can be changed by <writers>, ...", and the
 // warning line every run from such a folder writes.

@@ -113,7 +113,7 @@ TEST(BootCheck, VerdictByTheBootTheRecordsAgeAndTheServices) {
          {"11"}, 0, false, false},
         {"record from the future: made at the boot", -7200, 600, "", {}, {pending, good}, {"11"}, 0, false, false},
         {"by hand", kNone, 600, "", {}, {" Checking the voice server", good}, {"11"}, 0, false, false},
-        {"two at once", 1200, 600, "", {}, {"(error) " + busy}, {"5:" + busy}, 2, false, false, true},
+        {"two at once, the folder unsafe", 1200, 600, "", {}, {warning, "(error) " + busy}, {"5:" + busy}, 2, false, false, true, "Everyone"},
         {"folder users may change", 1200, 600, "", {}, {warning, after, good}, {"11"}, 0, true, true, false, "Everyone"},
     };
     for (const Case& c : cases) {
