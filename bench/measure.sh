@@ -60,6 +60,11 @@ cp "$build/bench/procbench.exe" "$build/bench/barewindow.exe" "$prog/"
 (cd "$prog" && "$WINE64" procbench.exe pairs 41 "Bare Window" barewindow.exe \
     "Configure Scheduled Restart Options" OrvaneScheduledRestart.exe) 2>/dev/null | tr -d "\r" | tail -n +2 \
     > "$out/startup.txt"
+# The same against the bare window with the program's comctl32 6 manifest.
+cp "$build/bench/barewindow6.exe" "$prog/"
+(cd "$prog" && "$WINE64" procbench.exe pairs 41 "Bare Window" barewindow6.exe \
+    "Configure Scheduled Restart Options" OrvaneScheduledRestart.exe) 2>/dev/null | tr -d "\r" | tail -n +2 \
+    > "$out/startup6.txt"
 stat -c %s "$prog/OrvaneScheduledRestart.exe" "$build/bench/barewindow.exe" > "$out/sizes.txt"
 du -sb "$prog" | cut -f1 >> "$out/sizes.txt"
 end_wine_prefix

@@ -40,6 +40,7 @@ add_library(orv_win STATIC
     src/runtime/Twips.cpp
     src/runtime/SystemApi.cpp
     src/runtime/Text.cpp
+    src/runtime/StdOutput.cpp
     src/logging/modLogging.cpp
     src/hostenv/OrvaneVersion.cpp
     src/hostenv/RegistryAPI.cpp
@@ -53,6 +54,8 @@ add_library(orv_win STATIC
     src/restart/GatewayControl.cpp
     src/restart/VerifyHost.cpp
     src/restart/BootCheck.cpp
+    src/restart/PreviewReader.cpp
+    src/restart/frmPreview.cpp
     src/config/frmConfigure.cpp
     src/schedule/ScheduledTasks.cpp
     src/schedule/frmSchedule.cpp

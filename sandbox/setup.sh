@@ -4,7 +4,8 @@
 #                                      with a reboot.bat stand-in that only traces
 #   C:\Program Files\Pellmark\         the product: one stub service exe per
 #                                      service, PmTrayStatus.exe, the gateway stub
-#   services PmDirWriter ... MSSQLServer, registered and started
+#   services PmDirWriter ... MSSQLServer, registered and started; the
+#                                      product's depend on MSSQLServer
 #   HKLM\Software\Pellmark             version 4.0, build 1.291, in the 32-bit
 #   HKLM\Software\Pellmark\Trellan\1.0 view (WOW6432Node) like the product's
 #                                      own; "Root Path" without a trailing backslash
@@ -90,16 +91,23 @@ for _ in $(seq 1 300); do "$WINE64" sc query eventlog >/dev/null 2>&1 && break; 
 # the task for the check after the boot).
 sb_tool net start schedule >/dev/null || echo "sandbox: Task Scheduler did not start" >&2
 
-create_service() {
+create_service() {  # name, image[, the service it depends on]
     local out
     if ! out=$(sb_tool sc create "$1" binPath= "\"C:\\Program Files\\Pellmark\\$2.exe\""); then
         echo "sandbox: service $1 could not be made: $out" >&2
         return 1
     fi
+    # Written directly: Wine's "sc create ... depend=" stores the list with garbage after it.
+    if [ -n "${3:-}" ] && ! out=$(sb_tool reg add "HKLM\\SYSTEM\\CurrentControlSet\\Services\\$1" /v DependOnService \
+            /t REG_MULTI_SZ /d "$3" /f); then
+        echo "sandbox: the dependency of $1 could not be set: $out" >&2
+        return 1
+    fi
 }
 for s in $product_services; do
     cp "$build/sandbox/stubsvc.exe" "$product/$s.exe"
-    create_service "$s" "$s"
+    # As on a real server, the product needs its database.
+    create_service "$s" "$s" MSSQLServer
 done
 for s in "${!other_images[@]}"; do
     cp "$build/sandbox/stubsvc.exe" "$product/${other_images[$s]}.exe"

@@ -33,6 +33,11 @@ have clang                        || pkg_for clang
 compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null ||
     pkg_for "libclang-rt-$( (clang --version 2>/dev/null || echo 'version 14') | sed -n 's/.*version \([0-9]*\).*/\1/p' | head -1)-dev"
 have wixl                         || pkg_for wixl
+# A Japanese font: without one every Japanese text renders as boxes, and a
+# Japanese window can be neither tested nor looked at. xdotool moves and
+# answers windows for screenshots under Xvfb.
+dpkg -s fonts-ipafont-gothic >/dev/null 2>&1 || pkg_for fonts-ipafont-gothic
+have xdotool                      || pkg_for xdotool
 # The German locale for the regional-settings tests.
 locale -a 2>/dev/null | grep -qi '^de_DE.utf8$' || pkg_for locales
 

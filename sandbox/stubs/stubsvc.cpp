@@ -5,9 +5,14 @@
 // HangStopSeconds, default 600), and a start to fail with a marker file
 // C:\sandbox\fail-start\<name>: the service then stops at once, as one
 // whose start failed; C:\sandbox\start-pending\<name> makes it stay
-// "start pending" until the prefix ends.
+// "start pending" until the prefix ends. A start also starts the services
+// this one depends on (DependOnService), as Windows' service manager does
+// and Wine's does not; here just after, since Wine keeps its service
+// database locked until the start is answered.
 #include <windows.h>
 
+#include <cwchar>
+#include <memory>
 #include <string>
 
 #include "Trace.h"
@@ -42,6 +47,36 @@ DWORD WINAPI Handler(DWORD control, DWORD, void*, void*) {
     return control == SERVICE_CONTROL_INTERROGATE ? NO_ERROR : ERROR_CALL_NOT_IMPLEMENTED;
 }
 
+struct ServiceCloser {
+    void operator()(SC_HANDLE h) const { ::CloseServiceHandle(h); }
+};
+using Service = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceCloser>;
+
+// The list the service manager keeps (Wine's QueryServiceConfig leaves it out).
+void StartDependencies() {
+    const std::wstring key = L"SYSTEM\\CurrentControlSet\\Services\\" + gName;
+    wchar_t list[512]{};
+    DWORD size = sizeof list - 2 * sizeof(wchar_t);
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"DependOnService", RRF_RT_REG_MULTI_SZ, nullptr, list, &size) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    Service manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    for (const wchar_t* name = list; *name; name += std::wcslen(name) + 1) {
+        Service dependency(manager ? ::OpenServiceW(manager.get(), name, SERVICE_START) : nullptr);
+        // Wine's service manager keeps its database locked until this
+        // service's own start has been answered.
+        for (int i = 0; dependency && i < 100; ++i) {
+            if (::StartServiceW(dependency.get(), 0, nullptr)) {
+                sandbox::Trace(L"service " + gName + L" starts its dependency " + name);
+                break;
+            }
+            if (::GetLastError() != ERROR_SERVICE_DATABASE_LOCKED) break;
+            ::Sleep(100);
+        }
+    }
+}
+
 void WINAPI ServiceMain(DWORD argc, wchar_t** argv) {
     gName = argc > 0 ? argv[0] : L"?";
     gStatusHandle = ::RegisterServiceCtrlHandlerExW(gName.c_str(), &Handler, nullptr);
@@ -63,6 +98,7 @@ void WINAPI ServiceMain(DWORD argc, wchar_t** argv) {
     }
     Report(SERVICE_RUNNING);
     sandbox::Trace(L"service " + gName + L" started");
+    StartDependencies();
     ::WaitForSingleObject(gStopEvent, INFINITE);
     sandbox::Trace(L"service " + gName + L" stopped");
     Report(SERVICE_STOPPED);

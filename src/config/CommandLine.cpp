@@ -2,6 +2,8 @@
 
 #include "core/ActionValues.h"
 
+#include <algorithm>
+
 namespace {
 
 std::wstring Widen(std::string_view ascii) {
@@ -27,23 +29,125 @@ std::wstring BuildCommandLine(const CommandLineSelection& selection) {
     return L"/Restart";
 }
 
-void ParseCommandLine(std::wstring_view line) {
-    BounceServiceNames.assign(2, std::string());
+namespace {
+
+// The action words as the scheduled line's parser reads them.
+ActionRequest ParsedAction(std::wstring_view line) {
+    ActionRequest parsed;
+    parsed.valid = true;
     if (ContainsNoCase(line, L"/Reboot")) {
-        RestartAction = ActionReboot;
+        parsed.action = ActionReboot;
     } else if (ContainsNoCase(line, L"/Restart")) {
-        RestartAction = ActionRestartOnly;
+        parsed.action = ActionRestartOnly;
     } else if (ContainsNoCase(line, L"/Bounce")) {
-        RestartAction = ActionBounce;
-        // Element 0 stays empty; names follow in canonical order, each once,
-        // always the fixed spelling rather than the line's.
-        BounceServiceNames.resize(1);
+        parsed.action = ActionBounce;
+        // Canonical order, each once, always the fixed spelling rather than the line's.
         for (std::string_view service : kBounceServices) {
-            if (ContainsNoCase(line, L":" + Widen(service))) BounceServiceNames.emplace_back(service);
+            if (ContainsNoCase(line, L":" + Widen(service))) parsed.services.emplace_back(service);
         }
     } else {
-        RestartAction = ActionNone;
+        parsed.valid = false;
     }
+    return parsed;
+}
+
+std::string ActionLineOf(const ActionRequest& request) {
+    if (request.action == ActionReboot) return "/Reboot";
+    if (request.action != ActionBounce) return "/Restart";
+    std::string line = "/Bounce";
+    for (const std::string& name : request.services) line += ":" + name;
+    return line;
+}
+
+std::vector<std::wstring_view> Words(std::wstring_view line) {
+    std::vector<std::wstring_view> words;
+    std::size_t at = 0;
+    // Quotes part words too: "/Preview /Reboot" as one argument is still a preview.
+    while ((at = line.find_first_not_of(L" \t\"", at)) != std::wstring_view::npos) {
+        const std::size_t end = std::min(line.find_first_of(L" \t\"", at), line.size());
+        words.push_back(line.substr(at, end - at));
+        at = end;
+    }
+    return words;
+}
+
+bool SameWord(std::wstring_view word, std::wstring_view expected) {
+    return word.size() == expected.size() && ContainsNoCase(word, expected);
+}
+
+}  // namespace
+
+void ParseCommandLine(std::wstring_view line) {
+    const ActionRequest parsed = ParsedAction(line);
+    RestartAction = parsed.valid ? parsed.action : std::int16_t{ActionNone};
+    // Element 0 stays empty; the names follow.
+    BounceServiceNames.assign(2, std::string());
+    if (parsed.action == ActionBounce) {
+        BounceServiceNames.resize(1);
+        BounceServiceNames.insert(BounceServiceNames.end(), parsed.services.begin(), parsed.services.end());
+    }
+}
+
+bool NamesPreview(std::wstring_view arguments) {
+    for (std::wstring_view word : Words(arguments)) {
+        if (SameWord(word, L"/Preview")) return true;
+    }
+    return false;
+}
+
+ActionRequest ParsePreview(std::wstring_view arguments) {
+    ActionRequest request;
+    int previews = 0;
+    std::vector<std::wstring_view> actions;
+    for (std::wstring_view word : Words(arguments)) {
+        if (SameWord(word, L"/Preview")) {
+            ++previews;
+        } else {
+            actions.push_back(word);
+        }
+    }
+    if (previews != 1 || actions.size() != 1) return request;
+    const std::wstring_view word = actions[0];
+    if (SameWord(word, L"/Restart")) {
+        request.action = ActionRestartOnly;
+    } else if (SameWord(word, L"/Reboot")) {
+        request.action = ActionReboot;
+    } else if (word.size() >= 7 && SameWord(word.substr(0, 7), L"/Bounce")) {
+        request.action = ActionBounce;
+        std::vector<bool> named(kBounceServices.size(), false);
+        std::wstring_view rest = word.substr(7);
+        while (!rest.empty()) {
+            if (rest[0] != L':') return request;
+            const std::size_t end = std::min(rest.find(L':', 1), rest.size());
+            const std::wstring_view item = rest.substr(1, end - 1);
+            std::size_t i = 0;
+            while (i < kBounceServices.size() && !SameWord(item, Widen(kBounceServices[i]))) ++i;
+            if (i == kBounceServices.size() || named[i]) return request;
+            named[i] = true;
+            rest = rest.substr(end);
+        }
+        for (std::size_t i = 0; i < named.size(); ++i) {
+            if (named[i]) request.services.emplace_back(kBounceServices[i]);
+        }
+    } else {
+        return request;
+    }
+    request.valid = true;
+    request.line = ActionLineOf(request);
+    return request;
+}
+
+ActionRequest ActionOfTaskLine(std::wstring_view line) {
+    ActionRequest request;
+    if (NamesPreview(line) || NamesBootCheck(line)) return request;
+    if (NamesRestartWindow(line)) {
+        request.valid = true;
+        request.action = ActionRestartOnly;  // the restart window restarts the product only
+    } else {
+        request = ParsedAction(line);
+    }
+    if (request.valid) request.line = ActionLineOf(request);
+    return request;
 }
 
 bool NamesAnAction(std::wstring_view arguments) {

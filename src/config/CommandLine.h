@@ -3,8 +3,10 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Arguments.h"
 #include "core/CheckState.h"
@@ -37,3 +39,23 @@ bool NamesRestartWindow(std::wstring_view arguments);
 // The check after a reboot: "/Verify" (any case) as the first word of a line
 // that names no action, so that every line that named one still does.
 bool NamesBootCheck(std::wstring_view arguments);
+
+// An action a run would take: a RestartAction code, the bounce's services in
+// canonical order, and the action as a command line ("/Bounce:PmSyncSvr").
+struct ActionRequest {
+    bool valid = false;
+    std::int16_t action = 0;
+    std::vector<std::string> services;
+    std::string line;
+};
+
+// "/Preview" as a word of its own, in any case. Recognised before every
+// other rule: such a line never runs an action.
+bool NamesPreview(std::wstring_view arguments);
+// "/Preview" and exactly one action word: "/Restart", "/Reboot", or
+// "/Bounce" with ":Service" items the bounce knows, each once. Anything else
+// is not valid (a usage message).
+ActionRequest ParsePreview(std::wstring_view arguments);
+// What a run of a scheduled task's line does, routed as the start-up routes
+// it; not valid when it runs no action.
+ActionRequest ActionOfTaskLine(std::wstring_view line);

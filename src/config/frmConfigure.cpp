@@ -5,11 +5,14 @@
 #include "localize/FormTexts.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
+#include "restart/PreviewReader.h"
+#include "restart/frmPreview.h"
 #include "restart/frmRestart.h"
 #include "restart/modCallExternalApp.h"
 #include "runtime/App.h"
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorReporting.h"
+#include "runtime/Text.h"
 #include "schedule/frmSchedule.h"
 #include "core/ActionValues.h"
 #include "process/ProgramEnd.h"
@@ -47,6 +50,7 @@ frmConfigure::frmConfigure()
         {L"mnuFile", L"File", nullptr,
          {{L"mnuViewLogDirectory", L"View log", [this] { mnuViewLogDirectory_Click(); }, {}},
           {L"mnuTestActions", L"Test selected actions", [this] { mnuTestActions_Click(); }, {}},
+          {L"mnuPreview", L"Preview", [this] { ShowPreviewOfLine(strConstructCommandLine(), Hwnd()); }, {}},
           {L"seperator2", L"-", nullptr, {}},
           {L"mnuExit", L"Exit", [] { EndProgram(); }, {}}}},
         {L"HelpMenu", L"Help", nullptr,
@@ -63,7 +67,7 @@ void frmConfigure::frmConfigure_Auto_Init() {
         Ctl(L"optShutDownOrvaneOnly", IDS_OPT_RESTART_ONLY), Ctl(L"optShutDownAndReboot", IDS_OPT_REBOOT), Ctl(L"optBounceServices", IDS_OPT_BOUNCE),
         Mnu(L"HelpMenu", IDS_HELP), Mnu(L"Help", IDS_HELP), Mnu(L"About", IDS_ABOUT),
         Mnu(L"mnuViewLogDirectory", IDS_VIEW_LOG), Mnu(L"mnuFile", IDS_FILE), Mnu(L"mnuExit", IDS_EXIT),
-        Mnu(L"mnuTestActions", IDS_TEST_SELECTED), Ctl(L"cmdExit", IDS_EXIT), Ctl(L"cmdScheduleRestart", IDS_SCHEDULE_SELECTED),
+        Mnu(L"mnuTestActions", IDS_TEST_SELECTED), Mnu(L"mnuPreview", IDS_PREVIEW), Ctl(L"cmdExit", IDS_EXIT), Ctl(L"cmdScheduleRestart", IDS_SCHEDULE_SELECTED),
     };
     ApplyFormTexts(*this, {true, IDS_CONFIGURE_CAPTION, kTexts}, {L"frmConfigure_Auto_Init"});
 }
@@ -104,7 +108,7 @@ std::wstring frmConfigure::strConstructCommandLine() {
 }
 
 void frmConfigure::cmdScheduleRestart_Click() {
-    frmSchedule schedule([this] { return strConstructCommandLine(); });
+    frmSchedule schedule([this] { return strConstructCommandLine(); }, &ShowPreviewOfLine);
     schedule.Show(rt::ShowMode::Modal, Hwnd());
 }
 
@@ -128,6 +132,26 @@ void frmConfigure::mnuViewLogDirectory_Click() {
 void frmConfigure::Help_Click() { TheDetailsForm().Show(rt::ShowMode::Modeless, Hwnd()); }
 
 void frmConfigure::About_Click() { TheAboutForm().Show(rt::ShowMode::Modal, Hwnd()); }
+
+std::wstring PreviewText(const std::vector<std::string>& lines) {
+    std::wstring text;
+    for (const std::string& line : lines) text += rt::FromUtf8(line) + L"\r\n";
+    return text;
+}
+
+void ShowPreviewOfLine(const std::wstring& line, HWND owner) {
+    const ActionRequest request = ActionOfTaskLine(line);
+    if (!request.valid) {
+        rt::MsgBox(rt::FromUtf8(Fill(rt::ToUtf8(mymyLoadString(IDS_PV_NO_ACTION)), {rt::ToUtf8(line)})));
+        return;
+    }
+    // The service manager, the registry and Task Scheduler are read now.
+    const HCURSOR before = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    const PreviewReport report = PreviewOf(request.line, request.action, request.services);
+    ::SetCursor(before);
+    ShowPreviewWindow(rt::FromUtf8(Fill(rt::ToUtf8(mymyLoadString(IDS_PV_CAPTION)), {request.line})),
+                      PreviewText(report.lines), owner);
+}
 
 frmConfigure& TheConfigureForm() {
     static frmConfigure form;

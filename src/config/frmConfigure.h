@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "runtime/Forms.h"
 
@@ -29,3 +30,9 @@ private:
 };
 
 frmConfigure& TheConfigureForm();
+
+// The preview lines as the text of a window or a console.
+std::wstring PreviewText(const std::vector<std::string>& lines);
+// What a run of the command line would do, in the preview window; or why
+// there is nothing to show.
+void ShowPreviewOfLine(const std::wstring& line, HWND owner);

@@ -128,19 +128,37 @@ std::wstring GenerateNewLogFileName() {
     return GenerateNewLogFileNameIn(LogFolder(), rt::App().exeName, now);
 }
 
+namespace {
+
+// Each file the purge deletes.
+template <class Body>
+void ForEachOldLogFile(const std::wstring& folder, const SYSTEMTIME& today, Body&& body) {
+    rt::FileSystem& fs = rt::gFileSystem();
+    if (!fs.FolderExists(folder)) return;
+    // A log folder that is itself a link or junction leads elsewhere:
+    // purge nothing there.
+    if (::GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) return;
+    for (const rt::FileEntry& file : fs.Files(folder)) {
+        if (CalendarDaysBetween(Civil(file.lastModified), Civil(today)) > kLogKeepDays) body(file);
+    }
+}
+
+}  // namespace
+
 void PurgeOldLogFilesIn(const std::wstring& folder, const SYSTEMTIME& today) {
     rt::ContinueSilently([&] {
-        rt::FileSystem& fs = rt::gFileSystem();
-        if (!fs.FolderExists(folder)) return;
-        // A log folder that is itself a link or junction leads elsewhere:
-        // purge nothing there.
-        if (::GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) return;
-        for (const rt::FileEntry& file : fs.Files(folder)) {
-            if (CalendarDaysBetween(Civil(file.lastModified), Civil(today)) > kLogKeepDays) {
-                rt::ContinueSilently([&] { fs.DeleteFile(file.path, true); });
-            }
-        }
+        ForEachOldLogFile(folder, today, [](const rt::FileEntry& file) {
+            rt::ContinueSilently([&] { rt::gFileSystem().DeleteFile(file.path, true); });
+        });
     });
+}
+
+int CountOldLogFiles() {
+    SYSTEMTIME today{};
+    ::GetLocalTime(&today);
+    int count = 0;
+    ForEachOldLogFile(LogFolder(), today, [&](const rt::FileEntry&) { ++count; });
+    return count;
 }
 
 void PurgeOldLogFiles() {

@@ -42,6 +42,8 @@ std::wstring GenerateNewLogFileNameIn(const std::wstring& folder, const std::wst
 // last change is more than 30 calendar days before today. Never visits
 // sub-folders and never follows a link or junction.
 void PurgeOldLogFiles();
+// How many files the next purge of the logs folder deletes (throws when it cannot be listed).
+int CountOldLogFiles();
 void PurgeOldLogFilesIn(const std::wstring& folder, const SYSTEMTIME& today);
 
 // Creates the log and writes the six-line header. The file is created

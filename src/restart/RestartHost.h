@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/WindowStyle.h"
 
@@ -79,6 +80,9 @@ public:
     virtual StoredNumber VerifySecondsSetting() = 0;
     virtual StoredNumber RebootMinutesSetting() = 0;
     virtual std::int64_t NowMs() = 0;
+    // The check is about to wait up to `seconds` for these services (a
+    // preview records it; a run has nothing to do).
+    virtual void CheckBegins(std::int32_t /*seconds*/, const std::vector<std::string>& /*services*/) {}
     // The check after a reboot: the record of this run's log and time, then
     // a task that runs "/Verify" at the next start-up and once more when the
     // reboot is rebootMinutes overdue (Schedule throws with the reason, and

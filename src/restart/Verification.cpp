@@ -83,6 +83,7 @@ void Verification::Check(const std::vector<std::string>& named, bool always) {
     TheRunOutcome.verifying = true;
     step([&] { host_.SetStatus(host_.Text(IDS_VERIFYING)); });
     step([&] { host_.RepaintStatus(); });
+    host_.CheckBegins(seconds_, started);
     const std::int64_t begin = host_.NowMs();
     std::vector<ServiceState> states;
     for (;;) {

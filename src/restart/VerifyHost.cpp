@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
+
+#include "hostenv/RegistryAPI.h"
 
 #include "runtime/App.h"
 #include "runtime/Handles.h"
@@ -44,6 +47,31 @@ ServiceState QueryServiceState(const std::wstring& name) {
     if (!::QueryServiceStatus(service.get(), &status)) return CannotQuery();
     return {status.dwCurrentState == SERVICE_RUNNING ? ServiceState::Running : ServiceState::NotRunning,
             StateText(status.dwCurrentState)};
+}
+
+std::string ServiceStartType(const std::wstring& name) {
+    UniqueService manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    UniqueService service(manager ? ::OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_CONFIG) : nullptr);
+    DWORD needed = 0;
+    if (service) ::QueryServiceConfigW(service.get(), nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed ? needed : 1);
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+    if (!service || !needed || !::QueryServiceConfigW(service.get(), config, needed, &needed)) {
+        return "cannot be read: " + rt::ToUtf8(rt::SystemErrorText(::GetLastError()));
+    }
+    switch (config->dwStartType) {
+    case SERVICE_AUTO_START: return "automatic";
+    case SERVICE_DEMAND_START: return "manual";
+    case SERVICE_DISABLED: return "disabled";
+    case SERVICE_BOOT_START: return "boot";
+    case SERVICE_SYSTEM_START: return "system";
+    default: return "type " + std::to_string(config->dwStartType);
+    }
+}
+
+std::wstring ProductRootPath() {
+    return RegTextOrEmpty(GetRegValue(HKEY_LOCAL_MACHINE, L"Software\\Pellmark\\Trellan\\1.0", L"Root Path", kRegText,
+                                      std::wstring()));
 }
 
 StoredNumber ReadProgramNumber(const wchar_t* value, const wchar_t* keyPath) {

@@ -13,6 +13,11 @@
 inline constexpr wchar_t kProgramKey[] = L"SOFTWARE\\Orvane\\ScheduledRestart";
 
 ServiceState QueryServiceState(const std::wstring& name);
+// "automatic", "manual", "disabled" (and the drivers' "boot", "system"), or
+// why it cannot be read.
+std::string ServiceStartType(const std::wstring& name);
+// The product's "Root Path"; empty when missing.
+std::wstring ProductRootPath();
 // A DWORD of the program's key: in the program's own registry view, else in
 // the other one.
 StoredNumber ReadProgramNumber(const wchar_t* value, const wchar_t* keyPath = kProgramKey);

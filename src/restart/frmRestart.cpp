@@ -47,8 +47,7 @@ public:
         return rt::ToUtf8(rt::gFileSystem().GetDriveName(rt::FromUtf8(path)));
     }
     std::string ProductRootPath() override {
-        return rt::ToUtf8(RegTextOrEmpty(GetRegValue(HKEY_LOCAL_MACHINE, L"Software\\Pellmark\\Trellan\\1.0",
-                                                     L"Root Path", kRegText, std::wstring())));
+        return rt::ToUtf8(::ProductRootPath());
     }
     void Log(const std::string& text) override { WriteLogLine(std::string_view(text), true); }
     void CloseLog() override { CloseLogFile(); }

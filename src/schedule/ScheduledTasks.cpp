@@ -134,6 +134,19 @@ SYSTEMTIME ScheduledTask::LastRunTime() const {
     return t;
 }
 
+std::optional<DWORD> ScheduledTask::LastExitCode() const {
+    // Never run: said by either call (a task file made by the API may give
+    // its exit code 0 and a zero last run time).
+    SYSTEMTIME last{};
+    const HRESULT ran = task_->GetMostRecentRunTime(&last);
+    if (ran == SCHED_S_TASK_HAS_NOT_RUN || (ran == S_OK && last.wYear == 0)) return std::nullopt;
+    DWORD code = 0;
+    const HRESULT hr = task_->GetExitCode(&code);
+    if (hr == SCHED_S_TASK_HAS_NOT_RUN) return std::nullopt;
+    Check(hr);
+    return code;
+}
+
 SYSTEMTIME ScheduledTask::NextRunTime() const {
     SYSTEMTIME t{};
     if (task_->GetNextRunTime(&t) != S_OK) t = SYSTEMTIME{};

@@ -48,6 +48,8 @@ public:
     // Zero dates: never ran / no next run (a disabled task has none).
     SYSTEMTIME LastRunTime() const;
     SYSTEMTIME NextRunTime() const;
+    // The exit code of the most recent run; nothing when it has not run.
+    std::optional<DWORD> LastExitCode() const;
 
     std::vector<TriggerInfo> Triggers() const;
     // The first trigger becomes this daily one (a new trigger when there is none).

@@ -1,5 +1,7 @@
 #include "schedule/TaskTexts.h"
 
+#include <cwchar>
+
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "hostenv/FolderAccess.h"
@@ -64,4 +66,16 @@ std::wstring TaskDateTimeText(const SYSTEMTIME& when) {
     SYSTEMTIME t = when;
     if (t.wYear == 0 && t.wMonth == 0 && t.wDay == 0) t = SYSTEMTIME{1899, 12, 6, 30, 0, 0, 0, 0};
     return TimeText(t, 0, L"HH':'mm':'ss") + L" " + DateText(t, 0, L"dd'-'MMM'-'yyyy");
+}
+
+std::wstring LastResultText(const std::optional<DWORD>& exitCode) {
+    if (!exitCode) return mymyLoadString(IDS_RESULT_NEVER);
+    // The program's own exit codes; any other is Windows' or the task's, shown as it is.
+    static constexpr int kMeaning[] = {IDS_RESULT_0, IDS_RESULT_1, IDS_RESULT_2};
+    if (*exitCode < std::size(kMeaning)) {
+        return Replace(mymyLoadString(kMeaning[*exitCode]), L"%1", std::to_wstring(*exitCode));
+    }
+    wchar_t hex[16]{};
+    std::swprintf(hex, 16, L"0x%08X", static_cast<unsigned>(*exitCode));
+    return hex;
 }

@@ -27,17 +27,18 @@ bool SameNoCase(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
-frmSchedule::frmSchedule(std::function<std::wstring()> commandLine)
-    : rt::Form(L"frmSchedule", L"Orvane Restart Scheduler", 7950, 5250, rt::Form::kFixedDialog),
-      commandLine_(std::move(commandLine)) {
+frmSchedule::frmSchedule(std::function<std::wstring()> commandLine, PreviewOfLine preview)
+    : rt::Form(L"frmSchedule", L"Orvane Restart Scheduler", 7950, 5700, rt::Form::kFixedDialog),
+      commandLine_(std::move(commandLine)), preview_(std::move(preview)) {
     using K = rt::ControlKind;
     // The button column holds the longest caption ("Aufgabeneigenschaften") with room to spare.
     Add(K::ListBox, L"lstTasks", L"", {120, 120, 5175, 2475}, true).Click = [this] { lstTasks_Click(); };
     Add(K::Button, L"cmdNew", L"Schedule Restart", {5415, 120, 2415, 375}).Click = [this] { cmdNew_Click(); };
     Add(K::Button, L"cmdProps", L"Task Properties", {5415, 555, 2415, 375}).Click = [this] { cmdProps_Click(); };
     Add(K::Button, L"cdmDelete", L"&Delete Task", {5415, 990, 2415, 375}).Click = [this] { cdmDelete_Click(); };
+    Add(K::Button, L"cmdPreview", L"Preview", {5415, 1425, 2415, 375}).Click = [this] { cmdPreview_Click(); };
     Add(K::Button, L"cmdClose", L"Close", {5415, 2220, 2415, 375}).Click = [this] { Unload(); };
-    Add(K::Frame, L"Frame1", L"", {120, 2700, 7710, 2430});
+    Add(K::Frame, L"Frame1", L"", {120, 2700, 7710, 2880});
     // The details rows: caption index, value control, top.
     struct Row {
         int label;
@@ -45,11 +46,15 @@ frmSchedule::frmSchedule(std::function<std::wstring()> commandLine)
         int top;
     };
     const Row rows[] = {{0, L"lblInfo(0)", 2880}, {1, L"lblInfo(1)", 3180}, {4, L"lblInfo(3)", 3480},
-                        {5, L"lblInfo(4)", 3780}, {6, L"lblInfo(5)", 4080}, {7, L"txtSchedule", 4380}};
+                        {8, L"lblInfo(6)", 3780}, {5, L"lblInfo(4)", 4230}, {6, L"lblInfo(5)", 4530},
+                        {7, L"txtSchedule", 4830}};
     for (const Row& r : rows) {
         Add(K::RightLabel, L"lbLabels(" + std::to_wstring(r.label) + L")", L"", {240, r.top, 1935, 255});
         if (std::wstring(r.value) == L"txtSchedule") {
             Add(K::MultiLineText, r.value, L"", {2295, r.top, 5415, 645});
+        } else if (r.label == 8) {
+            // The result's meaning may take two lines.
+            Add(K::Label, r.value, L"", {2295, r.top, 5415, 435});
         } else if (r.label <= 1) {
             // A long program path loses its middle, never its file name; a
             // long line ends in an ellipsis rather than wrapping out of sight.
@@ -72,7 +77,7 @@ void frmSchedule::frmSchedule_Auto_Init() {
         Ctl(L"cmdClose", IDS_CLOSE), Ctl(L"lbLabels(0)", IDS_PROGRAM_FILE), Ctl(L"lbLabels(1)", IDS_COMMAND_LINE),
         Ctl(L"lbLabels(4)", IDS_LAST_RUNTIME), Ctl(L"lbLabels(5)", IDS_NEXT_RUNTIME), Ctl(L"lbLabels(6)", IDS_CREATOR),
         Ctl(L"lbLabels(7)", IDS_SCHEDULE), Ctl(L"cmdNew", IDS_SCHEDULE_RESTART), Ctl(L"cmdProps", IDS_TASK_PROPERTIES),
-        Ctl(L"cdmDelete", IDS_DELETE_TASK),
+        Ctl(L"cdmDelete", IDS_DELETE_TASK), Ctl(L"cmdPreview", IDS_PREVIEW), Ctl(L"lbLabels(8)", IDS_LAST_RESULT),
     };
     ApplyFormTexts(*this, {true, IDS_SCHEDULER_CAPTION, kTexts}, {L"frmSchedule_Auto_Init"});
 }
@@ -105,6 +110,7 @@ void frmSchedule::lstTasks_Click() {
         (*this)[L"lblInfo(0)"].SetCaption(task.ApplicationName());
         (*this)[L"lblInfo(1)"].SetCaption(task.CommandLine());
         (*this)[L"lblInfo(3)"].SetCaption(TaskDateTimeText(task.LastRunTime()));
+        (*this)[L"lblInfo(6)"].SetCaption(LastResultText(task.LastExitCode()));
         (*this)[L"lblInfo(4)"].SetCaption(TaskDateTimeText(task.NextRunTime()));
         (*this)[L"lblInfo(5)"].SetCaption(task.Creator());
         (*this)[L"txtSchedule"].SetCaption(TriggerLines(task.Triggers()));
@@ -190,6 +196,21 @@ void frmSchedule::cmdProps_Click() {
 void frmSchedule::ShowProperties(ScheduledTask& task) {
     frmTaskProperties dialog(task);
     dialog.Show(rt::ShowMode::Modal, Hwnd());
+}
+
+void frmSchedule::cmdPreview_Click() {
+    rt::Control& list = (*this)[L"lstTasks"];
+    const int index = list.ListIndex();
+    if (index < 0 || !preview_) return;
+    std::wstring line;
+    try {
+        line = objTasks().GetTask(list.ItemText(index)).CommandLine();
+    } catch (...) {
+        ShowFailure(L"");
+        RefreshList();
+        return;
+    }
+    preview_(line, Hwnd());
 }
 
 void frmSchedule::cdmDelete_Click() {

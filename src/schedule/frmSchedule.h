@@ -14,7 +14,9 @@ class frmSchedule : public rt::Form {
 public:
     // commandLine: the line a new task runs the program with (the
     // configuration window's current choice).
-    explicit frmSchedule(std::function<std::wstring()> commandLine);
+    // preview: shows what a run of a task's command line would do.
+    using PreviewOfLine = std::function<void(const std::wstring& line, HWND owner)>;
+    explicit frmSchedule(std::function<std::wstring()> commandLine, PreviewOfLine preview = nullptr);
 
     void RefreshList();
 
@@ -27,9 +29,11 @@ private:
     void cmdNew_Click();
     void cmdProps_Click();
     void cdmDelete_Click();
+    void cmdPreview_Click();
     // The property dialog, owned by this window; it saves the task on OK.
     void ShowProperties(ScheduledTask& task);
     ScheduledTasks& objTasks();  // created on first use, kept for the process
 
     std::function<std::wstring()> commandLine_;
+    PreviewOfLine preview_;
 };

@@ -5,11 +5,17 @@
 #include "config/CommandLine.h"
 #include "config/frmConfigure.h"
 #include "logging/modLogging.h"
+#include "localize/RestartResCONST.h"
+#include "localize/modLocalize.h"
 #include "process/ProgramEnd.h"
+#include "restart/PreviewReader.h"
+#include "restart/frmPreview.h"
 #include "restart/frmRestart.h"
 #include "core/ActionValues.h"
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorReporting.h"
+#include "runtime/StdOutput.h"
+#include "runtime/Text.h"
 
 namespace {
 
@@ -19,12 +25,47 @@ void ReportUnattendedBox(const std::wstring& text) {
     rt::ContinueSilently([&] { TheRestartForm().EventLog().LogErrorEvent(5, text); });
 }
 
+// Line ends as a console and an edit control want them.
+std::wstring WithCrLf(const std::wstring& text) {
+    std::wstring out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) out += L'\r';
+        out += text[i];
+    }
+    return out;
+}
+
+// "/Preview ACTION": the plan and the verdict where the administrator ran
+// it (the standard output, else the starting console, else a window), and
+// the verdict's exit code. Nothing is stopped, started, locked or logged.
+[[noreturn]] void RunPreview(const std::wstring& arguments) {
+    rt::ContinueSilently([] { InitalizeLanguages(); });
+    const ActionRequest request = ParsePreview(arguments);
+    std::wstring text = WithCrLf(mymyLoadString(IDS_PV_USAGE)) + L"\r\n";
+    std::wstring caption = mymyLoadString(IDS_PREVIEW);
+    int exitCode = 1;
+    if (request.valid) {
+        try {
+            const PreviewReport report = PreviewOf(request.line, request.action, request.services);
+            text = PreviewText(report.lines);
+            caption = rt::FromUtf8(Fill(rt::ToUtf8(mymyLoadString(IDS_PV_CAPTION)), {request.line}));
+            exitCode = report.exitCode;
+        } catch (const std::exception& e) {
+            text = rt::FromUtf8(e.what()) + L"\r\n";
+        }
+    }
+    if (!rt::WriteStandardOutput(text)) ShowPreviewWindow(caption, text);
+    EndProgram(exitCode);
+}
+
 }  // namespace
 
 void MakeRunUnattended(unsigned closeAfterMs) { rt::MakeBoxesUnattended(&ReportUnattendedBox, closeAfterMs); }
 
 void Main() {
     const std::wstring arguments = ProgramArguments();
+    // First: a preview line may hold the word "restart" and never restarts.
+    if (NamesPreview(arguments)) RunPreview(arguments);
     if (NamesAnAction(arguments)) MakeRunUnattended();
     if (NamesRestartWindow(arguments)) {
         // RestartAction stays 0: the restart window restarts the product only.

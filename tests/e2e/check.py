@@ -53,8 +53,48 @@ def check_header(header):
     check(len(header) == 9 and all(re.fullmatch(e, h) for e, h in zip(expected, header)), f"header {header}")
 
 
+def runs(plan):
+    """The command lines a plan says the run starts, in order."""
+    return [m[1] for m in (re.match(r"^    Runs: (.*)  \(", line) for line in plan) if m]
+
+
+def check_preview(out):
+    """Previews print their plan and verdict, touch nothing, and end with 0, 2 or 1."""
+    text = {name: (out / f"{name}.txt").read_text("utf-8", "replace").replace("\r", "").splitlines()
+            for name in ("stdout", "restart", "bounce", "usage", "cmd", "noreboot")}
+    rc = {name: (out / f"{name}.rc").read_text().strip() for name in ("restart", "bounce", "usage", "noreboot")}
+    rc["stdout"] = (out / "exit_code").read_text().strip()
+    shutdown = (out / "restart_commands").read_text().splitlines()
+    reboot = runs(text["stdout"])
+    check(reboot[:17] == shutdown[:17] and len(reboot) == 18 and reboot[17].endswith('reboot.bat"'),
+          "the reboot's plan: the 17 shut-down commands in order, then reboot.bat:\n" + "\n".join(reboot))
+    check(runs(text["restart"])[:len(shutdown)] == shutdown, "the restart's plan runs what the restart runs")
+    check(runs(text["bounce"])[:2] == ["Net Stop PmNotifySvr", "Net Stop PmSyncSvr"], f"bounce: {runs(text['bounce'])}")
+    for name in ("stdout", "restart", "bounce", "cmd"):
+        check("Verdict: Ready" in text[name] and any(t.startswith("Worst case: ") for t in text[name]),
+              f"{name}: ready, with its worst case:\n" + "\n".join(text[name][-12:]))
+    check(any(t.startswith("    Schedules the check after the boot") for t in text["stdout"]), "the boot check is planned")
+    check("rc=0" in (out / "cmd_rc.txt").read_text(), "cmd.exe saw exit code 0: " + (out / "cmd_rc.txt").read_text())
+    check(rc == {"stdout": "0", "restart": "0", "bounce": "0", "usage": "1", "noreboot": "2"}, f"exit codes {rc}")
+    check(text["usage"][:1] and text["usage"][0].startswith("Usage: "), f"usage: {text['usage']}")
+    missing = [t for t in text["noreboot"] if "reboot.bat: not found" in t]
+    check("Verdict: Not ready" in text["noreboot"] and len(missing) == 2,
+          "without reboot.bat: not ready, named in the state and as the problem:\n" + "\n".join(text["noreboot"][-8:]))
+    touched = [t for t in (out / "trace.txt").read_text("utf-8").splitlines()
+               if re.search(r"stop|start|gateway|kill|reboot|tray", t, re.I)]
+    check(not touched, f"the previews touched nothing: {touched}")
+    check(not read_events(out), f"no event raised: {read_events(out)}")
+    check(not (out / "logs_made.txt").read_text().strip(), "no run log written")
+    print("preview: " + ", ".join(f"{k} {v}" for k, v in rc.items()) + f"; {len(reboot)} commands in the reboot's plan")
+
+
 def main():
     case, out = sys.argv[1], Path(sys.argv[2])
+    if case == "preview":
+        check_preview(out)
+        for f in failures:
+            print(f"FAIL: {f}")
+        sys.exit(1 if failures else 0)
     rc = int((out / "exit_code").read_text().strip())
     start, end = map(float, (out / "times").read_text().split())
     header, steps = read_log(out) if (out / "run.log").stat().st_size else ([], [])
@@ -75,7 +115,10 @@ def main():
     restart = case in ("restart", "restart-fail", "restart-missing", "second-run")
     raised = ["1"] + raised
     stopped = [t.split()[1] for t in said if t.endswith(" stop requested")]
-    started = [t.split()[1] for t in said if t.startswith("service ") and t.endswith(" started")]
+    # A service started as another's dependency is the service manager's doing, not the program's.
+    dependencies = {t.split()[-1] for t in said if " starts its dependency " in t}
+    started = [t.split()[1] for t in said if t.startswith("service ") and t.endswith(" started")
+               and t.split()[1] not in dependencies]
 
     def ordered(verb):  # the services the sequences' own commands name, in order, each once
         return list(dict.fromkeys(c.split()[2] for c in commands if c.lower().startswith("net " + verb)))

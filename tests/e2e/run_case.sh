@@ -31,6 +31,8 @@ case "$case_name" in
     bounce) args=/Bounce:PmNotifySvr:PmSyncSvr action="bounce PmNotifySvr PmSyncSvr" ;;
     cancel) args=/Reboot after=--click ;;
     test-run) args="" after=--test-bounce title="Configure Scheduled Restart Options" ;;
+    # Three previews, then one without reboot.bat: nothing may be touched.
+    preview) args="/Preview /Reboot" ;;
     *) echo "unknown case $case_name" >&2; exit 2 ;;
 esac
 
@@ -61,9 +63,27 @@ if [ "$case_name" = second-run ]; then
     ) &
     second_pid=$!
 fi
+if [ "$case_name" = preview ]; then
+    # The trace from here on must hold no stop, start, kill or gateway call.
+    : > "$WINEPREFIX/drive_c/sandbox/trace.txt"
+    preview() {  # name, then the arguments: the plan on standard output, the exit code beside it
+        local rc=0
+        timeout 60 "$WINE64" OrvaneScheduledRestart.exe "${@:2}" > "$out/$1.txt" 2>/dev/null || rc=$?
+        echo "$rc" > "$out/$1.rc"
+    }
+    preview restart /Preview /Restart
+    preview bounce /Bounce:PmNotifySvr:PmSyncSvr /Preview
+    preview usage /Preview /Restart:now
+    # The documented way from cmd.exe: redirected, with cmd waiting for the exit code.
+    cmd_rc=0
+    "$WINE64" cmd /c 'OrvaneScheduledRestart.exe /Preview /Reboot > C:\sandbox\cmd.txt' >/dev/null 2>&1 || cmd_rc=$?
+    echo "rc=$cmd_rc" > "$out/cmd_rc.txt"
+    cp "$WINEPREFIX/drive_c/sandbox/cmd.txt" "$out/cmd.txt" 2>/dev/null || :
+fi
 start=$(date +%s.%N)
 set +e
-WINEDEBUG=-all,+relay,+eventlog timeout 240 "$WINE64" OrvaneScheduledRestart.exe ${args:+"$args"} \
+# shellcheck disable=SC2086 # a preview's words are separate arguments
+WINEDEBUG=-all,+relay,+eventlog timeout 240 "$WINE64" OrvaneScheduledRestart.exe $args \
     >"$out/stdout.txt" 2>"$out/wine.txt"
 rc=$?
 set -e
@@ -140,5 +160,12 @@ if [ "$case_name" = reboot-lost ]; then
     task_check env ORV_BOOT_CHECK_GONE=1 > "$out/task_gone.txt" || echo FAILED >> "$out/task_gone.txt"
     record record.txt
     cat "$night" > "$out/run.log"
+fi
+if [ "$case_name" = preview ]; then
+    "$WINE64" "$build/tests/seqlines.exe" commands restart 2>/dev/null | tr -d '\r' > "$out/restart_commands"
+    cp "$WINEPREFIX/drive_c/sandbox/trace.txt" "$out/trace.txt"
+    mv "$prog/reboot.bat" "$prog/reboot.bat.away"
+    preview noreboot /Preview /Reboot
+    ls "$prog"/logs 2>/dev/null > "$out/logs_made.txt" || :
 fi
 python3 "$here/check.py" "$case_name" "$out"

@@ -13,6 +13,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> services;
     FakeHost host;
     host.verifySetting = {};
+    // As the sandbox's stand-ins: the product's services need the database.
+    for (const std::string& name : RestartServices()) {
+        if (name.rfind("Pm", 0) == 0) host.dependsOn[name] = "MSSQLServer";
+    }
     for (int i = 3; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--fail=", 0) == 0) {

@@ -44,6 +44,7 @@ public:
     std::map<std::string, long> startDelay;
     std::vector<std::string> unqueryable, uninstalled, pending;  // pending: "start pending" while not running
     std::map<std::string, long> runningFrom;  // absent: running; -1: stopped
+    std::map<std::string, std::string> dependsOn;  // a start starts it first, as Windows does
     bool runLocked = false;
     BootCheckRecord bootRecord;  // what a reboot run left for "/Verify"
     bool bootCheckFails = false;
@@ -60,6 +61,10 @@ public:
             const bool start = line.size() > 6 && (line[6] == 'a' || line[6] == 'A');  // "Net St(a)rt" / "Net St(o)p"
             const long delay = startDelay.count(name) ? startDelay[name] : 0;
             runningFrom[name] = start && delay >= 0 ? now + delay : -1;
+            if (start && dependsOn.count(name)) {
+                const auto dep = runningFrom.find(dependsOn[name]);
+                if (dep != runningFrom.end() && dep->second < 0) dep->second = now;
+            }
         }
         commands.push_back({line, style, 0, now});
         return static_cast<std::int32_t>(commands.size());

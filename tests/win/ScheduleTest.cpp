@@ -8,6 +8,7 @@
 #include <mstask.h>
 #include <wrl/client.h>
 
+#include <cstring>
 #include <cwchar>
 #include <utility>
 
@@ -152,7 +153,7 @@ protected:
         tasks.AddTask(kTaskName).Save();
     }
     frmConfigure configure_;
-    frmSchedule schedule_{[this] { return configure_.strConstructCommandLine(); }};
+    frmSchedule schedule_{[this] { return configure_.strConstructCommandLine(); }, &ShowPreviewOfLine};
 };
 
 // Types the name into the input box and presses OK; keeps the box's owner.
@@ -401,6 +402,70 @@ TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedDeleteAsksFirstAndATaskGoneIs
     EXPECT_EQ(Answered({test::ReadAndPress(rt::kProgramTitle, shown)}, [&] { schedule[L"lstTasks"].SetListIndex(index); }), 1);
     EXPECT_FALSE(shown.empty());
     EXPECT_EQ(TaskIndex(), -1);
+}
+
+// A run of the task as Task Scheduler records it in the task's file (Wine
+// never runs one): exit code, status "has run", and when.
+void SimulateLastRun(const wchar_t* name, DWORD exitCode, const SYSTEMTIME& at) {
+    wchar_t windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    std::string job = test::ReadBytes(std::wstring(windows) + L"\\Tasks\\" + name + L".job");
+    ASSERT_GE(job.size(), 68u);
+    const DWORD status = 0x41300;  // SCHED_S_TASK_READY
+    std::memcpy(&job[40], &exitCode, 4);
+    std::memcpy(&job[44], &status, 4);
+    std::memcpy(&job[52], &at, sizeof at);
+    test::WriteBytes(std::wstring(windows) + L"\\Tasks\\" + name + L".job", job);
+}
+
+// Beside its last run time, the manager shows the last result with its
+// meaning; its Preview shows what a run of the task's line would do, or why
+// there is nothing to show.
+TEST_F(Schedule, LastResultAndPreviewOfTheSelectedTask) {
+    TASK_TRIGGER daily{sizeof(TASK_TRIGGER), 0, 2027, 1, 3, 0, 0, 0, 2, 0, 0, 0, 0, TASK_TIME_TRIGGER_DAILY, {}, 0, 0};
+    daily.Type.Daily.DaysInterval = 1;
+    MakeRaw(kTaskName, {daily});
+    frmSchedule& schedule = ShowManager();
+    const auto select = [&] {
+        schedule.RefreshList();
+        schedule[L"lstTasks"].SetListIndex(TaskIndex());
+        return schedule[L"lblInfo(6)"].Caption();
+    };
+    EXPECT_EQ(select(), mymyLoadString(IDS_RESULT_NEVER));
+    const SYSTEMTIME night{2026, 12, 1, 7, 3, 15, 0, 0};
+    const std::pair<DWORD, std::wstring> results[] = {
+        {2, Replace(mymyLoadString(IDS_RESULT_2), L"%1", L"2")},
+        {0, Replace(mymyLoadString(IDS_RESULT_0), L"%1", L"0")},
+        {0x80070002, L"0x80070002"},
+    };
+    for (const auto& [code, meaning] : results) {
+        SimulateLastRun(kTaskName, code, night);
+        EXPECT_EQ(select(), meaning) << code;
+        EXPECT_NE(schedule[L"lblInfo(3)"].Caption().find(L"03:15"), std::wstring::npos);
+    }
+    // A line that names no action: said, nothing run.
+    std::wstring shown;
+    EXPECT_EQ(Answered({test::ReadAndPress(rt::kProgramTitle, shown)}, [&] { Click(schedule, L"cmdPreview"); }), 1);
+    EXPECT_EQ(shown, Replace(mymyLoadString(IDS_PV_NO_ACTION), L"%1", L"/weekly"));
+    // The task's own line: its plan, in the preview window.
+    ComPtr<ITask> task;
+    ASSERT_HRESULT_SUCCEEDED(Scheduler()->Activate(kTaskName, IID_ITask, reinterpret_cast<IUnknown**>(task.GetAddressOf())));
+    task->SetParameters(L"/Bounce:PmSyncSvr");
+    ComPtr<IPersistFile> file;
+    ASSERT_HRESULT_SUCCEEDED(task.As(&file));
+    ASSERT_HRESULT_SUCCEEDED(file->Save(nullptr, TRUE));
+    schedule.RefreshList();
+    schedule[L"lstTasks"].SetListIndex(TaskIndex());
+    std::wstring plan;
+    const std::wstring caption = Replace(mymyLoadString(IDS_PV_CAPTION), L"%1", L"/Bounce:PmSyncSvr");
+    EXPECT_EQ(Answered({{caption, [&plan](HWND w) {
+                             plan = rt::WindowText(Child(w, L"Edit", 0));
+                             ::PostMessageW(w, WM_CLOSE, 0, 0);
+                         }}},
+                       [&] { Click(schedule, L"cmdPreview"); }),
+              1);
+    EXPECT_NE(plan.find(L"Runs: Net Stop PmSyncSvr  (normal window, waits up to 120 s)\r\n"), std::wstring::npos) << rt::ToUtf8(plan);
+    EXPECT_NE(plan.find(L"\r\nVerdict: "), std::wstring::npos);
 }
 
 // Run by the reboot end-to-end case in its sandbox, once after "/Reboot"
