@@ -8,6 +8,7 @@ namespace {
 // Client area and control positions in twips.
 constexpr int kClientWidth = 10920;
 constexpr int kClientHeight = 7500;
+constexpr UINT kFocusClose = WM_APP + 1;
 }  // namespace
 
 frmPreview::frmPreview(std::wstring caption, std::wstring text)
@@ -26,6 +27,23 @@ void frmPreview::Form_Load() {
     const HWND edit = (*this)[L"txtPlan"].Hwnd();
     ::SendMessageW(edit, EM_SETREADONLY, TRUE, 0);
     (*this)[L"txtPlan"].SetCaption(text_);
+    // The verdict first in sight: it closes the text; the plan is above it.
+    // (Posted: the control scrolls only once it is shown.)
+    ::PostMessageW(edit, EM_LINESCROLL, 0, ::SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
+    // Once shown, the focus on Close: Enter or Escape closes it at once.
+    ::PostMessageW(Hwnd(), kFocusClose, 0, 0);
+}
+
+LRESULT frmPreview::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kFocusClose) {
+        ::SetFocus((*this)[L"cmdClose"].Hwnd());
+        return 0;
+    }
+    if (msg == WM_COMMAND && lp == 0 && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
+        Unload();
+        return 0;
+    }
+    return rt::Form::HandleMessage(msg, wp, lp);
 }
 
 void frmPreview::cmdCopy_Click() {

@@ -12,6 +12,7 @@ public:
 
 protected:
     void Form_Load() override;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
     void cmdCopy_Click();

@@ -10,6 +10,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                          L"C:\\PROGRA~1\\ORVANE~1\\Tool.exe");
     // The arguments are a tail of the line.
     if (args.size() > line.size() || line.compare(line.size() - args.size(), args.size(), args) != 0) std::abort();
+    // A preview names one known action or none, and a task's line routes
+    // to an action only as the start-up would route it.
+    for (const ActionRequest& r : {ParsePreview(args), ActionOfTaskLine(args)}) {
+        if (r.valid != !r.line.empty() || r.services.size() > kBounceServices.size()) std::abort();
+    }
+    if (NamesPreview(args) && ActionOfTaskLine(args).valid) std::abort();
     ParseCommandLine(args);
     // Only the known names ever reach a bounce's list.
     if (BounceServiceNames.empty() || !BounceServiceNames[0].empty()) std::abort();
