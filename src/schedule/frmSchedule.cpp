@@ -16,6 +16,8 @@
 namespace {
 
 std::unique_ptr<ScheduledTasks> gTasks;
+// The program file the tasks made here run.
+constexpr wchar_t kProgramFile[] = L"OrvaneScheduledRestart.exe";
 
 // A failure shown as "<prefix><description>", then go on.
 void ShowFailure(const std::wstring& prefix) { rt::ShowPrefixedError(prefix, rt::CurrentError()); }
@@ -160,7 +162,7 @@ void frmSchedule::cmdNew_Click() {
     std::unique_ptr<ScheduledTask> task;
     step([&] { task = std::make_unique<ScheduledTask>(objTasks().AddTask(answer)); });
     if (!task) return;  // nothing was made: one message, not one per step
-    step([&] { task->SetApplicationName(rt::JoinPath(rt::App().path, L"OrvaneScheduledRestart.exe")); });
+    step([&] { task->SetApplicationName(rt::JoinPath(rt::App().path, kProgramFile)); });
     step([&] { task->SetCommandLine(commandLine_()); });
     step([&] { task->SetWorkingDirectory(rt::App().path); });
     step([&] { task->SetCreator(mymyLoadString(IDS_SCHEDULED_RESTART_TASK)); });
@@ -202,12 +204,21 @@ void frmSchedule::cmdPreview_Click() {
     rt::Control& list = (*this)[L"lstTasks"];
     const int index = list.ListIndex();
     if (index < 0 || !preview_) return;
-    std::wstring line;
+    std::wstring application, line;
     try {
-        line = objTasks().GetTask(list.ItemText(index)).CommandLine();
+        const ScheduledTask task = objTasks().GetTask(list.ItemText(index));
+        application = task.ApplicationName();
+        line = task.CommandLine();
     } catch (...) {
         ShowFailure(L"");
         RefreshList();
+        return;
+    }
+    // Another program's task: its line means nothing to this one.
+    const std::size_t slash = application.find_last_of(L"\\/");
+    const std::wstring file = application.substr(slash == std::wstring::npos ? 0 : slash + 1);
+    if (!SameNoCase(file, kProgramFile)) {
+        rt::MsgBox(Replace(mymyLoadString(IDS_PV_NO_ACTION), L"%1", application + L" " + line));
         return;
     }
     preview_(line, Hwnd());

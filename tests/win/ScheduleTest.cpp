@@ -446,10 +446,11 @@ TEST_F(Schedule, LastResultAndPreviewOfTheSelectedTask) {
     // A line that names no action: said, nothing run.
     std::wstring shown;
     EXPECT_EQ(Answered({test::ReadAndPress(rt::kProgramTitle, shown)}, [&] { Click(schedule, L"cmdPreview"); }), 1);
-    EXPECT_EQ(shown, Replace(mymyLoadString(IDS_PV_NO_ACTION), L"%1", L"/weekly"));
+    EXPECT_EQ(shown, Replace(mymyLoadString(IDS_PV_NO_ACTION), L"%1", L"C:\\Tools\\other.exe /weekly"));
     // The task's own line: its plan, in the preview window.
     ComPtr<ITask> task;
     ASSERT_HRESULT_SUCCEEDED(Scheduler()->Activate(kTaskName, IID_ITask, reinterpret_cast<IUnknown**>(task.GetAddressOf())));
+    task->SetApplicationName(L"C:\\Program Files\\Orvane Restart\\OrvaneScheduledRestart.exe");
     task->SetParameters(L"/Bounce:PmSyncSvr");
     ComPtr<IPersistFile> file;
     ASSERT_HRESULT_SUCCEEDED(task.As(&file));
