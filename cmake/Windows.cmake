@@ -61,6 +61,7 @@ add_library(orv_win STATIC
     src/schedule/frmSchedule.cpp
     src/schedule/frmTaskProperties.cpp
     src/schedule/TaskTexts.cpp
+    src/schedule/TaskCommand.cpp
     src/about/frmAbout.cpp
     src/about/WebBrowserHost.cpp
     src/process/ProgramEnd.cpp

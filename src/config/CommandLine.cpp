@@ -51,14 +51,6 @@ ActionRequest ParsedAction(std::wstring_view line) {
     return parsed;
 }
 
-std::string ActionLineOf(const ActionRequest& request) {
-    if (request.action == ActionReboot) return "/Reboot";
-    if (request.action != ActionBounce) return "/Restart";
-    std::string line = "/Bounce";
-    for (const std::string& name : request.services) line += ":" + name;
-    return line;
-}
-
 std::vector<std::wstring_view> Words(std::wstring_view line) {
     std::vector<std::wstring_view> words;
     std::size_t at = 0;
@@ -107,34 +99,7 @@ ActionRequest ParsePreview(std::wstring_view arguments) {
         }
     }
     if (previews != 1 || actions.size() != 1) return request;
-    const std::wstring_view word = actions[0];
-    if (SameWord(word, L"/Restart")) {
-        request.action = ActionRestartOnly;
-    } else if (SameWord(word, L"/Reboot")) {
-        request.action = ActionReboot;
-    } else if (word.size() >= 7 && SameWord(word.substr(0, 7), L"/Bounce")) {
-        request.action = ActionBounce;
-        std::vector<bool> named(kBounceServices.size(), false);
-        std::wstring_view rest = word.substr(7);
-        while (!rest.empty()) {
-            if (rest[0] != L':') return request;
-            const std::size_t end = std::min(rest.find(L':', 1), rest.size());
-            const std::wstring_view item = rest.substr(1, end - 1);
-            std::size_t i = 0;
-            while (i < kBounceServices.size() && !SameWord(item, Widen(kBounceServices[i]))) ++i;
-            if (i == kBounceServices.size() || named[i]) return request;
-            named[i] = true;
-            rest = rest.substr(end);
-        }
-        for (std::size_t i = 0; i < named.size(); ++i) {
-            if (named[i]) request.services.emplace_back(kBounceServices[i]);
-        }
-    } else {
-        return request;
-    }
-    request.valid = true;
-    request.line = ActionLineOf(request);
-    return request;
+    return ParseActionWord(actions[0]);
 }
 
 ActionRequest ActionOfTaskLine(std::wstring_view line) {

@@ -8,13 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ActionValues.h"
 #include "core/Arguments.h"
 #include "core/CheckState.h"
 
-// The four services a bounce may name, in the one order the builder, the
-// parser and the bounce sequence all use.
-inline constexpr std::array<std::string_view, 4> kBounceServices = {
-    "PmNotifySvr", "PmStoreMonSvr", "PmSpeechSvr", "PmSyncSvr"};
 
 enum class ScheduledAction { RestartOnly, Reboot, Bounce };
 
@@ -40,14 +37,6 @@ bool NamesRestartWindow(std::wstring_view arguments);
 // that names no action, so that every line that named one still does.
 bool NamesBootCheck(std::wstring_view arguments);
 
-// An action a run would take: a RestartAction code, the bounce's services in
-// canonical order, and the action as a command line ("/Bounce:PmSyncSvr").
-struct ActionRequest {
-    bool valid = false;
-    std::int16_t action = 0;
-    std::vector<std::string> services;
-    std::string line;
-};
 
 // "/Preview" as a word of its own, in any case. Recognised before every
 // other rule: such a line never runs an action.

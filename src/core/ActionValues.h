@@ -2,8 +2,10 @@
 // parser to the restart window. No Windows header: part of the portable core.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum RestartActionCode : std::int16_t {
@@ -38,3 +40,22 @@ struct RunOutcome {
     int ExitCode() const { return cancelled ? kExitCancelled : failed ? kExitFailed : kExitDone; }
 };
 extern RunOutcome TheRunOutcome;
+
+// The four services a bounce may name, in the one order the builder, the
+// parsers and the bounce sequence all use.
+inline constexpr std::array<std::string_view, 4> kBounceServices = {
+    "PmNotifySvr", "PmStoreMonSvr", "PmSpeechSvr", "PmSyncSvr"};
+
+// An action a run would take: a RestartAction code, the bounce's services in
+// canonical order, and the action as a command line ("/Bounce:PmSyncSvr").
+struct ActionRequest {
+    bool valid = false;
+    std::int16_t action = 0;
+    std::vector<std::string> services;
+    std::string line;
+};
+// One action word, strictly: "/Restart", "/Reboot", or "/Bounce" with
+// ":Service" items the bounce knows, each once (any case). Not valid otherwise.
+ActionRequest ParseActionWord(std::wstring_view word);
+// The action as the scheduled line spells it.
+std::string ActionLineOf(const ActionRequest& request);

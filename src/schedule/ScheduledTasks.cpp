@@ -218,9 +218,14 @@ void ScheduledTask::Save() {
 
 // ---- ScheduledTasks ---------------------------------------------------------------
 
-ScheduledTasks::ScheduledTasks() {
+ScheduledTasks::ScheduledTasks(const std::wstring& computer) {
     rt::EnsureOle();
     Check(rt::ComCreate(CLSID_CTaskScheduler, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&scheduler_)));
+    if (!computer.empty()) {
+        // "\\NAME", as Task Scheduler wants it.
+        const std::wstring target = computer.compare(0, 2, L"\\\\") == 0 ? computer : L"\\\\" + computer;
+        Check(scheduler_->SetTargetComputer(target.c_str()));
+    }
 }
 
 void ScheduledTasks::ReloadTasks() {

@@ -73,7 +73,9 @@ private:
 
 class ScheduledTasks {
 public:
-    ScheduledTasks();  // throws when Task Scheduler cannot be reached
+    // This computer's Task Scheduler, or another's ("NAME" or "\\NAME");
+    // throws when it cannot be reached.
+    explicit ScheduledTasks(const std::wstring& computer = {});
 
     void ReloadTasks();
     const std::vector<std::wstring>& Names() const { return names_; }  // enumeration order

@@ -10,14 +10,13 @@
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorReporting.h"
 #include "schedule/ScheduledTasks.h"
+#include "schedule/TaskCommand.h"
 #include "schedule/TaskTexts.h"
 #include "schedule/frmTaskProperties.h"
 
 namespace {
 
 std::unique_ptr<ScheduledTasks> gTasks;
-// The program file the tasks made here run.
-constexpr wchar_t kProgramFile[] = L"OrvaneScheduledRestart.exe";
 
 // A failure shown as "<prefix><description>", then go on.
 void ShowFailure(const std::wstring& prefix) { rt::ShowPrefixedError(prefix, rt::CurrentError()); }
@@ -215,9 +214,7 @@ void frmSchedule::cmdPreview_Click() {
         return;
     }
     // Another program's task: its line means nothing to this one.
-    const std::size_t slash = application.find_last_of(L"\\/");
-    const std::wstring file = application.substr(slash == std::wstring::npos ? 0 : slash + 1);
-    if (!SameNoCase(file, kProgramFile)) {
+    if (!IsProgramsTask(application)) {
         rt::MsgBox(Replace(mymyLoadString(IDS_PV_NO_ACTION), L"%1", application + L" " + line));
         return;
     }

@@ -16,6 +16,7 @@
 #include "runtime/ErrorReporting.h"
 #include "runtime/StdOutput.h"
 #include "runtime/Text.h"
+#include "schedule/TaskCommand.h"
 
 namespace {
 
@@ -58,13 +59,23 @@ std::wstring WithCrLf(const std::wstring& text) {
     EndProgram(exitCode);
 }
 
+// "/Schedule", "/Unschedule", "/Tasks": the result where the administrator
+// ran it, and its exit code; no window.
+[[noreturn]] void RunTaskVerbLine(const std::wstring& arguments) {
+    rt::ContinueSilently([] { InitalizeLanguages(); });
+    const VerbResult result = RunTaskVerb(ParseTaskVerb(arguments));
+    rt::WriteStandardOutput(result.text);
+    EndProgram(result.exitCode);
+}
+
 }  // namespace
 
 void MakeRunUnattended(unsigned closeAfterMs) { rt::MakeBoxesUnattended(&ReportUnattendedBox, closeAfterMs); }
 
 void Main() {
     const std::wstring arguments = ProgramArguments();
-    // First: a preview line may hold the word "restart" and never restarts.
+    // First: these lines may hold the word "restart" and never restart.
+    if (NamesTaskVerb(arguments)) RunTaskVerbLine(arguments);
     if (NamesPreview(arguments)) RunPreview(arguments);
     if (NamesAnAction(arguments)) MakeRunUnattended();
     if (NamesRestartWindow(arguments)) {

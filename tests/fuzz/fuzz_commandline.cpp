@@ -3,6 +3,7 @@
 #include "FuzzInput.h"
 #include "config/CommandLine.h"
 #include "core/ActionValues.h"
+#include "schedule/TaskVerbs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::wstring line = WideFrom(data, size);
@@ -16,6 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (r.valid != !r.line.empty() || r.services.size() > kBounceServices.size()) std::abort();
     }
     if (NamesPreview(args) && ActionOfTaskLine(args).valid) std::abort();
+    // A verb line is a verb, or refused with a reason; a made task's name is one Task Scheduler can store.
+    const TaskVerb verb = ParseTaskVerb(args);
+    if ((verb.kind == TaskVerb::None) == verb.error.empty()) std::abort();
+    if (verb.kind == TaskVerb::Schedule && (!verb.action.valid || ValidTaskName(verb.name) != verb.name)) std::abort();
     ParseCommandLine(args);
     // Only the known names ever reach a bounce's list.
     if (BounceServiceNames.empty() || !BounceServiceNames[0].empty()) std::abort();

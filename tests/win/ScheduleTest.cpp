@@ -22,6 +22,7 @@
 #include "runtime/Dialogs.h"
 #include "runtime/Text.h"
 #include "schedule/ScheduledTasks.h"
+#include "schedule/TaskCommand.h"
 #include "schedule/TaskTexts.h"
 #include "schedule/frmSchedule.h"
 
@@ -498,3 +499,82 @@ TEST(BootCheckTask, AsTaskSchedulerStoresItThenGone) {
 }
 
 }  // namespace
+
+// The scheduling verbs, in process: the task Task Scheduler stores and says
+// is due, a replacement, a foreign task of that name refused and untouched,
+// "/Unschedule:*" of the program's tasks only, "/Tasks" with a last run, and
+// a computer that cannot be reached.
+TEST(TaskVerbsRun, ScheduleReplaceRefuseUnscheduleAndList) {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const wchar_t* const ours[] = {L"Orvane verb test", L"Orvane verb test 2"};
+    const wchar_t* const foreign = L"Orvane verb foreign";
+    for (const wchar_t* n : {ours[0], ours[1], foreign}) DeleteRaw(n);
+    const auto run = [](const std::wstring& line) { return RunTaskVerb(ParseTaskVerb(line)); };
+
+    VerbResult r = run(L"/Schedule:\"Orvane verb test\" /Reboot /At:03:15 /From:2027-01-31");
+    ASSERT_EQ(r.exitCode, 0) << rt::ToUtf8(r.text);
+    RawTask raw;
+    ASSERT_TRUE(ReadRaw(ours[0], raw));
+    EXPECT_EQ(raw.application, rt::JoinPath(rt::App().path, L"OrvaneScheduledRestart.exe"));
+    EXPECT_EQ(raw.parameters, L"/Reboot");
+    EXPECT_EQ(raw.folder, rt::App().path);
+    EXPECT_EQ(raw.creator, mymyLoadString(IDS_SCHEDULED_RESTART_TASK));
+    EXPECT_EQ(raw.flags & TASK_FLAG_DISABLED, 0u);
+    EXPECT_EQ(raw.triggers, L"type 1 at 03:15 from 2027-01-31 flags 0 every 1/0; ");
+    // Task Scheduler's own verdict: due at the time asked for, and printed.
+    ASSERT_EQ(raw.nextRun, S_OK);
+    EXPECT_EQ(std::vector<WORD>({raw.next.wYear, raw.next.wMonth, raw.next.wDay, raw.next.wHour, raw.next.wMinute}),
+              std::vector<WORD>({2027, 1, 31, 3, 15}));
+    EXPECT_NE(r.text.find(L"next run 2027-01-31 03:15"), std::wstring::npos) << rt::ToUtf8(r.text);
+
+    // The same again replaces it.
+    r = run(L"/Schedule:\"orvane VERB test\" /Bounce:PmSyncSvr /At:04:45 /EveryDays:3");
+    ASSERT_EQ(r.exitCode, 0) << rt::ToUtf8(r.text);
+    ASSERT_TRUE(ReadRaw(ours[0], raw));
+    EXPECT_EQ(raw.parameters, L"/Bounce:PmSyncSvr");
+    EXPECT_NE(raw.triggers.find(L"at 04:45"), std::wstring::npos);
+    EXPECT_NE(raw.triggers.find(L"every 3/"), std::wstring::npos);
+
+    // Another program's task of that name: refused, byte for byte as it was.
+    TASK_TRIGGER daily{sizeof(TASK_TRIGGER), 0, 2027, 1, 3, 0, 0, 0, 2, 0, 0, 0, 0, TASK_TIME_TRIGGER_DAILY, {}, 0, 0};
+    daily.Type.Daily.DaysInterval = 1;
+    MakeRaw(foreign, {daily});
+    const auto before = JobFile(foreign);
+    r = run(L"/Schedule:\"Orvane verb foreign\" /Reboot /At:03:15");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.text.find(L"runs another program"), std::wstring::npos) << rt::ToUtf8(r.text);
+    EXPECT_EQ(JobFile(foreign), before);
+    EXPECT_EQ(run(L"/Unschedule:\"Orvane verb foreign\"").exitCode, 1);
+    EXPECT_EQ(JobFile(foreign), before);
+
+    // "/Tasks": the program's tasks only, with a last run and its meaning.
+    ASSERT_EQ(run(L"/Schedule:\"Orvane verb test 2\" /Restart /At:05:00").exitCode, 0);
+    SimulateLastRun(ours[1], 2, SYSTEMTIME{2026, 12, 1, 7, 3, 15, 0, 0});
+    r = run(L"/Tasks");
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.text.rfind(L"Name\tCommand line\tSchedule\tEnabled\tNext run\tLast run\tLast result\r\n", 0), 0u);
+    EXPECT_NE(r.text.find(L"Orvane verb test 2\t/Restart\t"), std::wstring::npos) << rt::ToUtf8(r.text);
+    EXPECT_NE(r.text.find(L"\tyes\t"), std::wstring::npos);
+    EXPECT_NE(r.text.find(L"\t2026-12-07 03:15\t" + Replace(mymyLoadString(IDS_RESULT_2), L"%1", L"2") + L"\r\n"),
+              std::wstring::npos)
+        << rt::ToUtf8(r.text);
+    EXPECT_EQ(r.text.find(foreign), std::wstring::npos);
+
+    // Unreachable: Task Scheduler's own error, exit 2; this computer by name works.
+    r = run(L"/Tasks /Computer:ORVANE-NO-SUCH-HOST");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.text.find(L"ORVANE-NO-SUCH-HOST: "), std::wstring::npos) << rt::ToUtf8(r.text);
+    wchar_t self[MAX_COMPUTERNAME_LENGTH + 1]{};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    ::GetComputerNameW(self, &size);
+    EXPECT_EQ(run(std::wstring(L"/Tasks /Computer:\\\\") + self).exitCode, 0);
+
+    // "/Unschedule:*": every task of the program, and only those.
+    r = run(L"/Unschedule:*");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_FALSE(ReadRaw(ours[0], raw));
+    EXPECT_FALSE(ReadRaw(ours[1], raw));
+    EXPECT_TRUE(ReadRaw(foreign, raw));
+    EXPECT_EQ(run(L"/Unschedule:\"Orvane verb test\"").exitCode, 1);  // gone: said so
+    DeleteRaw(foreign);
+}

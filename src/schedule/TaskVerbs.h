@@ -1,0 +1,33 @@
+// The scheduling verbs of the command line: "/Schedule", "/Unschedule" and
+// "/Tasks", which make, delete and list the program's tasks without a window
+// and without restarting anything. Portable core.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/ActionValues.h"
+#include "schedule/TaskRules.h"
+
+struct TaskVerb {
+    enum Kind { None, Schedule, Unschedule, Tasks } kind = None;
+    std::wstring error;        // bad arguments: why (exit code 1)
+    std::wstring name;         // as Task Scheduler stores it; empty with `all`
+    bool all = false;          // "/Unschedule:*"
+    ActionRequest action;      // "/Schedule"
+    DailySchedule schedule;    // "/At", "/EveryDays", "/From" (no date: 0)
+    std::wstring computer;     // "/Computer": empty for this one
+    std::wstring programPath;  // "/ProgramPath": empty for this program's own
+};
+
+// A word "/Schedule:…", "/Unschedule:…" or "/Tasks" (any case): such a line
+// is one of these verbs, never a restart, whatever else it holds.
+bool NamesTaskVerb(std::wstring_view arguments);
+// The whole line, strictly: one verb, each argument at most once, nothing
+// unknown; every value checked before anything is made.
+TaskVerb ParseTaskVerb(std::wstring_view arguments);
+
+// The arguments as the C runtime splits them: blanks part words, quotes
+// group and are dropped.
+std::vector<std::wstring> SplitArguments(std::wstring_view line);

@@ -1,0 +1,87 @@
+// The scheduling verbs' command line: what each line asks for, and the one
+// clear reason for every line that is refused before anything is made.
+#include <gtest/gtest.h>
+
+#include "config/CommandLine.h"
+#include "schedule/TaskVerbs.h"
+
+namespace {
+
+struct VerbRow {
+    const wchar_t* line;
+    TaskVerb::Kind kind;  // None: refused
+    const wchar_t* name;  // or the start of the reason
+    const char* action;
+    DailySchedule schedule;
+};
+
+std::string Shown(const wchar_t* s) { return std::string(s, s + std::wcslen(s)); }
+
+TEST(TaskVerbs, ParsesEachVerbAndRefusesEveryBadLineWithItsReason) {
+    using K = TaskVerb::Kind;
+    const VerbRow rows[] = {
+        {L"/Schedule:\"Nightly restart\" /Reboot /At:03:15", K::Schedule, L"Nightly restart", "/Reboot", {0, 0, 0, 3, 15, 1}},
+        {L"/schedule:Night /bounce:pmsyncsvr:PmNotifySvr /AT:23:59 /EveryDays:7 /From:2028-02-29", K::Schedule, L"Night",
+         "/Bounce:PmNotifySvr:PmSyncSvr", {2028, 2, 29, 23, 59, 7}},
+        {L"\"/Schedule:  Spaced  \" /Restart /At:00:00 /Computer:\\\\VOICE01 /ProgramPath:D:\\Orvane\\OrvaneScheduledRestart.exe",
+         K::Schedule, L"Spaced", "/Restart", {0, 0, 0, 0, 0, 1}},
+        {L"/Unschedule:\"Nightly restart\"", K::Unschedule, L"Nightly restart", "", {}},
+        {L"/Unschedule:* /Computer:VOICE01", K::Unschedule, L"", "", {}},
+        {L"/Tasks", K::Tasks, L"", "", {}},
+        {L"/TASKS /Computer:voice01", K::Tasks, L"", "", {}},
+        // Bad input: one line, nothing made.
+        {L"/Schedule:N /Reboot /At:24:00", K::None, L"not a time", "", {}},
+        {L"/Schedule:N /Reboot /At:3:5x", K::None, L"not a time", "", {}},
+        {L"/Schedule:N /Reboot /At:03:15 /From:2027-02-29", K::None, L"not a calendar day", "", {}},
+        {L"/Schedule:N /Reboot /At:03:15 /EveryDays:0", K::None, L"not a number of days", "", {}},
+        {L"/Schedule:N /Reboot /At:03:15 /EveryDays:366", K::None, L"not a number of days", "", {}},
+        {L"/Schedule: /Reboot /At:03:15", K::None, L"not a task name", "", {}},
+        {L"/Schedule:\"a|b\" /Reboot /At:03:15", K::None, L"not a task name", "", {}},
+        {L"/Schedule:CON /Reboot /At:03:15", K::None, L"not a task name", "", {}},
+        {L"/Schedule:N /Restart:now /At:03:15", K::None, L"not an argument", "", {}},
+        {L"/Schedule:N /Bounce:Bogus /At:03:15", K::None, L"not an argument", "", {}},
+        {L"/Schedule:N /Reboot /Restart /At:03:15", K::None, L"one action", "", {}},
+        {L"/Schedule:N /Reboot /At:03:15 /At:04:15", K::None, L"given twice", "", {}},
+        {L"/Schedule:N /Schedule:M /Reboot /At:03:15", K::None, L"only one of", "", {}},
+        {L"/Schedule:N /Tasks", K::None, L"only one of", "", {}},
+        {L"/Schedule:N /At:03:15", K::None, L"/Schedule needs an action", "", {}},
+        {L"/Schedule:N /Reboot", K::None, L"/Schedule needs a time", "", {}},
+        {L"/Unschedule:N /Reboot", K::None, L"an action, /At", "", {}},
+        {L"/Tasks /Computer:", K::None, L"not a computer name", "", {}},
+        {L"/Schedule:N /Reboot /At:03:15 /ProgramPath:relative\\x.exe", K::None, L"not a full path", "", {}},
+        {L"/Schedule:N /Reboot /At:03:15 /Preview", K::None, L"not an argument", "", {}},
+    };
+    for (const VerbRow& row : rows) {
+        const TaskVerb verb = ParseTaskVerb(row.line);
+        EXPECT_EQ(verb.kind, row.kind) << Shown(row.line);
+        if (row.kind == TaskVerb::None) {
+            EXPECT_EQ(verb.error.rfind(row.name, 0), 0u) << Shown(row.line) << " -> " << Shown(verb.error.c_str());
+            continue;
+        }
+        EXPECT_TRUE(verb.error.empty()) << Shown(verb.error.c_str());
+        EXPECT_EQ(verb.name, row.name) << Shown(row.line);
+        EXPECT_EQ(verb.action.line, row.action) << Shown(row.line);
+        if (row.kind == TaskVerb::Schedule) EXPECT_EQ(verb.schedule, row.schedule) << Shown(row.line);
+    }
+    EXPECT_TRUE(ParseTaskVerb(L"/Unschedule:*").all);
+}
+
+// The verbs are recognised first: the word "restart" in a name or an action
+// never reaches the restart face, and a preview is not a verb.
+TEST(TaskVerbs, RecognisedBeforeEveryOtherRule) {
+    const std::pair<const wchar_t*, bool> lines[] = {
+        {L"/Schedule:\"Nightly restart\" /Reboot /At:03:15", true},
+        {L"/Schedule:Night /Restart /At:03:15", true},
+        {L"\"/Unschedule:restart me\"", true},
+        {L"/tasks", true},
+        {L"/Preview /Restart", false},
+        {L"/Restart", false},
+        {L"/Taskslist", false},
+    };
+    for (const auto& [line, verb] : lines) {
+        EXPECT_EQ(NamesTaskVerb(line), verb) << Shown(line);
+    }
+    EXPECT_EQ(SplitArguments(L" a \"b c\"d  \"\" e"), (std::vector<std::wstring>{L"a", L"b cd", L"", L"e"}));
+}
+
+}  // namespace
