@@ -148,6 +148,15 @@ target_link_options(kill PRIVATE -municode $<$<CONFIG:Release>:-s>)
 set_target_properties(kill PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ORV_PROGRAM_DIR})
 add_dependencies(OrvaneScheduledRestart kill)
 configure_file(tools/reboot.bat ${ORV_PROGRAM_DIR}/reboot.bat COPYONLY)
+
+# The MSI's custom actions for the scheduled task: in its Binary table, not
+# in the program folder. Undecorated exports, as msiexec looks them up.
+add_library(OrvaneMsiActions SHARED packaging/msiactions/ScheduleActions.cpp)
+target_link_libraries(OrvaneMsiActions PRIVATE orv_core msi)
+target_compile_options(OrvaneMsiActions PRIVATE ${ORV_WARNINGS})
+target_link_options(OrvaneMsiActions PRIVATE -Wl,--kill-at $<$<CONFIG:Release>:-s>)
+set_target_properties(OrvaneMsiActions PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/msiactions)
+add_dependencies(OrvaneScheduledRestart OrvaneMsiActions)
 # The help pages: one frame (head, style sheet) around each language's text;
 # the English page is also the neutral one.
 set(ORV_HELP ${CMAKE_SOURCE_DIR}/src/about/help)

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/bootstrap.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target OrvaneScheduledRestart
+cmake --build --preset windows --target OrvaneScheduledRestart OrvaneMsiActions
 version=$(sed -n 's/^#define ORV_VERSION_TEXT "\(.*\)"$/\1/p' build/windows/generated/version.h)
 program=build/windows/program
 out=build/package
@@ -24,7 +24,7 @@ with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED) as z:
         z.write(os.path.join(folder, f), f"{top}/{f}")
     z.writestr(f"{top}/SHA256SUMS", sums)
 PY
-wixl -a x86 -D Version="$version" -D SourceDir="$program" -o "$out/$name.msi" packaging/OrvaneScheduledRestart.wxs \
+wixl -a x86 -D Version="$version" -D SourceDir="$program" -D ActionsDll=build/windows/msiactions/OrvaneMsiActions.dll -o "$out/$name.msi" packaging/OrvaneScheduledRestart.wxs \
     2> >(grep -v -e '^$' -e 'GLib-GObject-WARNING' >&2)
 (cd "$out" && sha256sum "$name.zip" "$name.msi" > SHA256SUMS)
 ls -l "$out"

@@ -39,4 +39,34 @@ check '[ $? -eq 0 ]' "uninstalled"
 check '[ ! -e "$dir" ]' "the program folder is gone, logs and all"
 check '! registered' "the event source registration is gone"
 check '! listed' "no longer listed"
+
+# With a schedule: the task made by the install, as Task Scheduler has it,
+# the program's message in the MSI log; gone with the program. A bad time
+# fails the install before anything is made.
+"$WINE64" net start schedule >/dev/null 2>&1
+tasks_dir="$WINEPREFIX/drive_c/windows/tasks"
+msilog() {  # the MSI log's lines from the program (the log is UTF-16 or ANSI)
+    python3 -c 'import sys; d = open(sys.argv[1], "rb").read()
+print(d.decode("utf-16") if d[:2] == b"\xff\xfe" else d.decode("latin-1"))' "$WINEPREFIX/drive_c/$1" | grep "OrvaneScheduledRestart:"
+}
+"$WINE64" msiexec /i 'C:\package.msi' /qn SCHEDULE_TIME=03:15 SCHEDULE_ACTION=Reboot /l*v 'C:\install.log'
+check '[ $? -eq 0 ]' "installed with SCHEDULE_TIME=03:15 SCHEDULE_ACTION=Reboot"
+listing=$("$WINE64" 'C:\Program Files (x86)\Orvane Restart\OrvaneScheduledRestart.exe' /Tasks | tr -d '\r')
+check 'grep -qP "^Scheduled Orvane Restart\t/Reboot\t.*\tyes\t\d{4}-\d\d-\d\d 03:15\t" <<< "$listing"' \
+      "Task Scheduler has the task, enabled, with /Reboot, next run at 03:15"
+check 'msilog install.log | grep -q "exit code 0: scheduled \"Scheduled Orvane Restart\""' "the program's message is in the MSI log"
+# A newer version keeps the task: the program's path is the same. Windows
+# removes the old version with UPGRADINGPRODUCTCODE set; Wine's own upgrade
+# does not set it (measured), so that removal is run here as Windows runs it.
+wixl -a x86 -D Version=99.0.0.0 -D SourceDir=build/windows/program -D ActionsDll=build/windows/msiactions/OrvaneMsiActions.dll \
+    -o "$WINEPREFIX/drive_c/newer.msi" packaging/OrvaneScheduledRestart.wxs 2>/dev/null
+"$WINE64" msiexec /x 'C:\package.msi' /qn 'UPGRADINGPRODUCTCODE={0D4B0D8E-7C56-4B44-9A52-3A6C8B1E2F10}'
+"$WINE64" msiexec /i 'C:\newer.msi' /qn
+check '[ $? -eq 0 ] && [ "$("$WINE64" "C:\\Program Files (x86)\\Orvane Restart\\OrvaneScheduledRestart.exe" /Tasks | tr -d "\r")" = "$listing" ]' \
+      "an upgrade keeps the task as it was"
+"$WINE64" msiexec /x 'C:\newer.msi' /qn
+check '[ $? -eq 0 ] && [ ! -e "$dir" ] && [ -z "$(ls "$tasks_dir")" ] && ! listed' "uninstalled: the task and the program folder are gone"
+"$WINE64" msiexec /i 'C:\package.msi' /qn SCHEDULE_TIME=25:00 /l*v 'C:\bad.log'
+check '[ $? -ne 0 ] && [ ! -e "$dir" ] && [ -z "$(ls "$tasks_dir")" ] && ! listed' "SCHEDULE_TIME=25:00: the install fails, nothing left"
+check 'msilog bad.log | grep -q "not a time from 00:00 to 23:59"' "the reason is in the MSI log"
 exit $fail
