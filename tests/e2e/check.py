@@ -61,8 +61,9 @@ def runs(plan):
 def check_preview(out):
     """Previews print their plan and verdict, touch nothing, and end with 0, 2 or 1."""
     text = {name: (out / f"{name}.txt").read_text("utf-8", "replace").replace("\r", "").splitlines()
-            for name in ("stdout", "restart", "bounce", "usage", "cmd", "noreboot")}
-    rc = {name: (out / f"{name}.rc").read_text().strip() for name in ("restart", "bounce", "usage", "noreboot")}
+            for name in ("stdout", "restart", "bounce", "usage", "cmd", "noreboot", "schedule", "tasks", "badtime")}
+    verbs = ("schedule", "tasks", "badtime", "mixed", "unschedule")
+    rc = {name: (out / f"{name}.rc").read_text().strip() for name in ("restart", "bounce", "usage", "noreboot") + verbs}
     rc["stdout"] = (out / "exit_code").read_text().strip()
     shutdown = (out / "restart_commands").read_text().splitlines()
     reboot = runs(text["stdout"])
@@ -75,7 +76,15 @@ def check_preview(out):
               f"{name}: ready, with its worst case:\n" + "\n".join(text[name][-12:]))
     check(any(t.startswith("    Schedules the check after the boot") for t in text["stdout"]), "the boot check is planned")
     check("rc=0" in (out / "cmd_rc.txt").read_text(), "cmd.exe saw exit code 0: " + (out / "cmd_rc.txt").read_text())
-    check(rc == {"stdout": "0", "restart": "0", "bounce": "0", "usage": "1", "noreboot": "2"}, f"exit codes {rc}")
+    check(rc == {"stdout": "0", "restart": "0", "bounce": "0", "usage": "1", "noreboot": "2", "schedule": "0", "tasks": "0",
+                 "badtime": "1", "mixed": "1", "unschedule": "0"}, f"exit codes {rc}")
+    # Task Scheduler's own next run time, as the verb printed it and /Tasks read it back.
+    check(re.search(r'^scheduled "Nightly restart": .*/Restart; next run \d{4}-\d\d-\d\d 03:15$', "\n".join(text["schedule"]), re.M)
+          and any(re.match(r"Nightly restart\t/Restart\t.*\tyes\t\d{4}-\d\d-\d\d 03:15\t", t) for t in text["tasks"]),
+          f"the verb's task is due at 03:15: {text['schedule']} {text['tasks']}")
+    check(text["badtime"][:1] and text["badtime"][0].startswith("not a time"), f"bad time: {text['badtime']}")
+    states = (out / "states.txt").read_text().split("\n")
+    check(len(states) > 14 and all(l.endswith(" RUNNING") for l in states if l), f"every service still running: {states}")
     check(text["usage"][:1] and text["usage"][0].startswith("Usage: "), f"usage: {text['usage']}")
     missing = [t for t in text["noreboot"] if "reboot.bat: not found" in t]
     check("Verdict: Not ready" in text["noreboot"] and len(missing) == 2,

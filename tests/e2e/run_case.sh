@@ -74,6 +74,12 @@ if [ "$case_name" = preview ]; then
     preview restart /Preview /Restart
     preview bounce /Bounce:PmNotifySvr:PmSyncSvr /Preview
     preview usage /Preview /Restart:now
+    # The scheduling verbs, with "restart" in names and actions: never a restart.
+    preview schedule '/Schedule:Nightly restart' /Restart /At:03:15
+    preview tasks /Tasks
+    preview badtime '/Schedule:restart now' /Restart /At:24:00
+    preview mixed /Schedule:restart /Preview /Restart
+    preview unschedule '/Unschedule:Nightly restart'
     # The documented way from cmd.exe: redirected, with cmd waiting for the exit code.
     cmd_rc=0
     "$WINE64" cmd /c 'OrvaneScheduledRestart.exe /Preview /Reboot > C:\sandbox\cmd.txt' >/dev/null 2>&1 || cmd_rc=$?
@@ -164,6 +170,10 @@ fi
 if [ "$case_name" = preview ]; then
     "$WINE64" "$build/tests/seqlines.exe" commands restart 2>/dev/null | tr -d '\r' > "$out/restart_commands"
     cp "$WINEPREFIX/drive_c/sandbox/trace.txt" "$out/trace.txt"
+    # The service manager's own word: every service still running.
+    for s in W3svc MSSQLServer SQLServerAgent $(grep -io '^net stop pm[a-z]*' "$out/restart_commands" | cut -d' ' -f3); do
+        echo "$s $("$WINE64" sc query "$s" 2>/dev/null | tr -d '\r' | grep -o 'STATE *: [0-9]* *[A-Z_]*' | awk '{print $NF}')"
+    done > "$out/states.txt"
     mv "$prog/reboot.bat" "$prog/reboot.bat.away"
     preview noreboot /Preview /Reboot
     ls "$prog"/logs 2>/dev/null > "$out/logs_made.txt" || :
