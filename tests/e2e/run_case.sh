@@ -75,7 +75,8 @@ if [ "$case_name" = preview ]; then
     preview bounce /Bounce:PmNotifySvr:PmSyncSvr /Preview
     preview usage /Preview /Restart:now
     # The scheduling verbs, with "restart" in names and actions: never a restart.
-    preview schedule '/Schedule:Nightly restart' /Restart /At:03:15
+    # Beginning weeks ahead: the prefix's Task Scheduler never starts it while this runs.
+    preview schedule '/Schedule:Nightly restart' /Restart /At:03:15 "/From:$(date -d '+40 days' +%F)"
     preview tasks /Tasks
     preview badtime '/Schedule:restart now' /Restart /At:24:00
     preview mixed /Schedule:restart /Preview /Restart

@@ -49,11 +49,14 @@ msilog() {  # the MSI log's lines from the program (the log is UTF-16 or ANSI)
     python3 -c 'import sys; d = open(sys.argv[1], "rb").read()
 print(d.decode("utf-16") if d[:2] == b"\xff\xfe" else d.decode("latin-1"))' "$WINEPREFIX/drive_c/$1" | grep "OrvaneScheduledRestart:"
 }
-"$WINE64" msiexec /i 'C:\package.msi' /qn SCHEDULE_TIME=03:15 SCHEDULE_ACTION=Reboot /l*v 'C:\install.log'
-check '[ $? -eq 0 ]' "installed with SCHEDULE_TIME=03:15 SCHEDULE_ACTION=Reboot"
+# Half a day away: the prefix's Task Scheduler never starts the installed
+# program's /Reboot while this runs, and the next run stays the same.
+at=$(date -d '+12 hours' +%H:%M)
+"$WINE64" msiexec /i 'C:\package.msi' /qn SCHEDULE_TIME="$at" SCHEDULE_ACTION=Reboot /l*v 'C:\install.log'
+check '[ $? -eq 0 ]' "installed with SCHEDULE_TIME=$at SCHEDULE_ACTION=Reboot"
 listing=$("$WINE64" 'C:\Program Files (x86)\Orvane Restart\OrvaneScheduledRestart.exe' /Tasks | tr -d '\r')
-check 'grep -qP "^Scheduled Orvane Restart\t/Reboot\t.*\tyes\t\d{4}-\d\d-\d\d 03:15\t" <<< "$listing"' \
-      "Task Scheduler has the task, enabled, with /Reboot, next run at 03:15"
+check 'grep -qP "^Scheduled Orvane Restart\t/Reboot\t.*\tyes\t\d{4}-\d\d-\d\d $at\t" <<< "$listing"' \
+      "Task Scheduler has the task, enabled, with /Reboot, next run at $at"
 check 'msilog install.log | grep -q "exit code 0: scheduled \"Scheduled Orvane Restart\""' "the program's message is in the MSI log"
 # A newer version keeps the task: the program's path is the same. Windows
 # removes the old version with UPGRADINGPRODUCTCODE set; Wine's own upgrade

@@ -109,6 +109,33 @@ bool ReadRaw(const wchar_t* name, RawTask& out) {
     return true;
 }
 
+// A day ahead of today: the tests' tasks are never due while they run (the
+// prefix's Task Scheduler would start a due task, or one it thinks it missed),
+// and the tests hold on any date.
+SYSTEMTIME DaysAhead(int days) {
+    SYSTEMTIME day{};
+    ::GetLocalTime(&day);
+    day.wHour = day.wMinute = day.wSecond = day.wMilliseconds = 0;
+    FILETIME ft{};
+    ::SystemTimeToFileTime(&day, &ft);
+    const ULONGLONG at = ((ULONGLONG{ft.dwHighDateTime} << 32) | ft.dwLowDateTime) + days * 864000000000ULL;
+    ft = {static_cast<DWORD>(at), static_cast<DWORD>(at >> 32)};
+    ::FileTimeToSystemTime(&ft, &day);
+    return day;
+}
+
+std::wstring IsoDate(const SYSTEMTIME& d) {
+    wchar_t text[16] = {};
+    std::swprintf(text, 16, L"%04u-%02u-%02u", d.wYear, d.wMonth, d.wDay);
+    return text;
+}
+
+// A trigger beginning a month from today.
+TASK_TRIGGER TriggerAt(TASK_TRIGGER_TYPE type, WORD hour, WORD minute) {
+    const SYSTEMTIME b = DaysAhead(27);
+    return {sizeof(TASK_TRIGGER), 0, b.wYear, b.wMonth, b.wDay, 0, 0, 0, hour, minute, 0, 0, 0, type, {}, 0, 0};
+}
+
 // A task as other tools make them: enabled, with the given triggers.
 void MakeRaw(const wchar_t* name, const std::vector<TASK_TRIGGER>& triggers) {
     ComPtr<ITask> task;
@@ -254,23 +281,24 @@ TEST_F(Schedule, NewTaskIsStoredDisabledAsSystemThenEnabledAndDueAtTheTimeTyped)
     EXPECT_NE(schedule[L"txtSchedule"].Caption().find(L"\r\n"), std::wstring::npos);
     EXPECT_EQ(schedule[L"lblInfo(3)"].Caption().size(), 20u) << "HH:MM:SS DD-MMM-YYYY";
 
-    const auto retime = [](HWND dialog) {
+    const SYSTEMTIME begin = DaysAhead(40);
+    const auto retime = [&begin](HWND dialog) {
         ::SetWindowTextW(Child(dialog, L"Edit", 0), L"03:15");
         ::SetWindowTextW(Child(dialog, L"Edit", 1), L"2");
-        ::SetWindowTextW(Child(dialog, L"Edit", 2), L"2027-01-31");
+        ::SetWindowTextW(Child(dialog, L"Edit", 2), IsoDate(begin).c_str());
         ::SendMessageW(::FindWindowExW(dialog, nullptr, L"Button", L"Enabled (the task runs at its time)"), BM_CLICK, 0, 0);
         ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     };
     EXPECT_EQ(Answered({{properties, retime}}, [&] { Click(schedule, L"cmdProps"); }), 1);
     ASSERT_TRUE(ReadRaw(kTaskName, raw));
     EXPECT_FALSE(raw.flags & TASK_FLAG_DISABLED);
-    EXPECT_EQ(raw.triggers, L"type 1 at 03:15 from 2027-01-31 flags 0 every 2/0; ");
+    EXPECT_EQ(raw.triggers, L"type 1 at 03:15 from " + IsoDate(begin) + L" flags 0 every 2/0; ");
     ASSERT_EQ(raw.nextRun, S_OK) << "Task Scheduler has it due";
     // At the typed time, on the begin date or within one interval of it
     // (Wine counts the interval from today, Windows from the begin date).
-    const int day = raw.next.wMonth * 100 + raw.next.wDay;
-    EXPECT_EQ((std::vector<int>{raw.next.wYear, raw.next.wHour, raw.next.wMinute}), (std::vector<int>{2027, 3, 15}));
-    EXPECT_TRUE(day == 131 || day == 201) << day;
+    const std::wstring day = IsoDate(raw.next);
+    EXPECT_EQ((std::vector<int>{raw.next.wHour, raw.next.wMinute}), (std::vector<int>{3, 15}));
+    EXPECT_TRUE(day == IsoDate(begin) || day == IsoDate(DaysAhead(41))) << rt::ToUtf8(day);
     schedule[L"lstTasks"].SetListIndex(TaskIndex());
     EXPECT_EQ(schedule[L"lblInfo(4)"].Caption(), TaskDateTimeText(raw.next)) << "the manager shows the same";
 }
@@ -311,9 +339,9 @@ std::pair<std::string, ULONGLONG> JobFile(const wchar_t* name) {
 // its schedule; a schedule the dialog cannot show whole is kept when
 // something else changes.
 TEST_F(Schedule, PropertiesOkSavesOnlyWhatChanged) {
-    TASK_TRIGGER weekly{sizeof(TASK_TRIGGER), 0, 2027, 1, 3, 0, 0, 0, 4, 30, 0, 0, 0, TASK_TIME_TRIGGER_WEEKLY, {}, 0, 0};
+    TASK_TRIGGER weekly = TriggerAt(TASK_TIME_TRIGGER_WEEKLY, 4, 30);
     weekly.Type.Weekly = {2, TASK_SUNDAY};  // Sundays 04:30, every 2 weeks
-    TASK_TRIGGER daily{sizeof(TASK_TRIGGER), 0, 2027, 1, 3, 0, 0, 0, 2, 0, 0, 0, 0, TASK_TIME_TRIGGER_DAILY, {}, 0, 0};
+    TASK_TRIGGER daily = TriggerAt(TASK_TIME_TRIGGER_DAILY, 2, 0);
     daily.Type.Daily.DaysInterval = 1;
     const auto ok = [](HWND dialog) { ::PostMessageW(dialog, WM_COMMAND, IDOK, 0); };
     const auto disable = [ok](HWND d) {  // untick Enabled, then OK
@@ -423,7 +451,7 @@ void SimulateLastRun(const wchar_t* name, DWORD exitCode, const SYSTEMTIME& at) 
 // meaning; its Preview shows what a run of the task's line would do, or why
 // there is nothing to show.
 TEST_F(Schedule, LastResultAndPreviewOfTheSelectedTask) {
-    TASK_TRIGGER daily{sizeof(TASK_TRIGGER), 0, 2027, 1, 3, 0, 0, 0, 2, 0, 0, 0, 0, TASK_TIME_TRIGGER_DAILY, {}, 0, 0};
+    TASK_TRIGGER daily = TriggerAt(TASK_TIME_TRIGGER_DAILY, 2, 0);
     daily.Type.Daily.DaysInterval = 1;
     MakeRaw(kTaskName, {daily});
     frmSchedule& schedule = ShowManager();
@@ -511,7 +539,9 @@ TEST(TaskVerbsRun, ScheduleReplaceRefuseUnscheduleAndList) {
     for (const wchar_t* n : {ours[0], ours[1], foreign}) DeleteRaw(n);
     const auto run = [](const std::wstring& line) { return RunTaskVerb(ParseTaskVerb(line)); };
 
-    VerbResult r = run(L"/Schedule:\"Orvane verb test\" /Reboot /At:03:15 /From:2027-01-31");
+    const SYSTEMTIME from = DaysAhead(55);
+    const std::wstring fromText = L" /From:" + IsoDate(DaysAhead(50));  // never due while the test runs
+    VerbResult r = run(L"/Schedule:\"Orvane verb test\" /Reboot /At:03:15 /From:" + IsoDate(from));
     ASSERT_EQ(r.exitCode, 0) << rt::ToUtf8(r.text);
     RawTask raw;
     ASSERT_TRUE(ReadRaw(ours[0], raw));
@@ -520,15 +550,15 @@ TEST(TaskVerbsRun, ScheduleReplaceRefuseUnscheduleAndList) {
     EXPECT_EQ(raw.folder, rt::App().path);
     EXPECT_EQ(raw.creator, mymyLoadString(IDS_SCHEDULED_RESTART_TASK));
     EXPECT_EQ(raw.flags & TASK_FLAG_DISABLED, 0u);
-    EXPECT_EQ(raw.triggers, L"type 1 at 03:15 from 2027-01-31 flags 0 every 1/0; ");
+    EXPECT_EQ(raw.triggers, L"type 1 at 03:15 from " + IsoDate(from) + L" flags 0 every 1/0; ");
     // Task Scheduler's own verdict: due at the time asked for, and printed.
     ASSERT_EQ(raw.nextRun, S_OK);
     EXPECT_EQ(std::vector<WORD>({raw.next.wYear, raw.next.wMonth, raw.next.wDay, raw.next.wHour, raw.next.wMinute}),
-              std::vector<WORD>({2027, 1, 31, 3, 15}));
-    EXPECT_NE(r.text.find(L"next run 2027-01-31 03:15"), std::wstring::npos) << rt::ToUtf8(r.text);
+              std::vector<WORD>({from.wYear, from.wMonth, from.wDay, 3, 15}));
+    EXPECT_NE(r.text.find(L"next run " + IsoDate(from) + L" 03:15"), std::wstring::npos) << rt::ToUtf8(r.text);
 
     // The same again replaces it.
-    r = run(L"/Schedule:\"orvane VERB test\" /Bounce:PmSyncSvr /At:04:45 /EveryDays:3");
+    r = run(L"/Schedule:\"orvane VERB test\" /Bounce:PmSyncSvr /At:04:45 /EveryDays:3" + fromText);
     ASSERT_EQ(r.exitCode, 0) << rt::ToUtf8(r.text);
     ASSERT_TRUE(ReadRaw(ours[0], raw));
     EXPECT_EQ(raw.parameters, L"/Bounce:PmSyncSvr");
@@ -536,7 +566,7 @@ TEST(TaskVerbsRun, ScheduleReplaceRefuseUnscheduleAndList) {
     EXPECT_NE(raw.triggers.find(L"every 3/"), std::wstring::npos);
 
     // Another program's task of that name: refused, byte for byte as it was.
-    TASK_TRIGGER daily{sizeof(TASK_TRIGGER), 0, 2027, 1, 3, 0, 0, 0, 2, 0, 0, 0, 0, TASK_TIME_TRIGGER_DAILY, {}, 0, 0};
+    TASK_TRIGGER daily = TriggerAt(TASK_TIME_TRIGGER_DAILY, 2, 0);
     daily.Type.Daily.DaysInterval = 1;
     MakeRaw(foreign, {daily});
     const auto before = JobFile(foreign);
@@ -548,7 +578,7 @@ TEST(TaskVerbsRun, ScheduleReplaceRefuseUnscheduleAndList) {
     EXPECT_EQ(JobFile(foreign), before);
 
     // "/Tasks": the program's tasks only, with a last run and its meaning.
-    ASSERT_EQ(run(L"/Schedule:\"Orvane verb test 2\" /Restart /At:05:00").exitCode, 0);
+    ASSERT_EQ(run(L"/Schedule:\"Orvane verb test 2\" /Restart /At:05:00" + fromText).exitCode, 0);
     SimulateLastRun(ours[1], 2, SYSTEMTIME{2026, 12, 1, 7, 3, 15, 0, 0});
     r = run(L"/Tasks");
     ASSERT_EQ(r.exitCode, 0);
