@@ -20,6 +20,7 @@
 #include "restart/modCallExternalApp.h"
 #include "runtime/App.h"
 #include "runtime/Dialogs.h"
+#include "runtime/Handles.h"
 #include "runtime/Text.h"
 #include "schedule/ScheduledTasks.h"
 #include "schedule/TaskCommand.h"
@@ -433,18 +434,27 @@ TEST_F(Schedule, DuplicateAndInvalidNamesAreRefusedDeleteAsksFirstAndATaskGoneIs
     EXPECT_EQ(TaskIndex(), -1);
 }
 
-// A run of the task as Task Scheduler records it in the task's file (Wine
-// never runs one): exit code, status "has run", and when.
+// A run of the task as Task Scheduler records it in the task's file (the
+// tests' tasks never come due): exit code, status "has run", and when.
 void SimulateLastRun(const wchar_t* name, DWORD exitCode, const SYSTEMTIME& at) {
     wchar_t windows[MAX_PATH] = {};
     ::GetWindowsDirectoryW(windows, MAX_PATH);
-    std::string job = test::ReadBytes(std::wstring(windows) + L"\\Tasks\\" + name + L".job");
-    ASSERT_GE(job.size(), 68u);
-    const DWORD status = 0x41300;  // SCHED_S_TASK_READY
-    std::memcpy(&job[40], &exitCode, 4);
-    std::memcpy(&job[44], &status, 4);
-    std::memcpy(&job[52], &at, sizeof at);
-    test::WriteBytes(std::wstring(windows) + L"\\Tasks\\" + name + L".job", job);
+    const std::wstring path = std::wstring(windows) + L"\\Tasks\\" + name + L".job";
+    // Task Scheduler reads a task file it sees change with others kept out of
+    // writing: wait that out, as it does itself, and write in place.
+    rt::UniqueHandle file;
+    for (int tries = 0; !file && tries < 100; ++tries) {
+        file.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file && ::GetLastError() == ERROR_SHARING_VIOLATION) ::Sleep(20);
+        else if (!file) break;
+    }
+    ASSERT_TRUE(file) << "error " << ::GetLastError();
+    const DWORD result[] = {exitCode, 0x41300};  // SCHED_S_TASK_READY
+    DWORD written = 0;
+    ASSERT_NE(::SetFilePointer(file.get(), 40, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    ASSERT_TRUE(::WriteFile(file.get(), &result, sizeof result, &written, nullptr) && written == sizeof result);
+    ASSERT_NE(::SetFilePointer(file.get(), 52, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    ASSERT_TRUE(::WriteFile(file.get(), &at, sizeof at, &written, nullptr) && written == sizeof at);
 }
 
 // Beside its last run time, the manager shows the last result with its
