@@ -3,6 +3,7 @@
 #include "core/ActionValues.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -51,21 +52,45 @@ ActionRequest ParsedAction(std::wstring_view line) {
     return parsed;
 }
 
+bool SameWord(std::wstring_view word, std::wstring_view expected) {
+    return word.size() == expected.size() && ContainsNoCase(word, expected);
+}
+
+// Quotes part words too: "/Preview /Reboot" as one argument is still a preview.
+bool PartsWords(wchar_t c) { return c == L'"' || IsBlank(c); }
+
 std::vector<std::wstring_view> Words(std::wstring_view line) {
     std::vector<std::wstring_view> words;
     std::size_t at = 0;
-    // Quotes part words too: "/Preview /Reboot" as one argument is still a preview.
-    while ((at = line.find_first_not_of(L" \t\"", at)) != std::wstring_view::npos) {
-        const std::size_t end = std::min(line.find_first_of(L" \t\"", at), line.size());
-        words.push_back(line.substr(at, end - at));
+    while (at < line.size()) {
+        while (at < line.size() && PartsWords(line[at])) ++at;
+        std::size_t end = at;
+        while (end < line.size() && !PartsWords(line[end])) ++end;
+        if (end > at) words.push_back(line.substr(at, end - at));
         at = end;
     }
     return words;
 }
 
-bool SameWord(std::wstring_view word, std::wstring_view expected) {
-    return word.size() == expected.size() && ContainsNoCase(word, expected);
+enum Verb { kSchedule, kUnschedule, kTasks, kPreview, kCancel, kSkip, kVerbs };
+constexpr std::wstring_view kVerbNames[kVerbs] = {L"Schedule", L"Unschedule", L"Tasks", L"Preview", L"Cancel", L"Skip"};
+
+// Which verbs the line holds as a switch: "/" or "-" where a word begins,
+// the verb in any case, and then ":", "=", a blank, a quote or the end.
+std::array<bool, kVerbs> VerbSwitches(std::wstring_view line) {
+    std::array<bool, kVerbs> named{};
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        if ((line[at] != L'/' && line[at] != L'-') || (at > 0 && !PartsWords(line[at - 1]))) continue;
+        for (int v = 0; v < kVerbs; ++v) {
+            const std::wstring_view verb = kVerbNames[v];
+            const std::size_t end = at + 1 + verb.size();
+            if (end > line.size() || !SameWord(line.substr(at + 1, verb.size()), verb)) continue;
+            if (end == line.size() || line[end] == L':' || line[end] == L'=' || PartsWords(line[end])) named[v] = true;
+        }
+    }
+    return named;
 }
+
 
 }  // namespace
 
@@ -80,11 +105,15 @@ void ParseCommandLine(std::wstring_view line) {
     }
 }
 
-bool NamesPreview(std::wstring_view arguments) {
-    for (std::wstring_view word : Words(arguments)) {
-        if (SameWord(word, L"/Preview")) return true;
-    }
-    return false;
+Route RouteOf(std::wstring_view arguments) {
+    const std::array<bool, kVerbs> verbs = VerbSwitches(arguments);
+    if (verbs[kSchedule] || verbs[kUnschedule] || verbs[kTasks]) return Route::TaskVerb;
+    if (verbs[kPreview]) return Route::Preview;
+    if (verbs[kCancel]) return Route::Cancel;
+    if (verbs[kSkip]) return Route::Skip;
+    if (NamesRestartWindow(arguments)) return Route::RestartWindow;
+    if (NamesBootCheck(arguments)) return Route::BootCheck;
+    return Route::Configure;
 }
 
 ActionRequest ParsePreview(std::wstring_view arguments) {
@@ -104,12 +133,16 @@ ActionRequest ParsePreview(std::wstring_view arguments) {
 
 ActionRequest ActionOfTaskLine(std::wstring_view line) {
     ActionRequest request;
-    if (NamesPreview(line) || NamesBootCheck(line)) return request;
-    if (NamesRestartWindow(line)) {
+    switch (RouteOf(line)) {
+    case Route::RestartWindow:
         request.valid = true;
         request.action = ActionRestartOnly;  // the restart window restarts the product only
-    } else {
+        break;
+    case Route::Configure:
         request = ParsedAction(line);
+        break;
+    default:
+        return request;  // a verb or the check: no action
     }
     if (request.valid) request.line = ActionLineOf(request);
     return request;
@@ -125,8 +158,10 @@ bool NamesRestartWindow(std::wstring_view arguments) {
 }
 
 bool NamesBootCheck(std::wstring_view arguments) {
-    const std::size_t first = arguments.find_first_not_of(L' ');
-    if (first == std::wstring_view::npos || NamesAnAction(arguments)) return false;
-    const std::wstring_view word = arguments.substr(first, arguments.find(L' ', first) - first);
-    return word.size() == 7 && ContainsNoCase(word, L"/Verify");
+    if (NamesAnAction(arguments)) return false;
+    std::size_t first = 0;
+    while (first < arguments.size() && IsBlank(arguments[first])) ++first;
+    std::size_t end = first;
+    while (end < arguments.size() && !IsBlank(arguments[end])) ++end;
+    return SameWord(arguments.substr(first, end - first), L"/Verify");
 }

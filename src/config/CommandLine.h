@@ -38,9 +38,16 @@ bool NamesRestartWindow(std::wstring_view arguments);
 bool NamesBootCheck(std::wstring_view arguments);
 
 
-// "/Preview" as a word of its own, in any case. Recognised before every
-// other rule: such a line never runs an action.
-bool NamesPreview(std::wstring_view arguments);
+// Where start-up sends a line. A line that holds a verb as a switch, in any
+// form ("/" or "-", any case, then ":", "=", a blank, a quote or the end), is
+// a verb line: it goes to that verb's strict parser, and whatever the parser
+// does not take is a usage error, never a run. Every other line keeps the
+// old rule: "restart" anywhere opens the restart window; "/Verify" first is
+// the check after a reboot; anything else the configuration window (which
+// runs "/Reboot" and "/Bounce" from its load).
+enum class Route { TaskVerb, Preview, Cancel, Skip, RestartWindow, BootCheck, Configure };
+Route RouteOf(std::wstring_view arguments);
+
 // "/Preview" and exactly one action word: "/Restart", "/Reboot", or
 // "/Bounce" with ":Service" items the bounce knows, each once. Anything else
 // is not valid (a usage message).

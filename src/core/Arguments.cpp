@@ -8,6 +8,12 @@ wchar_t FoldAscii(wchar_t c) {
 
 }  // namespace
 
+bool IsBlank(wchar_t c) {
+    // Tab and the space separators of Unicode (no-break, ideographic, ...).
+    return c == L'\t' || c == L' ' || c == 0x00A0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F ||
+           c == 0x205F || c == 0x3000;
+}
+
 bool ContainsNoCase(std::wstring_view text, std::wstring_view word) {
     if (word.empty()) return true;
     if (word.size() > text.size()) return false;
@@ -38,7 +44,8 @@ bool SameNoCase(std::wstring_view a, std::wstring_view b) {
     return a.size() == b.size() && ContainsNoCase(a, b);
 }
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+// The C runtime parts argv[0] at these two only.
+bool IsCrtBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 // The candidate names the module: equal to it, or its tail after a
 // backslash, with or without ".exe".
@@ -63,12 +70,12 @@ std::wstring_view ArgumentsAfterProgram(std::wstring_view full, std::wstring_vie
     if (full.empty() || full.front() == L'"') return ArgumentsOf(full);
     std::size_t end = std::wstring_view::npos;
     for (std::size_t k = 1; k <= full.size(); ++k) {
-        if (k < full.size() && !IsBlank(full[k])) continue;
+        if (k < full.size() && !IsCrtBlank(full[k])) continue;
         const std::wstring_view candidate = full.substr(0, k);
         if (NamesModule(candidate, modulePath) || NamesModule(candidate, shortModulePath)) end = k;
     }
     if (end == std::wstring_view::npos) return ArgumentsOf(full);
-    while (end < full.size() && IsBlank(full[end])) ++end;
+    while (end < full.size() && IsCrtBlank(full[end])) ++end;
     return full.substr(end);
 }
 

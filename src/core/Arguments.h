@@ -4,6 +4,10 @@
 #include <string>
 #include <string_view>
 
+// A blank between arguments: tab, space, or any other Unicode space separator
+// (a no-break space, the ideographic space a Japanese keyboard types).
+bool IsBlank(wchar_t c);
+
 // Case-insensitive (ASCII letters only) search anywhere in the text.
 bool ContainsNoCase(std::wstring_view text, std::wstring_view word);
 

@@ -132,7 +132,7 @@ bool IsProgramsTask(const std::wstring& applicationName) {
 }
 
 VerbResult RunTaskVerb(const TaskVerb& verb) {
-    if (verb.kind == TaskVerb::None) return {1, verb.error + L"\r\n"};
+    if (verb.kind == TaskVerb::None) return {1, verb.error + L"\r\n" + kTaskVerbUsage};
     try {
         ScheduledTasks tasks(verb.computer);
         tasks.ReloadTasks();

@@ -21,6 +21,13 @@ bool TakeValue(std::wstring_view word, std::wstring_view option, std::wstring& v
 
 }  // namespace
 
+const wchar_t kTaskVerbUsage[] =
+    L"Usage: OrvaneScheduledRestart.exe /Schedule:\"NAME\" /Restart | /Reboot | /Bounce:Service[:Service...] "
+    L"/At:HH:MM [/EveryDays:N] [/From:YYYY-MM-DD] [/Computer:NAME] [/ProgramPath:PATH]\r\n"
+    L"       OrvaneScheduledRestart.exe /Unschedule:\"NAME\" | /Unschedule:* [/Computer:NAME]\r\n"
+    L"       OrvaneScheduledRestart.exe /Tasks [/Computer:NAME]\r\n"
+    L"Nothing was run.\r\n";
+
 std::vector<std::wstring> SplitArguments(std::wstring_view line) {
     std::vector<std::wstring> words;
     std::wstring word;
@@ -29,7 +36,7 @@ std::vector<std::wstring> SplitArguments(std::wstring_view line) {
         if (c == L'"') {
             quoted = !quoted;
             inWord = true;
-        } else if ((c == L' ' || c == L'\t') && !quoted) {
+        } else if (IsBlank(c) && !quoted) {
             if (inWord) words.push_back(std::exchange(word, {}));
             inWord = false;
         } else {
@@ -39,17 +46,6 @@ std::vector<std::wstring> SplitArguments(std::wstring_view line) {
     }
     if (inWord) words.push_back(word);
     return words;
-}
-
-bool NamesTaskVerb(std::wstring_view arguments) {
-    std::wstring value;
-    for (const std::wstring& word : SplitArguments(arguments)) {
-        if (TakeValue(word, L"/Schedule:", value) || TakeValue(word, L"/Unschedule:", value) ||
-            SameWord(word, L"/Tasks")) {
-            return true;
-        }
-    }
-    return false;
 }
 
 TaskVerb ParseTaskVerb(std::wstring_view arguments) {

@@ -21,9 +21,9 @@ struct TaskVerb {
     std::wstring programPath;  // "/ProgramPath": empty for this program's own
 };
 
-// A word "/Schedule:…", "/Unschedule:…" or "/Tasks" (any case): such a line
-// is one of these verbs, never a restart, whatever else it holds.
-bool NamesTaskVerb(std::wstring_view arguments);
+// What a refused line prints after its reason.
+extern const wchar_t kTaskVerbUsage[];
+
 // The whole line, strictly: one verb, each argument at most once, nothing
 // unknown; every value checked before anything is made.
 TaskVerb ParseTaskVerb(std::wstring_view arguments);

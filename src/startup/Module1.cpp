@@ -68,23 +68,37 @@ std::wstring WithCrLf(const std::wstring& text) {
     EndProgram(result.exitCode);
 }
 
+// "/Cancel" and "/Skip" are verbs of a later version: refused here, so that
+// such a line never falls through to a run.
+[[noreturn]] void RunUnknownVerb() {
+    rt::WriteStandardOutput(L"This version does not carry out /Cancel or /Skip. Nothing was run.\r\n");
+    EndProgram(1);
+}
+
 }  // namespace
 
 void MakeRunUnattended(unsigned closeAfterMs) { rt::MakeBoxesUnattended(&ReportUnattendedBox, closeAfterMs); }
 
 void Main() {
     const std::wstring arguments = ProgramArguments();
-    // First: these lines may hold the word "restart" and never restart.
-    if (NamesTaskVerb(arguments)) RunTaskVerbLine(arguments);
-    if (NamesPreview(arguments)) RunPreview(arguments);
-    if (NamesAnAction(arguments)) MakeRunUnattended();
-    if (NamesRestartWindow(arguments)) {
+    // A verb line never restarts, even when it holds the word "restart".
+    switch (RouteOf(arguments)) {
+    case Route::TaskVerb: RunTaskVerbLine(arguments);
+    case Route::Preview: RunPreview(arguments);
+    case Route::Cancel:
+    case Route::Skip: RunUnknownVerb();
+    case Route::RestartWindow:
         // RestartAction stays 0: the restart window restarts the product only.
+        MakeRunUnattended();
         TheRestartForm().Show(rt::ShowMode::Modeless);
-    } else if (NamesBootCheck(arguments)) {
+        break;
+    case Route::BootCheck:
         MakeRunUnattended();
         TheRestartForm().ShowBootCheck();
-    } else {
+        break;
+    case Route::Configure:
+        if (NamesAnAction(arguments)) MakeRunUnattended();
         TheConfigureForm().Show(rt::ShowMode::Modeless);
+        break;
     }
 }

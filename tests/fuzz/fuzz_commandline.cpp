@@ -16,10 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const ActionRequest& r : {ParsePreview(args), ActionOfTaskLine(args)}) {
         if (r.valid != !r.line.empty() || r.services.size() > kBounceServices.size()) std::abort();
     }
-    if (NamesPreview(args) && ActionOfTaskLine(args).valid) std::abort();
+    // A verb line never runs an action, and whatever a verb's parser takes is routed to it.
+    const Route route = RouteOf(args);
+    const bool verbLine = route == Route::TaskVerb || route == Route::Preview || route == Route::Cancel ||
+                          route == Route::Skip;
+    if (verbLine && ActionOfTaskLine(args).valid) std::abort();
+    if (ParsePreview(args).valid && route != Route::Preview) std::abort();
     // A verb line is a verb, or refused with a reason; a made task's name is one Task Scheduler can store.
     const TaskVerb verb = ParseTaskVerb(args);
     if ((verb.kind == TaskVerb::None) == verb.error.empty()) std::abort();
+    if (verb.kind != TaskVerb::None && route != Route::TaskVerb) std::abort();
     if (verb.kind == TaskVerb::Schedule && (!verb.action.valid || ValidTaskName(verb.name) != verb.name)) std::abort();
     ParseCommandLine(args);
     // Only the known names ever reach a bounce's list.

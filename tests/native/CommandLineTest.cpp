@@ -5,6 +5,7 @@
 
 #include "config/CommandLine.h"
 #include "core/ActionValues.h"
+#include "schedule/TaskVerbs.h"
 
 namespace {
 
@@ -56,18 +57,60 @@ TEST(ParseCommandLine, ActionsInPrecedenceAndBounceItemsInCanonicalOrder) {
     }
 }
 
-// Which face a line opens: the restart window, the check after a reboot, or
-// the configuration window (which runs "/Reboot" and "/Bounce" from its load).
-TEST(Routing, VerifyOnlyWhereNoOtherFaceOrActionWasNamed) {
-    const std::pair<std::wstring_view, char> cases[] = {
-        {L"/Verify", 'v'},         {L"  /vERIFY", 'v'},          {L"/Verify now", 'v'},
-        {L"/Verify /Restart", 'r'}, {L"/Verify /Reboot", 'c'},   {L"/Verify /Bounce:PmSyncSvr", 'c'},
-        {L"x /Verify", 'c'},       {L"/Verifyx", 'c'},           {L"/Verif", 'c'},
-        {L"", 'c'},                {L"/Restart", 'r'},
+// Where start-up sends a line. A verb in any form makes a verb line, which
+// its strict parser takes or refuses (usage, exit 1); never a run. Every
+// other line keeps the old rule. 't' task verb, 'p' preview, 'c' cancel,
+// 's' skip, 'r' restart window, 'v' check after a reboot, 'w' configuration.
+TEST(Routing, AVerbInAnyFormIsParsedStrictlyAndEveryOtherLineKeepsTheOldRule) {
+    const struct {
+        std::wstring_view line;
+        char route;
+        bool taken;  // by the verb's strict parser
+    } rows[] = {
+        // Near misses: each was once a reboot or a restart.
+        {L"/Schedule \"Nightly\" /Reboot /At:03:15", 't', false},
+        {L"/Schedule:Nightly /Reboot /At 03:15", 't', false},
+        {L"-Preview /Restart", 'p', false},
+        {L"/Unschedule \"Nightly restart\"", 't', false},
+        {L"/Tasks:all /Reboot", 't', false},
+        {L"-SCHEDULE=N /Reboot /At:03:15", 't', false},
+        {L"/Preview:/Restart", 'p', false},
+        {L"/Tasks /Preview /Restart", 't', false},
+        {L"\"/Tasks\"", 't', true},
+        // The verbs as they are meant, with Unicode blanks between the words.
+        {L"/Schedule:\"Nightly restart\" /Reboot /At:03:15", 't', true},
+        {L"/Schedule:N\u3000/Reboot\u00a0/At:03:15", 't', true},
+        {L"/tasks", 't', true},
+        {L"/Preview\u00a0/Restart", 'p', true},
+        {L"\"/Preview /Reboot\"", 'p', true},
+        {L"/Cancel", 'c', true},
+        {L"-skip:Off", 's', true},
+        // Not a switch: the old rule.
+        {L"/Taskslist", 'w', false},
+        {L"x/Preview /Restart", 'r', false},
+        {L"/Bounce:PmSyncSvr-Tasks", 'w', false},
+        {L"/Restart", 'r', false},
+        {L"/Reboot", 'w', false},
+        {L"", 'w', false},
+        {L"/Verify", 'v', false},
+        {L"\u3000/vERIFY", 'v', false},
+        {L"/Verify now", 'v', false},
+        {L"/Verify /Restart", 'r', false},
+        {L"/Verify /Reboot", 'w', false},
+        {L"/Verify /Bounce:PmSyncSvr", 'w', false},
+        {L"x /Verify", 'w', false},
+        {L"/Verifyx", 'w', false},
     };
-    for (const auto& [line, face] : cases) {
-        const char got = NamesRestartWindow(line) ? 'r' : NamesBootCheck(line) ? 'v' : 'c';
-        EXPECT_EQ(got, face) << testing::PrintToString(std::wstring(line));
+    for (const auto& row : rows) {
+        const std::string shown = testing::PrintToString(std::wstring(row.line));
+        const Route route = RouteOf(row.line);
+        const char got = route == Route::TaskVerb ? 't' : route == Route::Preview ? 'p' : route == Route::Cancel ? 'c'
+                       : route == Route::Skip ? 's' : route == Route::RestartWindow ? 'r'
+                       : route == Route::BootCheck ? 'v' : 'w';
+        EXPECT_EQ(got, row.route) << shown;
+        if (got == 't') EXPECT_EQ(ParseTaskVerb(row.line).kind != TaskVerb::None, row.taken) << shown;
+        if (got == 'p') EXPECT_EQ(ParsePreview(row.line).valid, row.taken) << shown;
+        if (got != 'r' && got != 'w') EXPECT_FALSE(ActionOfTaskLine(row.line).valid) << shown << ": not a run";
     }
 }
 

@@ -178,32 +178,30 @@ TEST(Preview, AnEmptyBounceIsNotReadyWithTheRunsOwnError) {
 
 struct LineRow {
     const wchar_t* line;
-    bool preview;  // NamesPreview
     bool valid;
     const char* action;  // the parsed action as a line
 };
 
 TEST(Preview, CommandLine) {
     const LineRow rows[] = {
-        {L"/Preview /Restart", true, true, "/Restart"},
-        {L"/preview /REBOOT", true, true, "/Reboot"},
-        {L"/Bounce:pmsyncsvr:PmNotifySvr /Preview", true, true, "/Bounce:PmNotifySvr:PmSyncSvr"},
-        {L"\"/Preview /Reboot\"", true, true, "/Reboot"},
-        {L"  /Preview\t/Bounce  ", true, true, "/Bounce"},
-        {L"/Preview", true, false, ""},
-        {L"/Preview /Restart /Reboot", true, false, ""},
-        {L"/Preview /Preview /Restart", true, false, ""},
-        {L"/Preview /Bounce:Bogus", true, false, ""},
-        {L"/Preview /Bounce:PmSyncSvr:PmSyncSvr", true, false, ""},
-        {L"/Preview /Bounce:PmSyncSvr:", true, false, ""},
-        {L"/Preview /Restart:now", true, false, ""},
-        {L"/Preview /Verify", true, false, ""},
-        {L"/Previewer /Restart", false, false, ""},
-        {L"/Restart", false, false, ""},
+        {L"/Preview /Restart", true, "/Restart"},
+        {L"/preview /REBOOT", true, "/Reboot"},
+        {L"/Bounce:pmsyncsvr:PmNotifySvr /Preview", true, "/Bounce:PmNotifySvr:PmSyncSvr"},
+        {L"\"/Preview /Reboot\"", true, "/Reboot"},
+        {L"  /Preview\t/Bounce  ", true, "/Bounce"},
+        {L"/Preview", false, ""},
+        {L"/Preview /Restart /Reboot", false, ""},
+        {L"/Preview /Preview /Restart", false, ""},
+        {L"/Preview /Bounce:Bogus", false, ""},
+        {L"/Preview /Bounce:PmSyncSvr:PmSyncSvr", false, ""},
+        {L"/Preview /Bounce:PmSyncSvr:", false, ""},
+        {L"/Preview /Restart:now", false, ""},
+        {L"/Preview /Verify", false, ""},
+        {L"/Previewer /Restart", false, ""},
+        {L"/Restart", false, ""},
     };
     for (const LineRow& row : rows) {
         const std::string shown(row.line, row.line + std::wcslen(row.line));
-        EXPECT_EQ(NamesPreview(row.line), row.preview) << shown;
         const ActionRequest request = ParsePreview(row.line);
         EXPECT_EQ(request.valid, row.valid) << shown;
         EXPECT_EQ(request.line, row.action) << shown;
@@ -212,13 +210,14 @@ TEST(Preview, CommandLine) {
 
 TEST(Preview, ATasksLineIsRoutedAsItsRunRoutesIt) {
     const LineRow rows[] = {
-        {L"/Reboot", false, true, "/Reboot"},
-        {L"/Restart", false, true, "/Restart"},
-        {L"/Bounce:PmSyncSvr", false, true, "/Bounce:PmSyncSvr"},
-        {L"/Bounce:PmSyncSvr restart", false, true, "/Restart"},  // the word restarts the product
-        {L"/Verify", false, false, ""},
-        {L"/Preview /Reboot", false, false, ""},
-        {L"", false, false, ""},
+        {L"/Reboot", true, "/Reboot"},
+        {L"/Restart", true, "/Restart"},
+        {L"/Bounce:PmSyncSvr", true, "/Bounce:PmSyncSvr"},
+        {L"/Bounce:PmSyncSvr restart", true, "/Restart"},  // the word restarts the product
+        {L"/Verify", false, ""},
+        {L"/Preview /Reboot", false, ""},
+        {L"/Tasks /Reboot", false, ""},  // the run lists the tasks and exits 1
+        {L"", false, ""},
     };
     for (const LineRow& row : rows) {
         const ActionRequest request = ActionOfTaskLine(row.line);

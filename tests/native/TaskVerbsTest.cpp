@@ -50,6 +50,7 @@ TEST(TaskVerbs, ParsesEachVerbAndRefusesEveryBadLineWithItsReason) {
         {L"/Tasks /Computer:", K::None, L"not a computer name", "", {}},
         {L"/Schedule:N /Reboot /At:03:15 /ProgramPath:relative\\x.exe", K::None, L"not a full path", "", {}},
         {L"/Schedule:N /Reboot /At:03:15 /Preview", K::None, L"not an argument", "", {}},
+        {L"/Tasks /EveryDays:2", K::None, L"an action, /At", "", {}},
     };
     for (const VerbRow& row : rows) {
         const TaskVerb verb = ParseTaskVerb(row.line);
@@ -66,22 +67,9 @@ TEST(TaskVerbs, ParsesEachVerbAndRefusesEveryBadLineWithItsReason) {
     EXPECT_TRUE(ParseTaskVerb(L"/Unschedule:*").all);
 }
 
-// The verbs are recognised first: the word "restart" in a name or an action
-// never reaches the restart face, and a preview is not a verb.
-TEST(TaskVerbs, RecognisedBeforeEveryOtherRule) {
-    const std::pair<const wchar_t*, bool> lines[] = {
-        {L"/Schedule:\"Nightly restart\" /Reboot /At:03:15", true},
-        {L"/Schedule:Night /Restart /At:03:15", true},
-        {L"\"/Unschedule:restart me\"", true},
-        {L"/tasks", true},
-        {L"/Preview /Restart", false},
-        {L"/Restart", false},
-        {L"/Taskslist", false},
-    };
-    for (const auto& [line, verb] : lines) {
-        EXPECT_EQ(NamesTaskVerb(line), verb) << Shown(line);
-    }
-    EXPECT_EQ(SplitArguments(L" a \"b c\"d  \"\" e"), (std::vector<std::wstring>{L"a", L"b cd", L"", L"e"}));
+TEST(TaskVerbs, SplitsAsTheCRuntimeWithUnicodeBlanks) {
+    EXPECT_EQ(SplitArguments(L" a \"b c\"d  \"\" e\u00a0f\u3000\"g\u3000h\""),
+              (std::vector<std::wstring>{L"a", L"b cd", L"", L"e", L"f", L"g\u3000h"}));
 }
 
 }  // namespace
