@@ -1,14 +1,18 @@
 // The installer's custom actions for the scheduled task (in the MSI's Binary
 // table, never installed):
-//   CheckSchedule  immediate, before anything is installed: the task's line
-//                  from SCHEDULE_NAME, SCHEDULE_ACTION, SCHEDULE_TIME and
-//                  SCHEDULE_DAYS, checked by the program's own rules; a bad
-//                  one fails the install with the reason in the MSI log.
+//   CheckSchedule  immediate, before anything is installed: SCHEDULE_NAME,
+//                  SCHEDULE_ACTION, SCHEDULE_TIME and SCHEDULE_DAYS, each
+//                  checked as a value on its own (no property may add an
+//                  argument to the line), then the task's line by the
+//                  program's own rules; a bad one fails the install with the
+//                  reason in the MSI log.
 //   RunProgram     deferred, as the local system account: runs the line in
-//                  CustomActionData ("<program>" /Schedule:... or
-//                  /Unschedule:*), puts what the program printed into the
-//                  MSI log, and fails the step when it ends with another
-//                  code than 0.
+//                  CustomActionData ("<program>" /Schedule:...), puts what
+//                  the program printed into the MSI log, and fails the step
+//                  when it ends with another code than 0.
+//   DeleteTasks    the same for the uninstall's /Unschedule:*, which never
+//                  fails it: a program deleted by hand, Task Scheduler
+//                  stopped or a task it cannot read is said in the log.
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
@@ -34,8 +38,11 @@ struct Handle {
 };
 
 void Log(MSIHANDLE install, const std::wstring& text) {
+    // The text is a value in field 1, never the template: "[ProductName]" in
+    // what the program printed stays as it was written.
     MsiRecord record(1);
-    ::MsiRecordSetStringW(record.h, 0, (L"OrvaneScheduledRestart: " + text).c_str());
+    ::MsiRecordSetStringW(record.h, 0, L"OrvaneScheduledRestart: [1]");
+    ::MsiRecordSetStringW(record.h, 1, text.c_str());
     ::MsiProcessMessage(install, INSTALLMESSAGE_INFO, record.h);
 }
 
@@ -60,25 +67,28 @@ std::wstring FromUtf8(const std::string& utf8) {
 }  // namespace
 
 extern "C" __declspec(dllexport) UINT __stdcall CheckSchedule(MSIHANDLE install) {
-    const std::wstring line = L"/Schedule:\"" + Property(install, L"SCHEDULE_NAME") + L"\" /" +
-                              Property(install, L"SCHEDULE_ACTION") + L" /At:" + Property(install, L"SCHEDULE_TIME") +
-                              L" /EveryDays:" + Property(install, L"SCHEDULE_DAYS");
-    const TaskVerb verb = ParseTaskVerb(line);
-    if (verb.kind != TaskVerb::Schedule) {
-        Log(install, L"the scheduled task cannot be made (" + line + L"): " + verb.error);
+    const PropertyLine made = ScheduleLineOfProperties(Property(install, L"SCHEDULE_NAME"),
+                                                       Property(install, L"SCHEDULE_ACTION"),
+                                                       Property(install, L"SCHEDULE_TIME"), Property(install, L"SCHEDULE_DAYS"));
+    if (!made.error.empty()) {
+        Log(install, L"the scheduled task cannot be made: " + made.error);
         return ERROR_INSTALL_FAILURE;
     }
-    Log(install, L"the task will be made with " + line);
-    ::MsiSetPropertyW(install, L"ORV_SCHEDULE_LINE", line.c_str());
+    Log(install, L"the task will be made with " + made.line);
+    ::MsiSetPropertyW(install, L"ORV_SCHEDULE_LINE", made.line.c_str());
     return ERROR_SUCCESS;
 }
 
-extern "C" __declspec(dllexport) UINT __stdcall RunProgram(MSIHANDLE install) {
+namespace {
+
+// Runs the line in CustomActionData; true when the program ended with 0.
+// What it printed, and how it ended, go into the MSI log.
+bool RunLogged(MSIHANDLE install) {
     std::wstring line = Property(install, L"CustomActionData");
     Log(install, L"running " + line);
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     Handle read, write;
-    if (!::CreatePipe(&read.h, &write.h, &inherit, 0)) return ERROR_INSTALL_FAILURE;
+    if (!::CreatePipe(&read.h, &write.h, &inherit, 0)) return false;
     ::SetHandleInformation(read.h, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -87,7 +97,7 @@ extern "C" __declspec(dllexport) UINT __stdcall RunProgram(MSIHANDLE install) {
     PROCESS_INFORMATION pi{};
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
         Log(install, L"the program could not be started: error " + std::to_wstring(::GetLastError()));
-        return ERROR_INSTALL_FAILURE;
+        return false;
     }
     Handle process{pi.hProcess}, thread{pi.hThread};
     ::CloseHandle(std::exchange(write.h, nullptr));  // the pipe ends with the program
@@ -99,5 +109,16 @@ extern "C" __declspec(dllexport) UINT __stdcall RunProgram(MSIHANDLE install) {
     DWORD code = 1;
     ::GetExitCodeProcess(process.h, &code);
     Log(install, L"exit code " + std::to_wstring(code) + L": " + FromUtf8(said));
-    return code == 0 ? ERROR_SUCCESS : ERROR_INSTALL_FAILURE;
+    return code == 0;
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) UINT __stdcall RunProgram(MSIHANDLE install) {
+    return RunLogged(install) ? ERROR_SUCCESS : ERROR_INSTALL_FAILURE;
+}
+
+extern "C" __declspec(dllexport) UINT __stdcall DeleteTasks(MSIHANDLE install) {
+    if (!RunLogged(install)) Log(install, L"the program's tasks could not all be deleted; the uninstall goes on");
+    return ERROR_SUCCESS;
 }

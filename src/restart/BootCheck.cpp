@@ -16,6 +16,10 @@ namespace {
 
 constexpr wchar_t kLogValue[] = L"BootCheckLog";
 constexpr wchar_t kTimeValue[] = L"BootCheckTime";
+constexpr wchar_t kMinutesValue[] = L"BootCheckMinutes";
+// A volatile key written with the record: a boot clears it, and nothing
+// else does, so its absence says a boot came whatever the clock says.
+constexpr wchar_t kBootMarker[] = L"BootCheckPending";
 
 std::wstring TaskName() { return rt::FromUtf8(kBootCheckTask); }
 
@@ -33,13 +37,32 @@ void Check(LSTATUS status) {
 
 namespace {
 
-void WriteRecord(const std::wstring& logPath, DWORD madeAt) {
+void WriteRecord(const std::wstring& logPath, DWORD madeAt, DWORD minutes) {
     HKEY key = nullptr;
-    Check(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+    Check(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
+                            nullptr, &key, nullptr));
     const rt::UniqueKey owner(key);
+    HKEY marker = nullptr;
+    Check(::RegCreateKeyExW(key, kBootMarker, 0, nullptr, REG_OPTION_VOLATILE, KEY_READ, nullptr, &marker, nullptr));
+    const rt::UniqueKey markerOwner(marker);
     Check(::RegSetValueExW(key, kLogValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(logPath.c_str()),
                            static_cast<DWORD>((logPath.size() + 1) * sizeof(wchar_t))));
+    Check(::RegSetValueExW(key, kMinutesValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&minutes), sizeof minutes));
     Check(::RegSetValueExW(key, kTimeValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&madeAt), sizeof madeAt));
+}
+
+// Local time as seconds since 1601, and back.
+std::int64_t Seconds(const SYSTEMTIME& t) {
+    FILETIME ft{};
+    ::SystemTimeToFileTime(&t, &ft);
+    return static_cast<std::int64_t>((ULONGLONG{ft.dwHighDateTime} << 32) | ft.dwLowDateTime) / 10000000;
+}
+SYSTEMTIME TimeAt(std::int64_t seconds) {
+    const ULONGLONG ticks = static_cast<ULONGLONG>(seconds) * 10000000ULL;
+    const FILETIME ft{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    SYSTEMTIME t{};
+    ::FileTimeToSystemTime(&ft, &t);
+    return t;
 }
 
 void MakeTask(std::int32_t rebootMinutes) {
@@ -57,16 +80,8 @@ void MakeTask(std::int32_t rebootMinutes) {
     ::GetLocalTime(&now);
     task.AddBootTrigger(DailyScheduleAt(now));
     // And once when the reboot is overdue, so that a reboot that never
-    // comes is reported without anyone starting the check. The trigger's
-    // minute drops the seconds: one more minute keeps it past the bound.
-    FILETIME ft{};
-    ::SystemTimeToFileTime(&now, &ft);
-    ULARGE_INTEGER at{{ft.dwLowDateTime, ft.dwHighDateTime}};
-    at.QuadPart += (static_cast<ULONGLONG>(rebootMinutes) + 1) * 60 * 10000000ULL;
-    ft = {at.LowPart, at.HighPart};
-    SYSTEMTIME overdue{};
-    ::FileTimeToSystemTime(&ft, &overdue);
-    task.AddOnceTrigger(DailyScheduleAt(overdue));
+    // comes is reported without anyone starting the check.
+    task.AddOnceTrigger(DailyScheduleAt(TimeAt(OverdueCheckAt(Seconds(now), rebootMinutes))));
     task.SetEnabled(true);
     task.Save();
 }
@@ -77,7 +92,7 @@ void ScheduleBootCheck(const std::wstring& logPath, std::int32_t rebootMinutes) 
     // The record first: a task that fires finds what to check, and a task
     // that cannot be made leaves no record behind.
     try {
-        WriteRecord(logPath, static_cast<DWORD>(UtcSecondsNow()));
+        WriteRecord(logPath, static_cast<DWORD>(UtcSecondsNow()), static_cast<DWORD>(rebootMinutes));
         MakeTask(rebootMinutes);
     } catch (const ProgramError&) {
         try {
@@ -102,10 +117,12 @@ bool IsPlainFile(const std::wstring& path) {
 
 void DeleteBootCheck() {
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProgramKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProgramKey, 0, KEY_SET_VALUE | DELETE, &key) == ERROR_SUCCESS) {
         const rt::UniqueKey owner(key);
         ::RegDeleteValueW(key, kLogValue);
         ::RegDeleteValueW(key, kTimeValue);
+        ::RegDeleteValueW(key, kMinutesValue);
+        ::RegDeleteKeyW(key, kBootMarker);
     }
     ScheduledTasks tasks;
     tasks.ReloadTasks();
@@ -130,7 +147,18 @@ BootCheckRecord ReadBootCheck() {
         type != REG_DWORD || timeSize != sizeof madeAt) {
         return {};
     }
-    return {true, rt::ToUtf8(path), static_cast<std::int64_t>(madeAt)};
+    DWORD minutes = 0, minutesSize = sizeof minutes;
+    if (::RegQueryValueExW(key, kMinutesValue, nullptr, &type, reinterpret_cast<BYTE*>(&minutes), &minutesSize) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || minutesSize != sizeof minutes || minutes > 0x7fffffff) {
+        minutes = 0;
+    }
+    HKEY marker = nullptr;
+    const LSTATUS open = ::RegOpenKeyExW(key, kBootMarker, 0, KEY_READ, &marker);
+    const rt::UniqueKey markerOwner(open == ERROR_SUCCESS ? marker : nullptr);
+    // Only "not there" is a boot; a marker that cannot be read says nothing.
+    return {true, rt::ToUtf8(path), static_cast<std::int64_t>(madeAt), open == ERROR_FILE_NOT_FOUND,
+            static_cast<std::int32_t>(minutes)};
 }
 
 std::int64_t UtcSecondsNow() {

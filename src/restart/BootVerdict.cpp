@@ -1,5 +1,7 @@
 // "/Verify": what a reboot run's record means now, and the check that follows.
 // Portable core.
+#include <algorithm>
+
 #include "core/ActionValues.h"
 #include "restart/RestartSequences.h"
 
@@ -27,6 +29,17 @@ void CheckNow(RestartHost& host, const std::string& heading, bool lookOnce = fal
 
 }  // namespace
 
+BootVerdict BootVerdictOf(const BootCheckRecord& record, std::int64_t nowUtc, std::int32_t minutes) {
+    if (record.bootCame) return BootVerdict::Booted;
+    return nowUtc - record.madeAt < std::int64_t{minutes} * 60 ? BootVerdict::NotYet : BootVerdict::Overdue;
+}
+
+std::int64_t OverdueCheckAt(std::int64_t madeAt, std::int32_t minutes) {
+    // One more minute, then the seconds dropped: never before the bound.
+    const std::int64_t past = madeAt + (std::int64_t{minutes} + 1) * 60;
+    return past - (past % 60 + 60) % 60;
+}
+
 void RunBootCheck(RestartHost& host) {
     TickStep step(host);
     BootCheckRecord record;
@@ -39,28 +52,26 @@ void RunBootCheck(RestartHost& host) {
         End(host);
     }
     const std::int64_t now = host.NowUtcSeconds();
-    std::int64_t bootAt = 0;
-    step([&] { bootAt = host.LastBootUtcSeconds(); });
-    // A record from the future (a clock set back) counts as made at the last boot.
-    const std::int64_t madeAt = record.madeAt > now ? bootAt : record.madeAt;
+    // The bound the reboot started with; the setting only for a record without one.
+    const bool recordedBound = record.minutes >= kRebootMinutesRule.min && record.minutes <= kRebootMinutesRule.max;
     StoredNumber stored;
-    step([&] { stored = host.RebootMinutesSetting(); });
-    const std::int32_t minutes = Bounded(stored, kRebootMinutesRule);
-    const bool booted = bootAt > madeAt;
-    if (!booted && now - madeAt < std::int64_t{minutes} * 60) {
+    if (!recordedBound) step([&] { stored = host.RebootMinutesSetting(); });
+    const std::int32_t minutes = recordedBound ? record.minutes : Bounded(stored, kRebootMinutesRule);
+    const BootVerdict verdict = BootVerdictOf(record, now, minutes);
+    if (verdict == BootVerdict::NotYet) {
         // The reboot is still to come: its task and record stay for it.
         step([&] { host.OpenRunLog({}); });
         WarnIfFolderUnsafe(host);
-        BoundOrDefault(host, stored, kRebootMinutesRule);
-        CheckNow(host, " The reboot started " + Minutes((now - madeAt) / 60) +
+        if (!recordedBound) BoundOrDefault(host, stored, kRebootMinutesRule);
+        CheckNow(host, " The reboot started " + Minutes(std::max<std::int64_t>(0, now - record.madeAt) / 60) +
                            " ago has not happened yet; its check stays scheduled. Checking the voice server now");
         End(host);
     }
     if (!ClaimRunThenOpenLog(host, record.logPath)) return;
-    if (booted) {
+    if (verdict == BootVerdict::Booted) {
         CheckNow(host, " Checking the voice server after the reboot");
     } else {
-        BoundOrDefault(host, stored, kRebootMinutesRule);
+        if (!recordedBound) BoundOrDefault(host, stored, kRebootMinutesRule);
         const std::string why = "The server was not restarted within " + Minutes(minutes) + " of starting reboot.bat";
         step([&] { host.Log("(error) " + why); });
         step([&] { ReportFailure(host, why); });

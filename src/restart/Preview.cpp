@@ -90,7 +90,6 @@ public:
     void DeleteBootCheck() override {}
     BootCheckRecord ReadBootCheck() override { return {}; }
     std::int64_t NowUtcSeconds() override { return 0; }
-    std::int64_t LastBootUtcSeconds() override { return 0; }
     void OpenRunLog(const std::string&) override { Push({PlanEntry::OpenLog}); }
     std::string ClaimRun() override {
         Push({PlanEntry::Lock});

@@ -25,7 +25,9 @@ struct ServiceState {
 struct BootCheckRecord {
     bool present = false;
     std::string logPath;
-    std::int64_t madeAt = 0;  // UTC seconds since 1970
+    std::int64_t madeAt = 0;   // UTC seconds since 1970
+    bool bootCame = false;     // the marker written with it, which a boot clears, is gone
+    std::int32_t minutes = 0;  // the bound the reboot started with; 0: not recorded
 };
 
 // A DWORD registry value as stored: missing, of another type, or its number.
@@ -88,12 +90,11 @@ public:
     // reboot is rebootMinutes overdue (Schedule throws with the reason, and
     // leaves neither behind); deleting both (nothing when there are none);
     // reading the record (not present when a value is missing or of the
-    // wrong type); when Windows last started, as it reports it.
+    // wrong type); the wall clock, for the overdue bound only.
     virtual void ScheduleBootCheck(std::int32_t rebootMinutes) = 0;
     virtual void DeleteBootCheck() = 0;
     virtual BootCheckRecord ReadBootCheck() = 0;
     virtual std::int64_t NowUtcSeconds() = 0;
-    virtual std::int64_t LastBootUtcSeconds() = 0;
     // Opens the run log: the recorded one for appending when it is a run log
     // in the program's logs folder and still there, else a new one.
     virtual void OpenRunLog(const std::string& recordedPath) = 0;

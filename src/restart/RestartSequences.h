@@ -10,6 +10,7 @@
 #include "restart/RestartHost.h"
 #include "restart/TickStep.h"
 #include "restart/Verification.h"
+#include "schedule/TaskRules.h"
 
 inline constexpr std::int32_t kWaitForever = -1;
 
@@ -26,7 +27,16 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& services, Veri
 // (the boot came: the check; not yet: a check now that leaves the record;
 // overdue: a failure); without one, a check now. Ends the process with 0 or 2.
 void RunBootCheck(RestartHost& host);
-inline constexpr const char* kBootCheckTask = "OrvaneScheduledRestart verification";
+
+// What a reboot's record means now. Whether a boot came is the boot's own
+// word (the marker it clears), never a clock; the wall clock only says
+// whether the bound stored with the record has passed.
+enum class BootVerdict { Booted, NotYet, Overdue };
+BootVerdict BootVerdictOf(const BootCheckRecord& record, std::int64_t nowUtc, std::int32_t minutes);
+// When the boot check's task fires once more if no boot came: trigger times
+// have whole minutes, so the first whole minute past the bound (seconds of
+// any one clock, counted from a whole minute).
+std::int64_t OverdueCheckAt(std::int64_t madeAt, std::int32_t minutes);
 
 // Takes the run lock, then opens the run log (recordedLog, or a new one when
 // empty) and warns of a program folder users may change. Refused: a new log

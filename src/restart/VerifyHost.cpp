@@ -111,24 +111,3 @@ std::string ClaimRestartRun() {
     if (lock) return {};
     return ClaimRunLock(rt::JoinPath(rt::App().path, L"OrvaneScheduledRestart.lock"), lock);
 }
-
-std::int64_t LastBootUtcSeconds() {
-    // SystemTimeOfDayInformation: the boot time as the kernel keeps it, which
-    // is what a restart of the machine moves (the tick count is not, under Wine).
-    struct TimeOfDay {
-        LARGE_INTEGER bootTime, currentTime, timeZoneBias;
-        ULONG timeZoneId, reserved;
-        ULONGLONG bootTimeBias, sleepTimeBias;
-    } info{};
-    using Query = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
-    const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-    ULONG length = 0;
-    if (query && query(3, &info, sizeof info, &length) >= 0 && info.bootTime.QuadPart > 0) {
-        return info.bootTime.QuadPart / 10000000 - 11644473600LL;  // 100 ns since 1601 to seconds since 1970
-    }
-    FILETIME ft{};
-    ::GetSystemTimeAsFileTime(&ft);
-    const std::int64_t now = static_cast<std::int64_t>((ULONGLONG{ft.dwHighDateTime} << 32) | ft.dwLowDateTime);
-    return now / 10000000 - 11644473600LL - static_cast<std::int64_t>(::GetTickCount64() / 1000);
-}

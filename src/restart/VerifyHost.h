@@ -31,5 +31,3 @@ std::string ClaimRunLock(const std::wstring& path, rt::UniqueHandle& into);
 // The lock file beside the program, held for the rest of the process.
 std::string ClaimRestartRun();
 
-// When Windows last started, in seconds since 1970 UTC, as the kernel keeps it.
-std::int64_t LastBootUtcSeconds();

@@ -78,7 +78,6 @@ public:
     void DeleteBootCheck() override { ::DeleteBootCheck(); }
     BootCheckRecord ReadBootCheck() override { return ::ReadBootCheck(); }
     std::int64_t NowUtcSeconds() override { return UtcSecondsNow(); }
-    std::int64_t LastBootUtcSeconds() override { return ::LastBootUtcSeconds(); }
     void OpenRunLog(const std::string& recorded) override {
         const std::wstring path = rt::FromUtf8(recorded);
         // Only a plain run log in the logs folder: never a file a link leads to.

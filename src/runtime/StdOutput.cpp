@@ -33,10 +33,8 @@ bool WriteConsoleText(HANDLE console, const std::wstring& text) {
     return true;
 }
 
-}  // namespace
-
-bool WriteStandardOutput(const std::wstring& text) {
-    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+bool WriteStandardStream(DWORD which, const std::wstring& text) {
+    const HANDLE out = ::GetStdHandle(which);
     if (out && out != INVALID_HANDLE_VALUE) {
         const DWORD type = ::GetFileType(out);
         DWORD mode = 0;
@@ -52,5 +50,11 @@ bool WriteStandardOutput(const std::wstring& text) {
     ::FreeConsole();
     return written;
 }
+
+}  // namespace
+
+bool WriteStandardOutput(const std::wstring& text) { return WriteStandardStream(STD_OUTPUT_HANDLE, text); }
+
+bool WriteStandardError(const std::wstring& text) { return WriteStandardStream(STD_ERROR_HANDLE, text); }
 
 }  // namespace rt

@@ -10,5 +10,7 @@ namespace rt {
 // a pipe: UTF-8; a console: as text), else to the console of the process
 // that started it. False when there is neither, or the write failed.
 bool WriteStandardOutput(const std::wstring& text);
+// The same for the standard error: notes beside a table that scripts read.
+bool WriteStandardError(const std::wstring& text);
 
 }  // namespace rt

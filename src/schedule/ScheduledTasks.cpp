@@ -134,18 +134,35 @@ SYSTEMTIME ScheduledTask::LastRunTime() const {
     return t;
 }
 
-std::optional<DWORD> ScheduledTask::LastExitCode() const {
+TaskResult ScheduledTask::LastResult() const {
+    TaskResult result;
+    DWORD code = 0;
+    const HRESULT hr = task_->GetExitCode(&code);
+    // A failed start (the program missing, a logon failure) is the answer
+    // itself, not a failure to read it.
+    if (FAILED(hr)) {
+        result.hr = hr;
+        return result;
+    }
     // Never run: said by either call (a task file made by the API may give
     // its exit code 0 and a zero last run time).
     SYSTEMTIME last{};
     const HRESULT ran = task_->GetMostRecentRunTime(&last);
-    if (ran == SCHED_S_TASK_HAS_NOT_RUN || (ran == S_OK && last.wYear == 0)) return std::nullopt;
-    DWORD code = 0;
-    const HRESULT hr = task_->GetExitCode(&code);
-    if (hr == SCHED_S_TASK_HAS_NOT_RUN) return std::nullopt;
-    Check(hr);
-    return code;
+    if (hr == SCHED_S_TASK_HAS_NOT_RUN || ran == SCHED_S_TASK_HAS_NOT_RUN || (ran == S_OK && last.wYear == 0)) {
+        return result;
+    }
+    result.hr = S_OK;
+    result.exitCode = code;
+    return result;
 }
+
+void ScheduledTask::KeepFirstTriggerOnly() {
+    WORD count = 0;
+    Check(task_->GetTriggerCount(&count));
+    while (count > 1) Check(task_->DeleteTrigger(--count));
+}
+
+void ScheduledTask::ClearFlags() { Check(task_->SetFlags(0)); }
 
 SYSTEMTIME ScheduledTask::NextRunTime() const {
     SYSTEMTIME t{};

@@ -42,18 +42,22 @@ public:
     std::wstring Creator() const;
     void SetCreator(const std::wstring& creator);
     void SetWorkingDirectory(const std::wstring& folder);
+    // Flags as a new task has them (none), before the switch is set.
+    void ClearFlags();
     // The task's own switch; its other flags are kept.
     bool Enabled() const;
     void SetEnabled(bool enabled);
     // Zero dates: never ran / no next run (a disabled task has none).
     SYSTEMTIME LastRunTime() const;
     SYSTEMTIME NextRunTime() const;
-    // The exit code of the most recent run; nothing when it has not run.
-    std::optional<DWORD> LastExitCode() const;
+    // The most recent run's exit code, or the error of a start that failed.
+    TaskResult LastResult() const;
 
     std::vector<TriggerInfo> Triggers() const;
     // The first trigger becomes this daily one (a new trigger when there is none).
     void SetDailySchedule(const DailySchedule& schedule);
+    // Only the first trigger is kept.
+    void KeepFirstTriggerOnly();
     // A new trigger that fires when the system starts, from the given day on.
     void AddBootTrigger(const DailySchedule& from);
     // A new trigger that fires once, at the schedule's date and time.

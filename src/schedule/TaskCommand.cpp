@@ -1,6 +1,7 @@
 #include "schedule/TaskCommand.h"
 
 #include <cwchar>
+#include <optional>
 
 #include "core/ProgramError.h"
 #include "hostenv/FolderAccess.h"
@@ -43,6 +44,19 @@ bool IsThisComputer(const std::wstring& computer) {
     return SameNoCase(computer.compare(0, 2, L"\\\\") == 0 ? computer.substr(2) : computer, name);
 }
 
+// A task the 1.0 interface cannot open or read (one made for Task Scheduler
+// 2.0 only) is left out, with a note; it never fails the whole verb.
+template <class Body>
+bool ReadOrNote(const std::wstring& name, std::wstring& notes, Body&& body) {
+    try {
+        body();
+        return true;
+    } catch (const std::exception& e) {
+        notes += L"skipped \"" + name + L"\": Task Scheduler 1.0 cannot read it (" + rt::FromUtf8(e.what()) + L")\r\n";
+        return false;
+    }
+}
+
 // The stored name of a task that exists, in any letter case; empty when none.
 std::wstring Existing(const ScheduledTasks& tasks, const std::wstring& name) {
     for (const std::wstring& n : tasks.Names()) {
@@ -62,31 +76,37 @@ VerbResult Schedule(ScheduledTasks& tasks, const TaskVerb& verb) {
                            L"install with the MSI, or remove that write access\r\n"};
         }
     }
-    if (const std::wstring old = Existing(tasks, verb.name); !old.empty()) {
-        const ScheduledTask existing = tasks.GetTask(old);
-        if (!IsProgramsTask(existing.ApplicationName())) {
-            return {1, L"refused: the task \"" + old + L"\" runs another program (" + existing.ApplicationName() +
-                           L"); it is left as it is\r\n"};
-        }
-        tasks.RemoveTask(old);
-    }
     DailySchedule schedule = verb.schedule;
     if (schedule.year == 0) {
         SYSTEMTIME today{};
         ::GetLocalTime(&today);
         schedule.year = today.wYear, schedule.month = today.wMonth, schedule.day = today.wDay;
     }
-    ScheduledTask task = tasks.AddTask(verb.name);
-    task.SetApplicationName(program);
-    task.SetCommandLine(rt::FromUtf8(verb.action.line));
-    task.SetWorkingDirectory(folder);
-    task.SetCreator(mymyLoadString(IDS_SCHEDULED_RESTART_TASK));
-    task.SetDailySchedule(schedule);
-    task.SetEnabled(true);
-    task.Save();
+    // A task of the program's under that name is rewritten in place: until
+    // the new one is saved, the old one stays as it was.
+    std::optional<ScheduledTask> task;
+    if (const std::wstring old = Existing(tasks, verb.name); !old.empty()) {
+        task = tasks.GetTask(old);
+        if (!IsProgramsTask(task->ApplicationName())) {
+            return {1, L"refused: the task \"" + old + L"\" runs another program (" + task->ApplicationName() +
+                           L"); it is left as it is\r\n"};
+        }
+        task->ClearFlags();
+        task->KeepFirstTriggerOnly();
+        task->SetAccount(L"", L"");
+    } else {
+        task = tasks.AddTask(verb.name);
+    }
+    task->SetApplicationName(program);
+    task->SetCommandLine(rt::FromUtf8(verb.action.line));
+    task->SetWorkingDirectory(folder);
+    task->SetCreator(mymyLoadString(IDS_SCHEDULED_RESTART_TASK));
+    task->SetDailySchedule(schedule);
+    task->SetEnabled(true);
+    task->Save();
     // Task Scheduler's own word on when it runs.
-    const std::wstring next = IsoTime(tasks.GetTask(verb.name).NextRunTime());
-    return {0, L"scheduled \"" + verb.name + L"\": " + program + L" " + rt::FromUtf8(verb.action.line) +
+    const std::wstring next = IsoTime(tasks.GetTask(task->name()).NextRunTime());
+    return {0, L"scheduled \"" + task->name() + L"\": " + program + L" " + rt::FromUtf8(verb.action.line) +
                    L"; next run " + (next.empty() ? L"none" : next) + L"\r\n"};
 }
 
@@ -102,33 +122,45 @@ VerbResult Unschedule(ScheduledTasks& tasks, const TaskVerb& verb) {
         tasks.RemoveTask(name);
         return {0, L"deleted \"" + name + L"\"\r\n"};
     }
-    std::wstring text;
+    VerbResult result;
     for (const std::wstring& name : tasks.Names()) {
-        if (!IsProgramsTask(tasks.GetTask(name).ApplicationName())) continue;
+        bool ours = false;
+        if (!ReadOrNote(name, result.notes, [&] { ours = IsProgramsTask(tasks.GetTask(name).ApplicationName()); }) ||
+            !ours) {
+            continue;
+        }
         tasks.RemoveTask(name);
-        text += L"deleted \"" + name + L"\"\r\n";
+        result.text += L"deleted \"" + name + L"\"\r\n";
     }
-    return {0, text};
+    return result;
 }
 
 VerbResult List(ScheduledTasks& tasks) {
-    std::wstring text = L"Name\tCommand line\tSchedule\tEnabled\tNext run\tLast run\tLast result\r\n";
+    VerbResult result{0, L"Name\tCommand line\tSchedule\tEnabled\tNext run\tLast run\tLast result\r\n", {}};
     for (const std::wstring& name : tasks.Names()) {
-        const ScheduledTask task = tasks.GetTask(name);
-        if (!IsProgramsTask(task.ApplicationName())) continue;
-        const std::optional<DWORD> code = task.LastExitCode();
-        text += Field(name) + L"\t" + Field(task.CommandLine()) + L"\t" + Field(TriggerLines(task.Triggers())) + L"\t" +
-                (task.Enabled() ? L"yes" : L"no") + L"\t" + IsoTime(task.NextRunTime()) + L"\t" +
-                (code ? IsoTime(task.LastRunTime()) : std::wstring()) + L"\t" + Field(LastResultText(code)) + L"\r\n";
+        std::wstring row;
+        ReadOrNote(name, result.notes, [&] {
+            const ScheduledTask task = tasks.GetTask(name);
+            if (!IsProgramsTask(task.ApplicationName())) return;
+            const TaskResult last = task.LastResult();
+            row = Field(name) + L"\t" + Field(task.CommandLine()) + L"\t" + Field(TriggerLines(task.Triggers())) +
+                  L"\t" + (task.Enabled() ? L"yes" : L"no") + L"\t" + IsoTime(task.NextRunTime()) + L"\t" +
+                  (last.Ran() ? IsoTime(task.LastRunTime()) : std::wstring()) + L"\t" + Field(LastResultText(last)) +
+                  L"\r\n";
+        });
+        result.text += row;
     }
-    return {0, text};
+    return result;
 }
 
 }  // namespace
 
 bool IsProgramsTask(const std::wstring& applicationName) {
-    const std::size_t slash = applicationName.find_last_of(L"\\/");
-    return SameNoCase(applicationName.substr(slash == std::wstring::npos ? 0 : slash + 1), kProgramFile);
+    // schtasks /TR may store the path with its quotes.
+    std::wstring path = applicationName;
+    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') path = path.substr(1, path.size() - 2);
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return SameNoCase(path.substr(slash == std::wstring::npos ? 0 : slash + 1), kProgramFile);
 }
 
 VerbResult RunTaskVerb(const TaskVerb& verb) {

@@ -17,6 +17,7 @@ bool IsProgramsTask(const std::wstring& applicationName);
 // with the reason; 2 Task Scheduler failed, with its error text.
 struct VerbResult {
     int exitCode = 0;
-    std::wstring text;  // lines ending in "\r\n"
+    std::wstring text;   // lines ending in "\r\n"
+    std::wstring notes;  // for the standard error: tasks left out, and why
 };
 VerbResult RunTaskVerb(const TaskVerb& verb);

@@ -1,6 +1,9 @@
 #include "schedule/TaskRules.h"
 
 #include <algorithm>
+#include <cwchar>
+#include <iterator>
+#include <string_view>
 #include <vector>
 
 #include "localize/RestartResCONST.h"
@@ -51,6 +54,11 @@ bool SameAccount(const std::wstring& a, const std::wstring& b) {
 }
 
 }  // namespace
+
+bool IsReservedTaskName(const std::wstring& name) {
+    const std::string_view reserved = kBootCheckTask;
+    return SameAccount(ValidTaskName(name), std::wstring(reserved.begin(), reserved.end()));
+}
 
 AccountAction AccountOnOk(const std::optional<std::wstring>& stored, AccountChoice choice,
                           const std::wstring& typedName, bool passwordTyped) {
@@ -130,4 +138,36 @@ std::wstring TaskTimeField(const DailySchedule& s) { return Padded(s.hour, 2) + 
 
 std::wstring TaskDateField(const DailySchedule& s) {
     return Padded(s.year, 4) + L"-" + Padded(s.month, 2) + L"-" + Padded(s.day, 2);
+}
+
+namespace {
+
+std::wstring Hex(std::uint32_t code) {
+    wchar_t hex[16]{};
+    std::swprintf(hex, 16, L"0x%08X", static_cast<unsigned>(code));
+    return hex;
+}
+
+std::wstring Filled(std::wstring text, const std::wstring& mark, const std::wstring& value) {
+    const std::size_t at = text.find(mark);
+    return at == std::wstring::npos ? text : text.replace(at, mark.size(), value);
+}
+
+}  // namespace
+
+std::wstring LastResultText(const TaskResult& result, const std::function<std::wstring(int)>& text,
+                            const std::function<std::wstring(std::uint32_t)>& systemText) {
+    if (!result.Ran()) return text(IDS_RESULT_NEVER);
+    const auto hr = static_cast<std::uint32_t>(result.hr);
+    if (result.hr < 0) {
+        std::wstring why = systemText(hr);
+        while (!why.empty() && (why.back() == L'\n' || why.back() == L'\r' || why.back() == L' ')) why.pop_back();
+        return Filled(Filled(text(IDS_RESULT_NOT_STARTED), L"%1", why), L"%2", Hex(hr));
+    }
+    // The program's own exit codes; any other is Windows' or the task's, shown as it is.
+    static constexpr int kMeaning[] = {IDS_RESULT_0, IDS_RESULT_1, IDS_RESULT_2};
+    if (result.exitCode < std::size(kMeaning)) {
+        return Filled(text(kMeaning[result.exitCode]), L"%1", std::to_wstring(result.exitCode));
+    }
+    return Hex(result.exitCode);
 }

@@ -4,11 +4,19 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 inline constexpr std::size_t kMaxTaskNameLength = 200;
 inline constexpr int kMaxDaysInterval = 365;
+
+// The task of the check after a reboot: made and deleted by the runs only.
+inline constexpr const char* kBootCheckTask = "OrvaneScheduledRestart verification";
+// That name, in any letter case: no task of an administrator's may take it,
+// or the next reboot's check would replace it.
+bool IsReservedTaskName(const std::wstring& name);
 
 // The name with blanks trimmed, or empty when Task Scheduler cannot store it
 // (empty, longer than kMaxTaskNameLength, any of \ / : * ? " < > | or a
@@ -50,3 +58,19 @@ int AccountNoteId(AccountAction action);
 
 // The dialog edits one daily trigger; anything else it shows and keeps.
 bool ScheduleEditable(unsigned triggerCount, bool firstIsDaily);
+
+// A task's last result as Task Scheduler 1.0 gives it: the HRESULT that
+// GetExitCode returned, and the exit code. A start that failed (a missing
+// program, a logon failure) comes back as that failure's HRESULT.
+inline constexpr std::int32_t kTaskHasNotRun = 0x00041303;  // SCHED_S_TASK_HAS_NOT_RUN
+struct TaskResult {
+    std::int32_t hr = kTaskHasNotRun;
+    std::uint32_t exitCode = 0;
+    bool Ran() const { return hr != kTaskHasNotRun; }
+};
+// "Has not run"; the program's own exit codes with their meaning; any other
+// exit code in hexadecimal; or "could not start: " with the system's text
+// and the code in hexadecimal. Texts by string id, and the system's text of
+// an error, come from the caller.
+std::wstring LastResultText(const TaskResult& result, const std::function<std::wstring(int)>& text,
+                            const std::function<std::wstring(std::uint32_t)>& systemText);

@@ -68,14 +68,7 @@ std::wstring TaskDateTimeText(const SYSTEMTIME& when) {
     return TimeText(t, 0, L"HH':'mm':'ss") + L" " + DateText(t, 0, L"dd'-'MMM'-'yyyy");
 }
 
-std::wstring LastResultText(const std::optional<DWORD>& exitCode) {
-    if (!exitCode) return mymyLoadString(IDS_RESULT_NEVER);
-    // The program's own exit codes; any other is Windows' or the task's, shown as it is.
-    static constexpr int kMeaning[] = {IDS_RESULT_0, IDS_RESULT_1, IDS_RESULT_2};
-    if (*exitCode < std::size(kMeaning)) {
-        return Replace(mymyLoadString(kMeaning[*exitCode]), L"%1", std::to_wstring(*exitCode));
-    }
-    wchar_t hex[16]{};
-    std::swprintf(hex, 16, L"0x%08X", static_cast<unsigned>(*exitCode));
-    return hex;
+std::wstring LastResultText(const TaskResult& result) {
+    return LastResultText(result, [](int id) { return mymyLoadString(id); },
+                          [](std::uint32_t code) { return rt::SystemErrorText(code); });
 }

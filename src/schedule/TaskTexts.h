@@ -20,7 +20,7 @@ std::wstring Replace(std::wstring text, const std::wstring& mark, const std::wst
 // program folder: true when only administrators may change it, else a
 // message that names the folder and what to do, and false.
 bool ProgramFolderSafeOrSay();
-// A task's last exit code with its meaning ("Has not run" for none).
-std::wstring LastResultText(const std::optional<DWORD>& exitCode);
+// A task's last result with its meaning, in the user's language.
+std::wstring LastResultText(const TaskResult& result);
 // "HH:MM:SS DD-MMM-YYYY" with the month's abbreviation in the user's language.
 std::wstring TaskDateTimeText(const SYSTEMTIME& when);

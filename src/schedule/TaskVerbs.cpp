@@ -74,6 +74,9 @@ TaskVerb ParseTaskVerb(std::wstring_view arguments) {
                 return fail(L"not a task name Task Scheduler can store (empty, over 200 characters, a device name, a "
                             L"trailing dot, a control character or one of \\ / : * ? \" < > |): " + shown);
             }
+            if (verb.kind == TaskVerb::Schedule && IsReservedTaskName(verb.name)) {
+                return fail(L"reserved for the check after a reboot, which the runs make and delete: " + shown);
+            }
         } else if (SameWord(word, L"/Tasks")) {
             if (!once(kVerb)) return fail(L"only one of /Schedule, /Unschedule and /Tasks, once: " + shown);
             verb.kind = TaskVerb::Tasks;
@@ -117,4 +120,24 @@ TaskVerb ParseTaskVerb(std::wstring_view arguments) {
     }
     if (!seen[kFrom]) verb.schedule.year = verb.schedule.month = verb.schedule.day = 0;
     return verb;
+}
+
+PropertyLine ScheduleLineOfProperties(const std::wstring& name, const std::wstring& action, const std::wstring& time,
+                                      const std::wstring& days) {
+    DailySchedule schedule;
+    if (ValidTaskName(name) != name || name.find(L'"') != std::wstring::npos) {
+        return {{}, L"SCHEDULE_NAME is not a task name Task Scheduler can store, without blanks around it: " + name};
+    }
+    if (IsReservedTaskName(name)) return {{}, L"SCHEDULE_NAME is reserved for the check after a reboot: " + name};
+    const ActionRequest parsed = ParseActionWord(L"/" + action);
+    if (!parsed.valid) return {{}, L"SCHEDULE_ACTION is not Restart, Reboot or Bounce:Service[:Service...]: " + action};
+    if (!ParseTaskTime(time, schedule)) return {{}, L"SCHEDULE_TIME is not a time from 00:00 to 23:59 (HH:MM): " + time};
+    if (!ParseDaysInterval(days, schedule)) return {{}, L"SCHEDULE_DAYS is not a number of days from 1 to 365: " + days};
+    PropertyLine made{L"/Schedule:\"" + name + L"\" /" + action + L" /At:" + time + L" /EveryDays:" + days, {}};
+    const TaskVerb verb = ParseTaskVerb(made.line);
+    if (verb.kind != TaskVerb::Schedule || verb.name != name || verb.action.line != parsed.line ||
+        !verb.programPath.empty() || !verb.computer.empty()) {
+        return {{}, L"the line " + made.line + L" does not say the properties alone: " + verb.error};
+    }
+    return made;
 }

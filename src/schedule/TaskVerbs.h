@@ -31,3 +31,13 @@ TaskVerb ParseTaskVerb(std::wstring_view arguments);
 // The arguments as the C runtime splits them: blanks part words, quotes
 // group and are dropped.
 std::vector<std::wstring> SplitArguments(std::wstring_view line);
+
+// The installer's schedule properties (SCHEDULE_NAME, SCHEDULE_ACTION,
+// SCHEDULE_TIME, SCHEDULE_DAYS), each taken as a value on its own, never as
+// arguments, then the "/Schedule" line they make, which must say exactly
+// those values; or the reason one is refused.
+struct PropertyLine {
+    std::wstring line, error;
+};
+PropertyLine ScheduleLineOfProperties(const std::wstring& name, const std::wstring& action, const std::wstring& time,
+                                      const std::wstring& days);

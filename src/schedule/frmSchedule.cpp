@@ -111,7 +111,7 @@ void frmSchedule::lstTasks_Click() {
         (*this)[L"lblInfo(0)"].SetCaption(task.ApplicationName());
         (*this)[L"lblInfo(1)"].SetCaption(task.CommandLine());
         (*this)[L"lblInfo(3)"].SetCaption(TaskDateTimeText(task.LastRunTime()));
-        (*this)[L"lblInfo(6)"].SetCaption(LastResultText(task.LastExitCode()));
+        (*this)[L"lblInfo(6)"].SetCaption(LastResultText(task.LastResult()));
         (*this)[L"lblInfo(4)"].SetCaption(TaskDateTimeText(task.NextRunTime()));
         (*this)[L"lblInfo(5)"].SetCaption(task.Creator());
         (*this)[L"txtSchedule"].SetCaption(TriggerLines(task.Triggers()));
@@ -146,6 +146,10 @@ void frmSchedule::cmdNew_Click() {
     // A name Task Scheduler cannot store is refused before anything is made.
     if (stored.empty()) {
         rt::MsgBox(mymyLoadString(IDS_INVALID_TASK_NAME));
+        return;
+    }
+    if (IsReservedTaskName(stored)) {
+        rt::MsgBox(mymyLoadString(IDS_RESERVED_TASK_NAME));
         return;
     }
     // The new task runs as the local system account.

@@ -65,6 +65,7 @@ std::wstring WithCrLf(const std::wstring& text) {
     rt::ContinueSilently([] { InitalizeLanguages(); });
     const VerbResult result = RunTaskVerb(ParseTaskVerb(arguments));
     rt::WriteStandardOutput(result.text);
+    if (!result.notes.empty()) rt::WriteStandardError(result.notes);
     EndProgram(result.exitCode);
 }
 

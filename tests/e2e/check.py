@@ -62,7 +62,8 @@ def check_preview(out):
     """Previews print their plan and verdict, touch nothing, and end with 0, 2 or 1."""
     text = {name: (out / f"{name}.txt").read_text("utf-8", "replace").replace("\r", "").splitlines()
             for name in ("stdout", "restart", "bounce", "usage", "cmd", "noreboot", "schedule", "tasks", "badtime")}
-    verbs = ("schedule", "tasks", "badtime", "mixed", "unschedule")
+    misses = ("miss_schedule", "miss_preview", "miss_unschedule", "miss_tasks")
+    verbs = ("schedule", "tasks", "badtime", "mixed", "unschedule") + misses
     rc = {name: (out / f"{name}.rc").read_text().strip() for name in ("restart", "bounce", "usage", "noreboot") + verbs}
     rc["stdout"] = (out / "exit_code").read_text().strip()
     shutdown = (out / "restart_commands").read_text().splitlines()
@@ -77,7 +78,10 @@ def check_preview(out):
     check(any(t.startswith("    Schedules the check after the boot") for t in text["stdout"]), "the boot check is planned")
     check("rc=0" in (out / "cmd_rc.txt").read_text(), "cmd.exe saw exit code 0: " + (out / "cmd_rc.txt").read_text())
     check(rc == {"stdout": "0", "restart": "0", "bounce": "0", "usage": "1", "noreboot": "2", "schedule": "0", "tasks": "0",
-                 "badtime": "1", "mixed": "1", "unschedule": "0"}, f"exit codes {rc}")
+                 "badtime": "1", "mixed": "1", "unschedule": "0", **{m: "1" for m in misses}}, f"exit codes {rc}")
+    for miss in misses:
+        said = (out / f"{miss}.txt").read_text("utf-8", "replace").splitlines()
+        check(any(t.startswith("Usage: ") for t in said), f"{miss}: the usage, and nothing run: {said}")
     # Task Scheduler's own next run time, as the verb printed it and /Tasks read it back.
     check(re.search(r'^scheduled "Nightly restart": .*/Restart; next run \d{4}-\d\d-\d\d 03:15$', "\n".join(text["schedule"]), re.M)
           and any(re.match(r"Nightly restart\t/Restart\t.*\tyes\t\d{4}-\d\d-\d\d 03:15\t", t) for t in text["tasks"]),

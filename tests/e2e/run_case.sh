@@ -81,6 +81,11 @@ if [ "$case_name" = preview ]; then
     preview badtime '/Schedule:restart now' /Restart /At:24:00
     preview mixed /Schedule:restart /Preview /Restart
     preview unschedule '/Unschedule:Nightly restart'
+    # Near misses of a verb: each once fell through to a restart or a reboot.
+    preview miss_schedule /Schedule Nightly /Reboot /At:03:15
+    preview miss_preview -Preview /Restart
+    preview miss_unschedule /Unschedule 'Nightly restart'
+    preview miss_tasks /Tasks:all /Reboot
     # The documented way from cmd.exe: redirected, with cmd waiting for the exit code.
     cmd_rc=0
     "$WINE64" cmd /c 'OrvaneScheduledRestart.exe /Preview /Reboot > C:\sandbox\cmd.txt' >/dev/null 2>&1 || cmd_rc=$?

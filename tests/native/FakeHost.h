@@ -50,7 +50,7 @@ public:
     bool bootCheckFails = false;
     std::int32_t scheduledMinutes = 0;  // the bound the boot check was scheduled with
     StoredNumber rebootMinutes;
-    std::int64_t utcAtLoad = 1796600000, bootAt = utcAtLoad - 3600;
+    std::int64_t utcAtLoad = 1796600000;
     std::string folderWriters;  // who besides administrators may change the program folder
 
     std::int32_t Start(const std::string& line, WindowStyle style) override {
@@ -135,7 +135,7 @@ public:
         if (bootCheckFails) throw ProgramError(0x80041315L, "The Task Scheduler service is not running.");
         calls.push_back("boot check scheduled");
         scheduledMinutes = minutes;
-        bootRecord = {true, "C:\\Program Files\\Orvane Restart\\logs\\run.TXT", NowUtcSeconds()};
+        bootRecord = {true, "C:\\Program Files\\Orvane Restart\\logs\\run.TXT", NowUtcSeconds(), false, minutes};
     }
     void DeleteBootCheck() override {
         calls.push_back("boot check deleted");
@@ -143,7 +143,6 @@ public:
     }
     BootCheckRecord ReadBootCheck() override { return bootRecord; }
     std::int64_t NowUtcSeconds() override { return utcAtLoad + now / 1000; }
-    std::int64_t LastBootUtcSeconds() override { return bootAt; }
     void OpenRunLog(const std::string& recorded) override { calls.push_back("open log " + recorded); }
     void EndProcess(int code) override { End("end process", code); }
     void EndProgram(int code) override { End("end program", code); }

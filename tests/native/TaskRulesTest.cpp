@@ -42,6 +42,35 @@ TEST(TaskRules, NamesAreTrimmedOrRefused) {
         {L"COM0", L"COM0"}, {L"CONSOLE", L"CONSOLE"}, {L"v1.2 nightly", L"v1.2 nightly"},
     };
     for (const auto& [name, stored] : cases) EXPECT_EQ(ValidTaskName(name), stored) << name.size();
+    // The boot check's own name, in any case and with blanks, is reserved.
+    for (const wchar_t* name : {L"OrvaneScheduledRestart verification", L" orvanescheduledrestart VERIFICATION "}) {
+        EXPECT_TRUE(IsReservedTaskName(name));
+    }
+    EXPECT_FALSE(IsReservedTaskName(L"OrvaneScheduledRestart verification 2"));
+}
+
+// A task's last result as Task Scheduler 1.0 reports it: GetExitCode's
+// HRESULT, then the exit code. A failed start is the HRESULT itself.
+TEST(TaskRules, LastResultFromTheSchedulersAnswerAndTheExitCode) {
+    const auto text = [](int id) { return L"[" + std::to_wstring(id) + L"] %1 %2"; };
+    const auto system = [](std::uint32_t code) { return code == 0x80070002u ? std::wstring(L"File not found.\r\n") : L"?"; };
+    const struct {
+        std::int32_t hr;
+        std::uint32_t exitCode;
+        const wchar_t* shown;
+    } rows[] = {
+        {kTaskHasNotRun, 0, L"[186] %1 %2"},
+        {0, 0, L"[187] 0 %2"},
+        {0, 1, L"[188] 1 %2"},
+        {0, 2, L"[189] 2 %2"},
+        {0, 3, L"0x00000003"},
+        {0x00041300, 0xC000013A, L"0xC000013A"},  // another success code: the exit code stands
+        {static_cast<std::int32_t>(0x80070002u), 0, L"[191] File not found. 0x80070002"},  // the program is missing
+        {static_cast<std::int32_t>(0x8007052Eu), 7, L"[191] ? 0x8007052E"},  // a logon failure
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(LastResultText({row.hr, row.exitCode}, text, system), row.shown) << std::hex << row.hr;
+    }
 }
 
 // The property dialog's fields: a parse takes the whole text or nothing.

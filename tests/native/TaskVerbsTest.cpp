@@ -51,6 +51,7 @@ TEST(TaskVerbs, ParsesEachVerbAndRefusesEveryBadLineWithItsReason) {
         {L"/Schedule:N /Reboot /At:03:15 /ProgramPath:relative\\x.exe", K::None, L"not a full path", "", {}},
         {L"/Schedule:N /Reboot /At:03:15 /Preview", K::None, L"not an argument", "", {}},
         {L"/Tasks /EveryDays:2", K::None, L"an action, /At", "", {}},
+        {L"/Schedule:\"orvanescheduledrestart Verification\" /Reboot /At:03:15", K::None, L"reserved", "", {}},
     };
     for (const VerbRow& row : rows) {
         const TaskVerb verb = ParseTaskVerb(row.line);
@@ -65,6 +66,34 @@ TEST(TaskVerbs, ParsesEachVerbAndRefusesEveryBadLineWithItsReason) {
         if (row.kind == TaskVerb::Schedule) EXPECT_EQ(verb.schedule, row.schedule) << Shown(row.line);
     }
     EXPECT_TRUE(ParseTaskVerb(L"/Unschedule:*").all);
+}
+
+// The installer's properties are values: none may add an argument.
+TEST(TaskVerbs, InstallerPropertiesAreValuesNeverArguments) {
+    const struct {
+        const wchar_t *name, *action, *time, *days;
+        const wchar_t* made;  // the line, or the start of the reason
+    } rows[] = {
+        {L"Scheduled Orvane Restart", L"Reboot", L"03:15", L"1",
+         L"/Schedule:\"Scheduled Orvane Restart\" /Reboot /At:03:15 /EveryDays:1"},
+        {L"N", L"Bounce:PmSyncSvr:PmNotifySvr", L"23:59", L"365", L"/Schedule:\"N\" /Bounce:PmSyncSvr:PmNotifySvr /At:23:59 /EveryDays:365"},
+        {L"Nightly\" /ProgramPath:\"C:\\Tools\\evil.exe", L"Reboot", L"03:15", L"1", L"SCHEDULE_NAME"},
+        {L" N", L"Reboot", L"03:15", L"1", L"SCHEDULE_NAME"},
+        {L"OrvaneScheduledRestart verification", L"Reboot", L"03:15", L"1", L"SCHEDULE_NAME is reserved"},
+        {L"N", L"Reboot /ProgramPath:C:\\evil.exe", L"03:15", L"1", L"SCHEDULE_ACTION"},
+        {L"N", L"Reboot\u3000/Computer:X", L"03:15", L"1", L"SCHEDULE_ACTION"},
+        {L"N", L"Tasks", L"03:15", L"1", L"SCHEDULE_ACTION"},
+        {L"N", L"Reboot", L"03:15 /ProgramPath:C:\\evil.exe", L"1", L"SCHEDULE_TIME"},
+        {L"N", L"Reboot", L"25:00", L"1", L"SCHEDULE_TIME"},
+        {L"N", L"Reboot", L"03:15", L"1 /Computer:X", L"SCHEDULE_DAYS"},
+        {L"N", L"Reboot", L"03:15", L"0", L"SCHEDULE_DAYS"},
+    };
+    for (const auto& row : rows) {
+        const PropertyLine made = ScheduleLineOfProperties(row.name, row.action, row.time, row.days);
+        const std::wstring& got = made.error.empty() ? made.line : made.error;
+        EXPECT_EQ(got.rfind(row.made, 0), 0u) << Shown(got.c_str());
+        EXPECT_NE(made.error.empty(), made.line.empty());
+    }
 }
 
 TEST(TaskVerbs, SplitsAsTheCRuntimeWithUnicodeBlanks) {

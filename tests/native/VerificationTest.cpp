@@ -84,6 +84,7 @@ TEST(BootCheck, VerdictByTheBootTheRecordsAgeAndTheServices) {
     const std::string good = " Verified: all 10 services started are running, after 0 s";
     const std::string after = " Checking the voice server after the reboot";
     const std::string pending = " The reboot started 10 minutes ago has not happened yet; its check stays scheduled. Checking the voice server now";
+    const std::string pending0 = " The reboot started 0 minutes ago has not happened yet; its check stays scheduled. Checking the voice server now";
     const std::string late = "The server was not restarted within 30 minutes of starting reboot.bat";
     const std::string syncDown = "(error) PmSyncSvr is not running: stopped", busy = "another restart run is in progress";
     const std::string syncEvent = "5:Not running after the restart: PmSyncSvr";
@@ -92,34 +93,40 @@ TEST(BootCheck, VerdictByTheBootTheRecordsAgeAndTheServices) {
     constexpr long kNone = -1;  // no record
     struct Case {
         const char* what;
-        long age, bootAgo;  // seconds before now: the record, the last boot
+        long age;  // seconds before now: the record
+        bool booted;
         const char* failing;
         StoredNumber minutes;
         std::vector<std::string> lines, events;
         int exitCode;
         bool nightsLog, removed, locked = false;
         const char* writers = "";
+        std::int32_t recorded = 0;  // the bound stored with the record
     } cases[] = {
-        {"booted, all running", 1200, 600, "", {}, {after, good}, {"11"}, 0, true, true},
-        {"booted, record three days old", 3 * 86400, 600, "", {}, {after, good}, {"11"}, 0, true, true},
-        {"not yet", 600, 3600, "", {}, {pending, good}, {"11"}, 0, false, false},
-        {"too late: one look", 1860, 3600, "PmSyncSvr", {}, {"(error) " + late, " Checking the voice server", syncDown},
+        {"booted, all running", 1200, true, "", {}, {after, good}, {"11"}, 0, true, true},
+        {"booted, record three days old", 3 * 86400, true, "", {}, {after, good}, {"11"}, 0, true, true},
+        {"not yet", 600, false, "", {}, {pending, good}, {"11"}, 0, false, false},
+        {"too late: one look", 1860, false, "PmSyncSvr", {}, {"(error) " + late, " Checking the voice server", syncDown},
          {"5:" + late, syncEvent}, 2, true, true},
-        {"too late after 1 minute", 90, 3600, "", {true, true, 1},
+        {"too late after 1 minute", 90, false, "", {true, true, 1},
          {"(error) The server was not restarted within 1 minute of starting reboot.bat", " Checking the voice server", good},
          {"5:The server was not restarted within 1 minute of starting reboot.bat", "11"}, 2, true, true},
-        {"odd bound", 600, 3600, "", {true, false, 0},
+        {"odd bound", 600, false, "", {true, false, 0},
          {" RebootMinutes is not a number of minutes from 1 to 1440; the check waits the default 30 minutes", pending, good},
          {"11"}, 0, false, false},
-        {"record from the future: made at the boot", -7200, 600, "", {}, {pending, good}, {"11"}, 0, false, false},
-        {"by hand", kNone, 600, "", {}, {" Checking the voice server", good}, {"11"}, 0, false, false},
-        {"two at once, the folder unsafe", 1200, 600, "", {}, {warning, "(error) " + busy}, {"5:" + busy}, 2, false, false, true, "Everyone"},
-        {"folder users may change", 1200, 600, "", {}, {warning, after, good}, {"11"}, 0, true, true, false, "Everyone"},
+        {"record from the future, no boot", -7200, false, "", {}, {pending0, good}, {"11"}, 0, false, false},
+        {"the bound raised after the reboot began: the recorded one holds", 1860, false, "", {true, true, 90},
+         {"(error) " + late, " Checking the voice server", good}, {"5:" + late, "11"}, 2, true, true, false, "", 30},
+        {"the bound lowered: the recorded one holds", 600, false, "", {true, true, 1}, {pending, good}, {"11"}, 0,
+         false, false, false, "", 30},
+        {"by hand", kNone, false, "", {}, {" Checking the voice server", good}, {"11"}, 0, false, false},
+        {"two at once, the folder unsafe", 1200, true, "", {}, {warning, "(error) " + busy}, {"5:" + busy}, 2, false, false, true, "Everyone"},
+        {"folder users may change", 1200, true, "", {}, {warning, after, good}, {"11"}, 0, true, true, false, "Everyone"},
     };
     for (const Case& c : cases) {
         FakeHost h;
-        std::tie(h.verifySetting, h.rebootMinutes, h.bootAt) = std::tuple(StoredNumber{true, true, 5}, c.minutes, h.utcAtLoad - c.bootAgo);
-        if (c.age != kNone) h.bootRecord = {true, night, h.utcAtLoad - c.age};
+        std::tie(h.verifySetting, h.rebootMinutes) = std::tuple(StoredNumber{true, true, 5}, c.minutes);
+        if (c.age != kNone) h.bootRecord = {true, night, h.utcAtLoad - c.age, c.booted, c.recorded};
         if (*c.failing) h.runningFrom[c.failing] = -1;
         std::tie(h.runLocked, h.folderWriters) = std::tuple(c.locked, c.writers);
         EXPECT_THROW(RunBootCheck(h), ProcessEnded) << c.what;
@@ -133,6 +140,42 @@ TEST(BootCheck, VerdictByTheBootTheRecordsAgeAndTheServices) {
                                             std::to_string(h.exitCode)}),
                   (std::vector<std::string>{"open log " + (c.nightsLog ? night : ""), std::to_string(claims), "0",
                                             std::to_string(c.removed), std::to_string(c.exitCode)})) << c.what;
+    }
+}
+
+// Whether a boot came is the boot's own word, whatever the wall clock did;
+// the clock decides only the overdue bound, the one stored with the record.
+TEST(BootCheck, VerdictByTheBootsMarkerAndTheClockForTheBoundOnly) {
+    using V = BootVerdict;
+    const std::int64_t made = 1796600000;
+    const struct {
+        const char* what;
+        bool bootCame;
+        std::int64_t now;  // the wall clock at the check
+        V verdict;
+    } rows[] = {
+        {"a boot, the clock stepped back across it", true, made - 3 * 3600, V::Booted},
+        {"a boot, the clock stepped forward across it", true, made + 86400, V::Booted},
+        {"a boot within the bound", true, made + 300, V::Booted},
+        {"a boot after the bound", true, made + 3600, V::Booted},
+        {"no boot yet", false, made + 600, V::NotYet},
+        {"no boot, the clock stepped back", false, made - 3600, V::NotYet},
+        {"no boot, the clock stepped forward past the bound", false, made + 86400, V::Overdue},
+        {"no boot at the bound", false, made + 1800, V::Overdue},
+        {"no boot a second before it", false, made + 1799, V::NotYet},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(BootVerdictOf({true, "x", made, row.bootCame, 30}, row.now, 30), row.verdict) << row.what;
+    }
+    // The task's once trigger (whole minutes) never fires before the bound,
+    // and within two minutes of it, whatever the seconds of the start.
+    for (std::int64_t second = 0; second < 60; ++second) {
+        for (std::int32_t minutes : {1, 30, 1440}) {
+            const std::int64_t start = made - made % 60 + second, at = OverdueCheckAt(start, minutes);
+            EXPECT_EQ(at % 60, 0);
+            EXPECT_GE(at, start + minutes * 60) << second;
+            EXPECT_LT(at, start + minutes * 60 + 120) << second;
+        }
     }
 }
 

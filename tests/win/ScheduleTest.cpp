@@ -138,11 +138,12 @@ TASK_TRIGGER TriggerAt(TASK_TRIGGER_TYPE type, WORD hour, WORD minute) {
 }
 
 // A task as other tools make them: enabled, with the given triggers.
-void MakeRaw(const wchar_t* name, const std::vector<TASK_TRIGGER>& triggers) {
+void MakeRaw(const wchar_t* name, const std::vector<TASK_TRIGGER>& triggers,
+             const std::wstring& application = L"C:\\Tools\\other.exe") {
     ComPtr<ITask> task;
     ASSERT_HRESULT_SUCCEEDED(
         Scheduler()->NewWorkItem(name, CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task.GetAddressOf())));
-    task->SetApplicationName(L"C:\\Tools\\other.exe");
+    task->SetApplicationName(application.c_str());
     task->SetParameters(L"/weekly");
     task->SetAccountInformation(L"", nullptr);
     for (TASK_TRIGGER t : triggers) {
@@ -546,7 +547,8 @@ TEST(TaskVerbsRun, ScheduleReplaceRefuseUnscheduleAndList) {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const wchar_t* const ours[] = {L"Orvane verb test", L"Orvane verb test 2"};
     const wchar_t* const foreign = L"Orvane verb foreign";
-    for (const wchar_t* n : {ours[0], ours[1], foreign}) DeleteRaw(n);
+    const wchar_t* const quoted = L"Orvane verb quoted";
+    for (const wchar_t* n : {ours[0], ours[1], foreign, quoted}) DeleteRaw(n);
     const auto run = [](const std::wstring& line) { return RunTaskVerb(ParseTaskVerb(line)); };
 
     const SYSTEMTIME from = DaysAhead(55);
@@ -587,11 +589,21 @@ TEST(TaskVerbsRun, ScheduleReplaceRefuseUnscheduleAndList) {
     EXPECT_EQ(run(L"/Unschedule:\"Orvane verb foreign\"").exitCode, 1);
     EXPECT_EQ(JobFile(foreign), before);
 
-    // "/Tasks": the program's tasks only, with a last run and its meaning.
+    // "/Tasks": the program's tasks only, with a last run and its meaning;
+    // the program's path in quotes, as schtasks /TR may store it, is still
+    // the program's; a task file Task Scheduler 1.0 cannot read is left out
+    // with a note on the standard error, and fails nothing.
     ASSERT_EQ(run(L"/Schedule:\"Orvane verb test 2\" /Restart /At:05:00" + fromText).exitCode, 0);
     SimulateLastRun(ours[1], 2, SYSTEMTIME{2026, 12, 1, 7, 3, 15, 0, 0});
+    MakeRaw(quoted, {daily}, L"\"" + rt::JoinPath(rt::App().path, L"OrvaneScheduledRestart.exe") + L"\"");
+    wchar_t windows[MAX_PATH]{};
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring broken = std::wstring(windows) + L"\\Tasks\\Orvane verb broken.job";
+    test::WriteBytes(broken, std::string(40, '\x7f'));
     r = run(L"/Tasks");
-    ASSERT_EQ(r.exitCode, 0);
+    ASSERT_EQ(r.exitCode, 0) << rt::ToUtf8(r.text);
+    EXPECT_NE(r.text.find(std::wstring(quoted) + L"\t"), std::wstring::npos) << rt::ToUtf8(r.text);
+    EXPECT_NE(r.notes.find(L"skipped \"Orvane verb broken\""), std::wstring::npos) << rt::ToUtf8(r.notes);
     EXPECT_EQ(r.text.rfind(L"Name\tCommand line\tSchedule\tEnabled\tNext run\tLast run\tLast result\r\n", 0), 0u);
     EXPECT_NE(r.text.find(L"Orvane verb test 2\t/Restart\t"), std::wstring::npos) << rt::ToUtf8(r.text);
     EXPECT_NE(r.text.find(L"\tyes\t"), std::wstring::npos);
@@ -611,9 +623,12 @@ TEST(TaskVerbsRun, ScheduleReplaceRefuseUnscheduleAndList) {
 
     // "/Unschedule:*": every task of the program, and only those.
     r = run(L"/Unschedule:*");
-    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 0) << rt::ToUtf8(r.text);
+    EXPECT_NE(r.notes.find(L"skipped \"Orvane verb broken\""), std::wstring::npos) << rt::ToUtf8(r.notes);
+    ::DeleteFileW(broken.c_str());
     EXPECT_FALSE(ReadRaw(ours[0], raw));
     EXPECT_FALSE(ReadRaw(ours[1], raw));
+    EXPECT_FALSE(ReadRaw(quoted, raw));
     EXPECT_TRUE(ReadRaw(foreign, raw));
     EXPECT_EQ(run(L"/Unschedule:\"Orvane verb test\"").exitCode, 1);  // gone: said so
     DeleteRaw(foreign);
