@@ -136,7 +136,7 @@ VerbResult Unschedule(ScheduledTasks& tasks, const TaskVerb& verb) {
 }
 
 VerbResult List(ScheduledTasks& tasks) {
-    VerbResult result{0, L"Name\tCommand line\tSchedule\tEnabled\tNext run\tLast run\tLast result\r\n", {}};
+    VerbResult result(0, L"Name\tCommand line\tSchedule\tEnabled\tNext run\tLast run\tLast result\r\n");
     for (const std::wstring& name : tasks.Names()) {
         std::wstring row;
         ReadOrNote(name, result.notes, [&] {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "schedule/ScheduledTasks.h"
 #include "schedule/TaskVerbs.h"
@@ -16,6 +17,7 @@ bool IsProgramsTask(const std::wstring& applicationName);
 // What to print, and the exit code: 0 done; 1 bad arguments or a refusal,
 // with the reason; 2 Task Scheduler failed, with its error text.
 struct VerbResult {
+    VerbResult(int code = 0, std::wstring said = {}) : exitCode(code), text(std::move(said)) {}
     int exitCode = 0;
     std::wstring text;   // lines ending in "\r\n"
     std::wstring notes;  // for the standard error: tasks left out, and why

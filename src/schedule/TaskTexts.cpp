@@ -6,6 +6,7 @@
 #include "localize/modLocalize.h"
 #include "hostenv/FolderAccess.h"
 #include "runtime/App.h"
+#include "runtime/Text.h"
 #include "runtime/Dialogs.h"
 
 namespace {
