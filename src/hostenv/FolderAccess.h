@@ -4,7 +4,10 @@
 
 #include <string>
 
-// Who besides administrators may change the folder, by account name
-// ("Everyone", "BUILTIN\Users"), joined by ", "; empty when nobody. A folder
-// whose permissions cannot be read counts as changeable, with the reason.
+// Who besides administrators may change what a run from this folder starts,
+// each as "Everyone (C:\Tools: may delete or rename it)", joined by "; ";
+// empty when nobody. It reads the owners and entries of the folders from the
+// volume's root down to the folder (with links resolved, and the links on the
+// way as themselves), the files a run starts or loads, and the logs folder.
+// Anything that cannot be read counts as changeable, with the reason.
 std::wstring FolderWritersBesidesAdmins(const std::wstring& folder);

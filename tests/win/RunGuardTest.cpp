@@ -10,6 +10,8 @@
 #include "restart/BootCheck.h"
 #include "restart/VerifyHost.h"
 #include "runtime/Handles.h"
+#include "runtime/Text.h"
+#include "schedule/TaskCommand.h"
 
 namespace {
 
@@ -35,24 +37,71 @@ TEST(RunLock, NoNamedObjectBlocksItAndOneRunAtATime) {
     EXPECT_EQ(ClaimRunLock(dir.File(L"no such folder\\x.lock"), none).rfind("the run lock ", 0), 0u);
 }
 
-// A folder everyone may write to (chmod o+w under Wine) fails the rule;
-// one only administrators may change passes it.
-TEST(FolderRule, WritableByEveryoneFailsItAndAnAdministratorsFolderPasses) {
+// An entry that lets Everyone change the object, for as long as it lives
+// (under Wine: chmod o+w, then the old mode back).
+class OpenToEveryone {
+public:
+    explicit OpenToEveryone(const std::wstring& path) : path_(path) {
+        PACL old = nullptr, widened = nullptr;
+        EXPECT_EQ(::GetNamedSecurityInfoW(path_.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &old,
+                                          nullptr, &sd_), ERROR_SUCCESS);
+        old_ = old;
+        EXPLICIT_ACCESSW everyone{};
+        ::BuildExplicitAccessWithNameW(&everyone, const_cast<wchar_t*>(L"Everyone"), FILE_ALL_ACCESS, GRANT_ACCESS, NO_INHERITANCE);
+        EXPECT_EQ(::SetEntriesInAclW(1, &everyone, old, &widened), ERROR_SUCCESS);
+        EXPECT_EQ(Set(widened), ERROR_SUCCESS);
+        ::LocalFree(widened);
+    }
+    ~OpenToEveryone() {
+        EXPECT_EQ(Set(old_), ERROR_SUCCESS);
+        ::LocalFree(sd_);
+    }
+
+private:
+    DWORD Set(PACL dacl) {
+        return ::SetNamedSecurityInfoW(const_cast<wchar_t*>(path_.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                       nullptr, nullptr, dacl, nullptr);
+    }
+    std::wstring path_;
+    PSECURITY_DESCRIPTOR sd_ = nullptr;
+    PACL old_ = nullptr;
+};
+
+// Everything on the way counts: the folder, the folder above it and a file
+// a run starts; each open to everyone fails the rule, and passes again once
+// it is closed. A folder that cannot be read fails it too. "/Schedule" with
+// "/ProgramPath" below a folder open to everyone makes no task.
+TEST(FolderRule, TheFolderTheFoldersAboveAndTheFilesARunStarts) {
     test::ScratchDir dir;
-    EXPECT_EQ(FolderWritersBesidesAdmins(dir.Path()), L"");
-    EXPECT_EQ(FolderWritersBesidesAdmins(dir.File(L"gone")).rfind(L"anyone (its permissions cannot be read", 0), 0u);
-    PACL old = nullptr, widened = nullptr;
-    PSECURITY_DESCRIPTOR sd = nullptr;
-    ASSERT_EQ(::GetNamedSecurityInfoW(dir.Path().c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                      &old, nullptr, &sd), ERROR_SUCCESS);
-    EXPLICIT_ACCESSW everyone{};
-    ::BuildExplicitAccessWithNameW(&everyone, const_cast<wchar_t*>(L"Everyone"), FILE_GENERIC_WRITE | FILE_GENERIC_READ,
-                                   GRANT_ACCESS, SUB_CONTAINERS_AND_OBJECTS_INHERIT);
-    ASSERT_EQ(::SetEntriesInAclW(1, &everyone, old, &widened), ERROR_SUCCESS);
-    ASSERT_EQ(::SetNamedSecurityInfoW(const_cast<wchar_t*>(dir.Path().c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                      nullptr, nullptr, widened, nullptr), ERROR_SUCCESS);
-    ::LocalFree(widened), ::LocalFree(sd);
-    EXPECT_EQ(FolderWritersBesidesAdmins(dir.Path()), L"Everyone");
+    const std::wstring program = dir.File(L"Orvane");
+    ASSERT_TRUE(::CreateDirectoryW(program.c_str(), nullptr));
+    test::WriteBytes(program + L"\\kill.exe", "MZ");
+    EXPECT_EQ(FolderWritersBesidesAdmins(program), L"");
+    EXPECT_EQ(FolderWritersBesidesAdmins(dir.File(L"gone")).rfind(L"anyone (" + dir.File(L"gone") +
+                                                                   L": its permissions cannot be read", 0), 0u);
+    const struct {
+        std::wstring open, said;
+    } rows[] = {
+        {program, L"Everyone (" + program + L": may add files to it"},
+        {dir.Path(), L"Everyone (" + dir.Path() + L": may delete or rename what is in it"},
+        {program + L"\\kill.exe", L"Everyone (" + program + L"\\kill.exe: may change it"},
+    };
+    for (const auto& row : rows) {
+        {
+            const OpenToEveryone open(row.open);
+            const std::wstring said = FolderWritersBesidesAdmins(program);
+            EXPECT_EQ(said.rfind(row.said, 0), 0u) << rt::ToUtf8(said);
+            if (row.open == dir.Path()) {
+                ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+                const VerbResult r = RunTaskVerb(ParseTaskVerb(L"/Schedule:\"Orvane below an open folder\" /Reboot /At:03:15 "
+                                                               L"/ProgramPath:" + program + L"\\OrvaneScheduledRestart.exe"));
+                EXPECT_EQ(r.exitCode, 1);
+                EXPECT_EQ(r.text.rfind(L"refused: the program folder " + program + L" can be changed by Everyone", 0), 0u)
+                    << rt::ToUtf8(r.text);
+            }
+        }
+        EXPECT_EQ(FolderWritersBesidesAdmins(program), L"") << "closed again: " << rt::ToUtf8(row.open);
+    }
 }
 
 // A recorded log is appended to only when it is one file with one name.
