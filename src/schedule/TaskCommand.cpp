@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <optional>
+#include <vector>
 
 #include "core/ProgramError.h"
 #include "hostenv/FolderAccess.h"
@@ -18,7 +19,6 @@ bool SameNoCase(const std::wstring& a, const std::wstring& b) {
                                   TRUE) == CSTR_EQUAL;
 }
 
-std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/")); }
 
 // "YYYY-MM-DD HH:MM" for scripts in any language; empty for no time.
 std::wstring IsoTime(const SYSTEMTIME& t) {
@@ -37,11 +37,13 @@ std::wstring Field(std::wstring text) {
 }
 
 bool IsThisComputer(const std::wstring& computer) {
-    if (computer.empty()) return true;
-    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1]{};
-    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    ::GetComputerNameW(name, &size);
-    return SameNoCase(computer.compare(0, 2, L"\\\\") == 0 ? computer.substr(2) : computer, name);
+    std::vector<std::wstring> names;
+    for (const COMPUTER_NAME_FORMAT format : {ComputerNameNetBIOS, ComputerNameDnsHostname, ComputerNameDnsFullyQualified}) {
+        wchar_t name[256]{};
+        DWORD size = 256;
+        if (::GetComputerNameExW(format, name, &size)) names.emplace_back(name);
+    }
+    return NamesThisComputer(computer, names);
 }
 
 // A task the 1.0 interface cannot open or read (one made for Task Scheduler
@@ -67,7 +69,7 @@ std::wstring Existing(const ScheduledTasks& tasks, const std::wstring& name) {
 
 VerbResult Schedule(ScheduledTasks& tasks, const TaskVerb& verb) {
     const std::wstring program = verb.programPath.empty() ? rt::JoinPath(rt::App().path, kProgramFile) : verb.programPath;
-    const std::wstring folder = FolderOf(program);
+    const std::wstring folder = FolderOfProgram(program);
     // The task runs as the local system account whatever lies in that folder.
     if (IsThisComputer(verb.computer)) {
         if (const std::wstring writers = FolderWritersBesidesAdmins(folder); !writers.empty()) {
@@ -156,9 +158,7 @@ VerbResult List(ScheduledTasks& tasks) {
 }  // namespace
 
 bool IsProgramsTask(const std::wstring& applicationName) {
-    // schtasks /TR may store the path with its quotes.
-    std::wstring path = applicationName;
-    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') path = path.substr(1, path.size() - 2);
+    const std::wstring path = UnquotedPath(applicationName);
     const std::size_t slash = path.find_last_of(L"\\/");
     return SameNoCase(path.substr(slash == std::wstring::npos ? 0 : slash + 1), kProgramFile);
 }

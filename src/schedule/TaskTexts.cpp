@@ -33,10 +33,10 @@ std::wstring Replace(std::wstring text, const std::wstring& mark, const std::wst
     return text;
 }
 
-bool ProgramFolderSafeOrSay() {
-    const std::wstring writers = FolderWritersBesidesAdmins(rt::App().path);
+bool ProgramFolderSafeOrSay(const std::wstring& folder) {
+    const std::wstring writers = FolderWritersBesidesAdmins(folder);
     if (writers.empty()) return true;
-    rt::MsgBox(Replace(Replace(mymyLoadString(IDS_FOLDER_UNSAFE), L"%1", rt::App().path), L"%2", writers),
+    rt::MsgBox(Replace(Replace(mymyLoadString(IDS_FOLDER_UNSAFE), L"%1", folder), L"%2", writers),
                MB_OK | MB_ICONEXCLAMATION);
     return false;
 }

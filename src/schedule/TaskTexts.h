@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "runtime/App.h"
 #include "schedule/ScheduledTasks.h"
 
 // The system's description where it has one, else our own.
@@ -16,10 +17,10 @@ std::wstring TriggerLines(const std::vector<TriggerInfo>& triggers);
 
 // Every mark in the text replaced by the value, once.
 std::wstring Replace(std::wstring text, const std::wstring& mark, const std::wstring& value);
-// A task that runs as the local system account starts what lies in the
-// program folder: true when only administrators may change it, else a
-// message that names the folder and what to do, and false.
-bool ProgramFolderSafeOrSay();
+// A task that runs as the local system account starts what lies in its
+// program's folder (this copy's by default): true when only administrators
+// may change it, else a message that names the folder and what to do, and false.
+bool ProgramFolderSafeOrSay(const std::wstring& folder = rt::App().path);
 // A task's last result with its meaning, in the user's language.
 std::wstring LastResultText(const TaskResult& result);
 // "HH:MM:SS DD-MMM-YYYY" with the month's abbreviation in the user's language.

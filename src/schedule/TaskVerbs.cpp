@@ -100,8 +100,10 @@ TaskVerb ParseTaskVerb(std::wstring_view arguments) {
         } else if (TakeValue(word, L"/ProgramPath:", value)) {
             if (!once(kProgram)) return fail(L"given twice: " + shown);
             const bool absolute = value.size() > 3 && ((value[1] == L':' && value[2] == L'\\') || value.compare(0, 2, L"\\\\") == 0);
-            if (!absolute || value.find_first_of(L"\"*?<>|") != std::wstring::npos) {
-                return fail(L"not a full path of the program: " + shown);
+            const std::size_t slash = value.find_last_of(L"\\/");
+            if (!absolute || value.find_first_of(L"\"*?<>|") != std::wstring::npos ||
+                !SameWord(std::wstring_view(value).substr(slash + 1), L"OrvaneScheduledRestart.exe")) {
+                return fail(L"not a full path of OrvaneScheduledRestart.exe: " + shown);
             }
             verb.programPath = value;
         } else if (const ActionRequest action = ParseActionWord(word); action.valid) {
@@ -140,4 +142,30 @@ PropertyLine ScheduleLineOfProperties(const std::wstring& name, const std::wstri
         return {{}, L"the line " + made.line + L" does not say the properties alone: " + verb.error};
     }
     return made;
+}
+
+std::wstring UnquotedPath(const std::wstring& path) {
+    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') return path.substr(1, path.size() - 2);
+    return path;
+}
+
+std::wstring FolderOfProgram(const std::wstring& path) {
+    const std::wstring unquoted = UnquotedPath(path);
+    const std::size_t slash = unquoted.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return {};
+    // A drive's root keeps its backslash: "D:" alone is that drive's current folder.
+    if (slash == 2 && unquoted[1] == L':') return unquoted.substr(0, 3);
+    return unquoted.substr(0, slash);
+}
+
+bool NamesThisComputer(const std::wstring& computer, const std::vector<std::wstring>& ownNames) {
+    if (computer.empty()) return true;
+    const std::wstring name = computer.compare(0, 2, L"\\\\") == 0 ? computer.substr(2) : computer;
+    for (const wchar_t* local : {L"localhost", L".", L"127.0.0.1", L"::1"}) {
+        if (SameWord(name, local)) return true;
+    }
+    for (const std::wstring& own : ownNames) {
+        if (!own.empty() && SameWord(name, own)) return true;
+    }
+    return false;
 }

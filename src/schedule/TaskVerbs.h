@@ -41,3 +41,13 @@ struct PropertyLine {
 };
 PropertyLine ScheduleLineOfProperties(const std::wstring& name, const std::wstring& action, const std::wstring& time,
                                       const std::wstring& days);
+
+// A task's program path without the quotes schtasks /TR may store, and the
+// folder it lies in: "D:\" for "D:\OrvaneScheduledRestart.exe", never "D:".
+std::wstring UnquotedPath(const std::wstring& path);
+std::wstring FolderOfProgram(const std::wstring& path);
+
+// Whether a "/Computer" name is this computer, by any of its names (given:
+// its NetBIOS name, its DNS host name and its full DNS name), "localhost",
+// ".", "127.0.0.1" or "::1", with or without "\\", in any case.
+bool NamesThisComputer(const std::wstring& computer, const std::vector<std::wstring>& ownNames);

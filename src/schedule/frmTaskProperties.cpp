@@ -7,6 +7,7 @@
 #include "runtime/ErrorReporting.h"
 #include "schedule/ScheduledTasks.h"
 #include "schedule/TaskTexts.h"
+#include "schedule/TaskVerbs.h"
 
 frmTaskProperties::frmTaskProperties(ScheduledTask& task)
     : rt::Form(L"frmTaskProperties", L"", 5400, 5430, rt::Form::kFixedDialog), task_(task) {
@@ -150,7 +151,8 @@ void frmTaskProperties::cmdOK_Click() {
     }
     const bool runsAsSystem = accountAction == AccountAction::SetSystem ||
                               (accountAction == AccountAction::Keep && storedAccount_ && storedAccount_->empty());
-    if (runsAsSystem && !ProgramFolderSafeOrSay()) return;
+    // The folder of the task's own program, which may be another copy's.
+    if (runsAsSystem && !ProgramFolderSafeOrSay(FolderOfProgram(task_.ApplicationName()))) return;
     try {
         if (scheduleChanged) task_.SetDailySchedule(schedule);
         if (enabledChanged) task_.SetEnabled((*this)[L"chkEnabled"].Checked());

@@ -51,6 +51,9 @@ TEST(TaskVerbs, ParsesEachVerbAndRefusesEveryBadLineWithItsReason) {
         {L"/Schedule:N /Reboot /At:03:15 /ProgramPath:relative\\x.exe", K::None, L"not a full path", "", {}},
         {L"/Schedule:N /Reboot /At:03:15 /Preview", K::None, L"not an argument", "", {}},
         {L"/Tasks /EveryDays:2", K::None, L"an action, /At", "", {}},
+        {L"/Schedule:N /Reboot /At:03:15 /ProgramPath:C:\\Tools\\evil.exe", K::None, L"not a full path", "", {}},
+        {L"/Schedule:N /Reboot /At:03:15 /ProgramPath:D:\\orvanescheduledrestart.EXE", K::Schedule, L"N", "/Reboot",
+         {0, 0, 0, 3, 15, 1}},
         {L"/Schedule:\"orvanescheduledrestart Verification\" /Reboot /At:03:15", K::None, L"reserved", "", {}},
     };
     for (const VerbRow& row : rows) {
@@ -94,6 +97,26 @@ TEST(TaskVerbs, InstallerPropertiesAreValuesNeverArguments) {
         EXPECT_EQ(got.rfind(row.made, 0), 0u) << Shown(got.c_str());
         EXPECT_NE(made.error.empty(), made.line.empty());
     }
+}
+
+// This computer by any name is this computer, so its folder rule holds; a
+// program's folder is where it lies, quotes and all.
+TEST(TaskVerbs, ThisComputerByAnyNameAndTheProgramsFolder) {
+    const std::vector<std::wstring> own = {L"VOICE01", L"voice01", L"voice01.corp.example"};
+    for (const wchar_t* name : {L"", L"localhost", L"\\\\LOCALHOST", L".", L"127.0.0.1", L"::1", L"\\\\::1", L"voice01",
+                                L"\\\\Voice01", L"VOICE01.corp.example"}) {
+        EXPECT_TRUE(NamesThisComputer(name, own)) << Shown(name);
+    }
+    for (const wchar_t* name : {L"VOICE02", L"voice01.corp", L"127.0.0.2", L"\\\\"}) {
+        EXPECT_FALSE(NamesThisComputer(name, own)) << Shown(name);
+    }
+    const std::pair<const wchar_t*, const wchar_t*> folders[] = {
+        {L"D:\\OrvaneScheduledRestart.exe", L"D:\\"},
+        {L"\"C:\\Program Files\\Orvane Restart\\OrvaneScheduledRestart.exe\"", L"C:\\Program Files\\Orvane Restart"},
+        {L"\\\\server\\share\\OrvaneScheduledRestart.exe", L"\\\\server\\share"},
+        {L"OrvaneScheduledRestart.exe", L""},
+    };
+    for (const auto& [path, folder] : folders) EXPECT_EQ(FolderOfProgram(path), folder) << Shown(path);
 }
 
 TEST(TaskVerbs, SplitsAsTheCRuntimeWithUnicodeBlanks) {
