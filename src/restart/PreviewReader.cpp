@@ -124,14 +124,8 @@ LogFolderFacts WindowsServerReader::LogFolder() {
 
 LockFacts WindowsServerReader::Lock() {
     LockFacts facts;
-    // A run holds the file open without sharing; any other open of it fails.
-    const std::wstring path = rt::JoinPath(rt::App().path, L"OrvaneScheduledRestart.lock");
-    rt::UniqueHandle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES | GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    const DWORD error = file ? ERROR_SUCCESS : ::GetLastError();
-    facts.held = error == ERROR_SHARING_VIOLATION;
-    if (error != ERROR_SUCCESS && !facts.held && error != ERROR_FILE_NOT_FOUND) facts.error = ErrorText(error);
+    const std::optional<bool> held = RunLockHeld(RunLockPath(), facts.error);
+    facts.held = held.value_or(false);
     return facts;
 }
 

@@ -237,7 +237,7 @@ bool ClaimRunThenOpenLog(RestartHost& host, const std::string& recordedLog) {
     step([&] { refused = host.ClaimRun(); });
     // A refused run writes its own log, never the running one's.
     step([&] { host.OpenRunLog(refused.empty() ? recordedLog : std::string()); });
-    // Also when refused: in such a folder another user may be holding the lock.
+    // Said also when refused: the folder is what a run trusts either way.
     WarnIfFolderUnsafe(host);
     if (refused.empty()) return true;
     step([&] { host.Log("(error) " + refused); });

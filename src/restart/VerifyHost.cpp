@@ -1,10 +1,13 @@
 #include "restart/VerifyHost.h"
 
 #include <windows.h>
+#include <sddl.h>
+#include <shlobj.h>
 
 #include <memory>
 #include <vector>
 
+#include "hostenv/FolderAccess.h"
 #include "hostenv/RegistryAPI.h"
 
 #include "runtime/App.h"
@@ -92,22 +95,84 @@ StoredNumber ReadProgramNumber(const wchar_t* value, const wchar_t* keyPath) {
     return {};
 }
 
-std::string ClaimRunLock(const std::wstring& path, rt::UniqueHandle& into) {
-    rt::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    if (file) {
-        into = std::move(file);
-        return {};
-    }
-    const DWORD error = ::GetLastError();
-    // A run holds it open without sharing.
-    if (error == ERROR_SHARING_VIOLATION) return "another restart run is in progress";
-    return "the run lock " + rt::ToUtf8(path) + " cannot be taken: " + rt::ToUtf8(rt::SystemErrorText(error));
+std::wstring RunLockFolder() {
+    wchar_t data[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, data))) return {};
+    return rt::JoinPath(data, L"OrvaneScheduledRestart");
 }
+
+std::string PrepareRunLockFolder(const std::wstring& folder) {
+    if (folder.empty()) return "the run lock's folder cannot be found: the common application data folder is not known";
+    // The local system account and Administrators alone, owned by
+    // Administrators, nothing inherited from the folder above.
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", SDDL_REVISION_1,
+                                                                &sd, nullptr)) {
+        return "the run lock's folder cannot be made: " + rt::ToUtf8(rt::SystemErrorText(::GetLastError()));
+    }
+    const rt::UniqueOwner<HLOCAL, &::LocalFree> sdOwner(sd);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, sd, FALSE};
+    if (!::CreateDirectoryW(folder.c_str(), &attributes) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+        return "the run lock's folder " + rt::ToUtf8(folder) +
+               " cannot be made: " + rt::ToUtf8(rt::SystemErrorText(::GetLastError()));
+    }
+    // Made before by someone else, or changed since: the rule decides.
+    if (const std::wstring writers = FolderWritersBesidesAdmins(folder); !writers.empty()) {
+        return "the run lock's folder " + rt::ToUtf8(folder) + " can be changed by " + rt::ToUtf8(writers) +
+               ", not only by administrators; no run starts until an administrator removes it or that access";
+    }
+    return {};
+}
+
+std::string ClaimRunLock(const std::wstring& path, rt::UniqueHandle& into) {
+    // Never deleted, so no open of it by anyone can leave it "delete pending";
+    // the lock is on its first byte, which a process's end always releases.
+    rt::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                        nullptr));
+    if (!file) {
+        return "the run lock " + rt::ToUtf8(path) + " cannot be taken: " + rt::ToUtf8(rt::SystemErrorText(::GetLastError()));
+    }
+    // A preview's look holds it for an instant: wait that out.
+    for (int tries = 0;; ++tries) {
+        OVERLAPPED at{};
+        if (::LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) break;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_LOCK_VIOLATION) {
+            return "the run lock " + rt::ToUtf8(path) + " cannot be taken: " + rt::ToUtf8(rt::SystemErrorText(error));
+        }
+        if (tries == 40) return "another restart run is in progress";
+        ::Sleep(50);
+    }
+    into = std::move(file);
+    return {};
+}
+
+std::optional<bool> RunLockHeld(const std::wstring& path, std::string& error) {
+    const rt::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
+        const DWORD why = ::GetLastError();
+        if (why == ERROR_FILE_NOT_FOUND || why == ERROR_PATH_NOT_FOUND) return false;  // no run has ever taken it
+        error = rt::ToUtf8(rt::SystemErrorText(why));
+        return std::nullopt;
+    }
+    OVERLAPPED at{};
+    if (::LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+        ::UnlockFileEx(file.get(), 0, 1, 0, &at);
+        return false;
+    }
+    if (::GetLastError() == ERROR_LOCK_VIOLATION) return true;
+    error = rt::ToUtf8(rt::SystemErrorText(::GetLastError()));
+    return std::nullopt;
+}
+
+std::wstring RunLockPath() { return rt::JoinPath(RunLockFolder(), L"run.lock"); }
 
 std::string ClaimRestartRun() {
     // Held, never closed: the lock lives exactly as long as this process.
     static rt::UniqueHandle lock;
     if (lock) return {};
-    return ClaimRunLock(rt::JoinPath(rt::App().path, L"OrvaneScheduledRestart.lock"), lock);
+    if (std::string why = PrepareRunLockFolder(RunLockFolder()); !why.empty()) return why;
+    return ClaimRunLock(RunLockPath(), lock);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "runtime/Handles.h"
@@ -22,12 +23,22 @@ std::wstring ProductRootPath();
 // the other one.
 StoredNumber ReadProgramNumber(const wchar_t* value, const wchar_t* keyPath = kProgramKey);
 
-// The restart-run lock: a file opened with no sharing and deleted when its
-// last handle closes, so a run that dies, however it dies, releases it. It
-// lies in the program folder, where only administrators may create files
-// (unlike a named object, which any user can make first). Empty when taken
-// (held in `into`); else why not.
+// The restart-run lock, one for the whole server whatever copy of the
+// program runs: a file in a folder of the common application data that only
+// administrators may change (made so, and checked by the folder rule), never
+// deleted, and locked on its first byte while a run holds it, so that a run
+// that dies, however it dies, releases it, and no one else's open of the
+// file can keep a run out.
+std::wstring RunLockFolder();
+std::wstring RunLockPath();
+// Makes the folder when missing; empty when it passes the rule, else why not.
+std::string PrepareRunLockFolder(const std::wstring& folder);
+// Empty when taken (held in `into`); else why not. A look at it (below)
+// that meets the claim is waited out.
 std::string ClaimRunLock(const std::wstring& path, rt::UniqueHandle& into);
-// The lock file beside the program, held for the rest of the process.
+// Whether a run holds it now, by a look over in an instant; nothing (and
+// the reason) when it cannot be told.
+std::optional<bool> RunLockHeld(const std::wstring& path, std::string& error);
+// The lock, held for the rest of the process.
 std::string ClaimRestartRun();
 
