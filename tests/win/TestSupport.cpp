@@ -166,4 +166,16 @@ EventSourceGuard::~EventSourceGuard() {
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, backup_.c_str());
 }
 
+TaskSchedulerTurn::TaskSchedulerTurn() : mutex_(::CreateMutexW(nullptr, FALSE, L"Local\\OrvaneTests.TaskScheduler")) {
+    // Abandoned by a test program that died: the turn is ours all the same.
+    const DWORD got = mutex_ ? ::WaitForSingleObject(mutex_, 120000) : WAIT_FAILED;
+    if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) ADD_FAILURE() << "no turn at Task Scheduler: " << got;
+}
+
+TaskSchedulerTurn::~TaskSchedulerTurn() {
+    if (!mutex_) return;
+    ::ReleaseMutex(mutex_);
+    ::CloseHandle(mutex_);
+}
+
 }  // namespace test

@@ -73,6 +73,20 @@ std::wstring DialogText(HWND dialog);  // the static texts of a dialog, joined
 // A step that keeps a box's text and presses one of its buttons.
 Answers::Step ReadAndPress(const std::wstring& title, std::wstring& text, int button = IDOK);
 
+// Held while a test makes, reads or deletes tasks of the program. The test
+// programs run side by side in one prefix, and "/Unschedule:*" deletes every
+// task of the program, another test's too: such tests take turns.
+class TaskSchedulerTurn {
+public:
+    TaskSchedulerTurn();
+    ~TaskSchedulerTurn();
+    TaskSchedulerTurn(const TaskSchedulerTurn&) = delete;
+    TaskSchedulerTurn& operator=(const TaskSchedulerTurn&) = delete;
+
+private:
+    HANDLE mutex_;
+};
+
 // A fixture that starts and ends with no language chosen and no library held.
 class LanguageReset : public ::testing::Test {
 protected:
