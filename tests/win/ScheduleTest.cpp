@@ -163,7 +163,7 @@ void DeleteRaw(const wchar_t* name) {
 
 class Schedule : public ::testing::Test {
 protected:
-    test::TaskSchedulerTurn turn_;  // first: held until the forms are gone
+    test::Turn turn_{test::kTaskScheduler};  // first: held until the forms are gone
     void SetUp() override {
         ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         DeleteRaw(kTaskName);
@@ -545,7 +545,7 @@ TEST(BootCheckTask, AsTaskSchedulerStoresItThenGone) {
 // "/Unschedule:*" of the program's tasks only, "/Tasks" with a last run, and
 // a computer that cannot be reached.
 TEST(TaskVerbsRun, ScheduleReplaceRefuseUnscheduleAndList) {
-    const test::TaskSchedulerTurn turn;
+    const test::Turn turn(test::kTaskScheduler);
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const wchar_t* const ours[] = {L"Orvane verb test", L"Orvane verb test 2"};
     const wchar_t* const foreign = L"Orvane verb foreign";

@@ -50,6 +50,7 @@ public:
     }
 
 private:
+    test::Turn turn_{test::kProgramRuns};  // first: the run ends before the turn does
     test::EventSourceGuard eventSource_;
     test::ScratchDir folder_;
     rt::UniqueHandle process_;
@@ -112,6 +113,19 @@ TEST(GermanUser, ConfigurationFaceSpeaksGermanRestartFaceStaysEnglish) {
         Program p(L"/Reboot");
         EXPECT_NE(p.WaitForVisible(L"System neu starten"), nullptr) << "loaded by the configuration window";
     }
+}
+
+// One run at a time on the whole server: a second copy of the program, in
+// a folder of its own, is refused while the first counts down, and ends by
+// itself with 2.
+TEST(RunLock, OneRunAcrossTwoCopiesOfTheProgram) {
+    Program first(L"/Restart");
+    ASSERT_NE(first.WaitForVisible(kRestart), nullptr);
+    Program second(L"/Restart");
+    DWORD code = 0;
+    EXPECT_TRUE(second.EndsWithin(20000, &code));
+    EXPECT_EQ(code, 2u);
+    EXPECT_FALSE(first.EndsWithin(0, &code)) << "the first counts on";
 }
 
 }  // namespace

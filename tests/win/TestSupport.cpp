@@ -166,13 +166,13 @@ EventSourceGuard::~EventSourceGuard() {
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, backup_.c_str());
 }
 
-TaskSchedulerTurn::TaskSchedulerTurn() : mutex_(::CreateMutexW(nullptr, FALSE, L"Local\\OrvaneTests.TaskScheduler")) {
+Turn::Turn(const wchar_t* what) : mutex_(::CreateMutexW(nullptr, FALSE, (std::wstring(L"Local\\OrvaneTests.") + what).c_str())) {
     // Abandoned by a test program that died: the turn is ours all the same.
     const DWORD got = mutex_ ? ::WaitForSingleObject(mutex_, 120000) : WAIT_FAILED;
-    if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) ADD_FAILURE() << "no turn at Task Scheduler: " << got;
+    if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) ADD_FAILURE() << "no turn: " << got;
 }
 
-TaskSchedulerTurn::~TaskSchedulerTurn() {
+Turn::~Turn() {
     if (!mutex_) return;
     ::ReleaseMutex(mutex_);
     ::CloseHandle(mutex_);

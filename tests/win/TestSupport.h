@@ -73,19 +73,22 @@ std::wstring DialogText(HWND dialog);  // the static texts of a dialog, joined
 // A step that keeps a box's text and presses one of its buttons.
 Answers::Step ReadAndPress(const std::wstring& title, std::wstring& text, int button = IDOK);
 
-// Held while a test makes, reads or deletes tasks of the program. The test
-// programs run side by side in one prefix, and "/Unschedule:*" deletes every
-// task of the program, another test's too: such tests take turns.
-class TaskSchedulerTurn {
+// Held while a test uses what the test programs running side by side in one
+// prefix share: such tests take turns. "/Unschedule:*" deletes every task of
+// the program, another test's too; a run of the program holds the one run
+// lock of the machine.
+class Turn {
 public:
-    TaskSchedulerTurn();
-    ~TaskSchedulerTurn();
-    TaskSchedulerTurn(const TaskSchedulerTurn&) = delete;
-    TaskSchedulerTurn& operator=(const TaskSchedulerTurn&) = delete;
+    explicit Turn(const wchar_t* what);
+    ~Turn();
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
 
 private:
     HANDLE mutex_;
 };
+inline const wchar_t kTaskScheduler[] = L"TaskScheduler";
+inline const wchar_t kProgramRuns[] = L"ProgramRuns";
 
 // A fixture that starts and ends with no language chosen and no library held.
 class LanguageReset : public ::testing::Test {
