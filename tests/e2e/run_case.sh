@@ -162,9 +162,9 @@ if [ "$case_name" = reboot ]; then
     cat "$(newest)" > "$out/more.log"
 fi
 if [ "$case_name" = reboot-lost ]; then
-    # No boot, and the record older than the bound (one minute here; the
-    # reboot run alone took longer than that since the sandbox's server started).
-    "$WINE64" reg add "$key" /v RebootMinutes /t REG_DWORD /d 1 /f "$view" >/dev/null 2>&1
+    # No boot, and the record older than the bound stored with it (one
+    # minute here; the boot's marker is still there, since no server restarted).
+    "$WINE64" reg add "$key" /v BootCheckMinutes /t REG_DWORD /d 1 /f "$view" >/dev/null 2>&1
     "$WINE64" reg add "$key" /v BootCheckTime /t REG_DWORD /d $(( $(date +%s) - 61 )) /f "$view" >/dev/null 2>&1
     lost_rc=0
     "$WINE64" OrvaneScheduledRestart.exe /Verify >/dev/null 2>&1 || lost_rc=$?

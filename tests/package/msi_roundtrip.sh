@@ -2,10 +2,12 @@
 # Installs the MSI in a fresh Wine prefix, runs the program from there (an
 # empty bounce: the restart window registers the event source, writes a run
 # log and ends by itself with 2), uninstalls it and checks nothing is left.
-# usage: msi_roundtrip.sh <source-dir> <msi>
+# usage: msi_roundtrip.sh <source-dir> <msi> [<build-dir> <wixl arch>]: the
+# shipped x86 package by default, or its x64 twin where 32-bit code cannot run.
 set -uo pipefail
 cd "$1"
 msi=$(readlink -f "$2")
+build=${3:-build/windows} arch=${4:-x86}
 . scripts/wine-env.sh
 new_wine_prefix
 fail=0
@@ -61,7 +63,7 @@ check 'msilog install.log | grep -q "exit code 0: scheduled \"Scheduled Orvane R
 # A newer version keeps the task: the program's path is the same. Windows
 # removes the old version with UPGRADINGPRODUCTCODE set; Wine's own upgrade
 # does not set it (measured), so that removal is run here as Windows runs it.
-wixl -a x86 -D Version=99.0.0.0 -D SourceDir=build/windows/program -D ActionsDll=build/windows/msiactions/OrvaneMsiActions.dll \
+wixl -a "$arch" -D Version=99.0.0.0 -D SourceDir="$build/program" -D ActionsDll="$build/msiactions/OrvaneMsiActions.dll" \
     -o "$WINEPREFIX/drive_c/newer.msi" packaging/OrvaneScheduledRestart.wxs 2>/dev/null
 "$WINE64" msiexec /x 'C:\package.msi' /qn 'UPGRADINGPRODUCTCODE={0D4B0D8E-7C56-4B44-9A52-3A6C8B1E2F10}'
 "$WINE64" msiexec /i 'C:\newer.msi' /qn
@@ -72,4 +74,19 @@ check '[ $? -eq 0 ] && [ ! -e "$dir" ] && [ -z "$(ls "$tasks_dir")" ] && ! liste
 "$WINE64" msiexec /i 'C:\package.msi' /qn SCHEDULE_TIME=25:00 /l*v 'C:\bad.log'
 check '[ $? -ne 0 ] && [ ! -e "$dir" ] && [ -z "$(ls "$tasks_dir")" ] && ! listed' "SCHEDULE_TIME=25:00: the install fails, nothing left"
 check 'msilog bad.log | grep -q "not a time from 00:00 to 23:59"' "the reason is in the MSI log"
+
+# The properties are values, never arguments: a name that would add
+# /ProgramPath fails the install before anything is made.
+"$WINE64" msiexec /i 'C:\package.msi' /qn SCHEDULE_TIME="$at" 'SCHEDULE_NAME=Nightly" /ProgramPath:"C:\Tools\evil.exe' /l*v 'C:\inject.log'
+check '[ $? -ne 0 ] && [ ! -e "$dir" ] && [ -z "$(ls "$tasks_dir")" ] && ! listed' "an injecting SCHEDULE_NAME: the install fails, nothing left"
+check 'msilog inject.log | grep -q "SCHEDULE_NAME is not a task name"' "the refusal is in the MSI log"
+# What the program prints is a value in the log: "[ProductName]" stays as written.
+"$WINE64" msiexec /i 'C:\package.msi' /qn SCHEDULE_TIME="$at" 'SCHEDULE_NAME=[ProductName] nightly' /l*v 'C:\brackets.log'
+check '[ $? -eq 0 ] && msilog brackets.log | grep -qF "exit code 0: scheduled \"[ProductName] nightly\""' \
+      "the program's output holding [ProductName] is in the MSI log as written"
+# The program deleted by hand: the uninstall says so in its log and goes on.
+rm -f "$dir/OrvaneScheduledRestart.exe"
+"$WINE64" msiexec /x 'C:\package.msi' /qn /l*v 'C:\orphan.log'
+check '[ $? -eq 0 ] && [ ! -e "$dir" ] && ! listed' "uninstalled after the program was deleted by hand"
+check 'msilog orphan.log | grep -q "the uninstall goes on"' "the failure to delete the tasks is in the MSI log"
 exit $fail
