@@ -75,9 +75,12 @@ sb_tool() {
     return "$rc"
 }
 sb_tool regedit /S 'C:\sandbox\sandbox.reg' >/dev/null
-# The service manager reads its control time-out when it starts: let this
-# server end so that the next one starts with the values above.
-"$WINESERVER" -w
+# The service manager reads its control time-out when it starts: end this
+# server, and start the next one (for the rest of the prefix's life, as
+# new_wine_prefix does) with the values above.
+"$WINESERVER" -k || :
+"$WINESERVER" -w || :
+"$WINESERVER" -p
 
 # Keep the prefix alive: Wine ends services when no ordinary process is left.
 "$WINE64" 'C:\sandbox\sbtrace.exe' --sleep >/dev/null 2>&1 &

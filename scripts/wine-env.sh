@@ -8,29 +8,34 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG="${WINEDEBUG:--all}"
 
 new_wine_prefix() {
-    # Rarely, making a brand-new prefix ends at once with 53 and no output
-    # (seen once in CI; cause unknown, not reproduced in 16 tries since; the
-    # "ended at once" of WINE.md): the failing step's own output is printed,
-    # and the prefix is made once more from scratch. Any other failure, or a
-    # second one, stands.
-    local try rc said
-    for try in 1 2; do
-        WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/orv-wine.XXXXXX")
-        export WINEPREFIX
-        trap 'end_wine_prefix' EXIT
-        rc=0
-        said=$("$WINE64" wineboot -i 2>&1) || rc=$?
-        # Without a window manager (Xvfb) Wine waits 2 s for each hidden or
-        # destroyed window to be acknowledged; unmanaged windows skip that.
-        if [ "$rc" -eq 0 ] && [ "${ORV_WINE_MANAGED:-N}" = N ]; then
-            said=$("$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f 2>&1) || rc=$?
-        fi
-        [ "$rc" -eq 0 ] && break
-        echo "wine-env: making the prefix failed with $rc (try $try): ${said:-no output}" >&2
-        end_wine_prefix
-        if [ "$rc" -ne 53 ] || [ "$try" -eq 2 ]; then return "$rc"; fi
-    done
-    "$WINESERVER" -w  # let wineboot's own processes settle
+    # The prefix's wineserver lives as long as the prefix, started before
+    # anything else and ended by end_wine_prefix. A server that starts on its
+    # own ends the moment its last program does, and a program that connects
+    # in that moment is cut off at once ("wine client error:0: recvmsg:
+    # Connection reset by peer", exit code 1, nothing printed): the test
+    # programs start and end side by side, so the prefix was often empty for
+    # an instant (measured in README's note on running the tests).
+    WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/orv-wine.XXXXXX")
+    export WINEPREFIX
+    trap 'end_wine_prefix' EXIT
+    local rc=0 said="$WINEPREFIX.said"
+    # Into a file, never a pipe: the server and the prefix's own programs
+    # stay, and would hold a pipe open.
+    if ! "$WINESERVER" -p >/dev/null 2>&1; then
+        echo "wine-env: the prefix's wineserver did not start" >&2
+        return 1
+    fi
+    WINEDEBUG=-all,err+all "$WINE64" wineboot -i >"$said" 2>&1 || rc=$?
+    # Without a window manager (Xvfb) Wine waits 2 s for each hidden or
+    # destroyed window to be acknowledged; unmanaged windows skip that.
+    if [ "$rc" -eq 0 ] && [ "${ORV_WINE_MANAGED:-N}" = N ]; then
+        WINEDEBUG=-all,err+all "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >"$said" 2>&1 || rc=$?
+    fi
+    if [ "$rc" -ne 0 ]; then
+        echo "wine-env: making the prefix failed with $rc: $(cat "$said" 2>/dev/null || echo no output)" >&2
+    fi
+    rm -f "$said"
+    return "$rc"
 }
 
 end_wine_prefix() {
