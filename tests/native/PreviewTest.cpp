@@ -208,24 +208,6 @@ TEST(Preview, CommandLine) {
     }
 }
 
-TEST(Preview, ATasksLineIsRoutedAsItsRunRoutesIt) {
-    const LineRow rows[] = {
-        {L"/Reboot", true, "/Reboot"},
-        {L"/Restart", true, "/Restart"},
-        {L"/Bounce:PmSyncSvr", true, "/Bounce:PmSyncSvr"},
-        {L"/Bounce:PmSyncSvr restart", true, "/Restart"},  // the word restarts the product
-        {L"/Verify", false, ""},
-        {L"/Preview /Reboot", false, ""},
-        {L"/Tasks /Reboot", false, ""},  // the run lists the tasks and exits 1
-        {L"", false, ""},
-    };
-    for (const LineRow& row : rows) {
-        const ActionRequest request = ActionOfTaskLine(row.line);
-        EXPECT_EQ(request.valid, row.valid) << request.line;
-        EXPECT_EQ(request.line, row.action);
-    }
-}
-
 TEST(Preview, FillIsOnePass) {
     EXPECT_EQ(Fill("%1 and %2, %3", {"a%2", "b"}), "a%2 and b, %3");
 }

@@ -156,13 +156,10 @@ TEST(BootCheck, VerdictByTheBootsMarkerAndTheClockForTheBoundOnly) {
     } rows[] = {
         {"a boot, the clock stepped back across it", true, made - 3 * 3600, V::Booted},
         {"a boot, the clock stepped forward across it", true, made + 86400, V::Booted},
-        {"a boot within the bound", true, made + 300, V::Booted},
-        {"a boot after the bound", true, made + 3600, V::Booted},
-        {"no boot yet", false, made + 600, V::NotYet},
         {"no boot, the clock stepped back", false, made - 3600, V::NotYet},
         {"no boot, the clock stepped forward past the bound", false, made + 86400, V::Overdue},
+        {"no boot a second before the bound", false, made + 1799, V::NotYet},
         {"no boot at the bound", false, made + 1800, V::Overdue},
-        {"no boot a second before it", false, made + 1799, V::NotYet},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(BootVerdictOf({true, "x", made, row.bootCame, 30}, row.now, 30), row.verdict) << row.what;
