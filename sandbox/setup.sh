@@ -76,11 +76,11 @@ sb_tool() {
 }
 sb_tool regedit /S 'C:\sandbox\sandbox.reg' >/dev/null
 # The service manager reads its control time-out when it starts: end this
-# server, and start the next one (for the rest of the prefix's life, as
-# new_wine_prefix does) with the values above.
+# server and everything in the prefix, and start the next one (with the
+# program that keeps it for the rest of the prefix's life) with the values above.
 "$WINESERVER" -k || :
 "$WINESERVER" -w || :
-"$WINESERVER" -p
+keep_prefix_alive
 
 # Keep the prefix alive: Wine ends services when no ordinary process is left.
 "$WINE64" 'C:\sandbox\sbtrace.exe' --sleep >/dev/null 2>&1 &

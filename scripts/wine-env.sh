@@ -8,40 +8,54 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG="${WINEDEBUG:--all}"
 
 new_wine_prefix() {
-    # The prefix's wineserver lives as long as the prefix, started before
-    # anything else and ended by end_wine_prefix. A server that starts on its
-    # own ends the moment its last program does, and a program that connects
-    # in that moment is cut off at once ("wine client error:0: recvmsg:
-    # Connection reset by peer", exit code 1, nothing printed): the test
-    # programs start and end side by side, so the prefix was often empty for
-    # an instant (measured in README's note on running the tests).
     WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/orv-wine.XXXXXX")
     export WINEPREFIX
     trap 'end_wine_prefix' EXIT
     local rc=0 said="$WINEPREFIX.said"
-    # Into a file, never a pipe: the server and the prefix's own programs
-    # stay, and would hold a pipe open.
-    if ! "$WINESERVER" -p >/dev/null 2>&1; then
-        echo "wine-env: the prefix's wineserver did not start" >&2
-        return 1
-    fi
-    WINEDEBUG=-all,err+all "$WINE64" wineboot -i >"$said" 2>&1 || rc=$?
+    env WINEDEBUG=-all,err+all "$WINE64" wineboot -i >"$said" 2>&1 || rc=$?
     # Without a window manager (Xvfb) Wine waits 2 s for each hidden or
     # destroyed window to be acknowledged; unmanaged windows skip that.
     if [ "$rc" -eq 0 ] && [ "${ORV_WINE_MANAGED:-N}" = N ]; then
-        WINEDEBUG=-all,err+all "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >"$said" 2>&1 || rc=$?
+        env WINEDEBUG=-all,err+all "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >"$said" 2>&1 || rc=$?
     fi
     if [ "$rc" -ne 0 ]; then
         echo "wine-env: making the prefix failed with $rc: $(cat "$said" 2>/dev/null || echo no output)" >&2
+        rm -f "$said"
+        return "$rc"
     fi
     rm -f "$said"
-    return "$rc"
+    "$WINESERVER" -w  # let wineboot's own processes settle
+    keep_prefix_alive
+}
+
+# One program stays in the prefix for the rest of its life. Debian's
+# wineserver ends the moment the prefix's last program does (its wrapper
+# passes -p0), and a program that connects in that moment is cut off at once
+# ("wine client error:0: recvmsg: Connection reset by peer", exit code 1,
+# nothing printed). Test programs start and end side by side, so the prefix
+# was often empty for an instant. (A persistent server is no way out: Wine
+# still ends the prefix's services when no program is left, and the next
+# program started a second service manager, which hung.) The keeper waits on
+# a pipe that this shell holds open; `wineserver -k` ends it.
+keep_prefix_alive() {
+    local tag="orvkeep$$x$RANDOM" pipe="$WINEPREFIX.keeper"
+    if [ -n "${ORV_KEEPER_FD:-}" ]; then exec {ORV_KEEPER_FD}>&-; fi  # an earlier keeper's
+    rm -f "$pipe" && mkfifo "$pipe"
+    "$WINE64" cmd /c "set /p $tag=" <"$pipe" >/dev/null 2>&1 &
+    exec {ORV_KEEPER_FD}>"$pipe"
+    # Ready once Wine has started it as a Windows process (its title changes).
+    for _ in $(seq 1 600); do
+        ps -eo args | grep -F "$tag" | grep -qiF 'c:\windows\system32\cmd.exe' && return 0
+        sleep 0.1
+    done
+    echo "wine-env: the program that keeps the prefix alive did not start" >&2
+    return 1
 }
 
 end_wine_prefix() {
     if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
         "$WINESERVER" -k >/dev/null 2>&1 || true
-        rm -rf "$WINEPREFIX"
+        rm -rf "$WINEPREFIX" "$WINEPREFIX.keeper"
     fi
 }
 
