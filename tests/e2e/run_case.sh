@@ -19,12 +19,8 @@ case "$case_name" in
     # "start pending"; the check waits 15 s for them.
     restart-fail) args=/Restart action="restart --fail=PmSyncSvr --pending=PmSpeechSvr --verify=15"
         export ORV_FAIL_START=PmSyncSvr ORV_START_PENDING=PmSpeechSvr ORV_VERIFY_SECONDS=15 ;;
-    # An optional service this server does not have (deleted before the run).
-    restart-missing) args=/Restart action="restart --missing=PmAuxSvr" ;;
     bounce-fail) args=/Bounce:PmNotifySvr:PmSyncSvr action="bounce PmNotifySvr PmSyncSvr --fail=PmSyncSvr --verify=15"
         export ORV_FAIL_START=PmSyncSvr ORV_VERIFY_SECONDS=15 ;;
-    # A second "/Restart" while the first is past its countdown.
-    second-run) args=/Restart ;;
     reboot) args=/Reboot action=reboot; export ORV_VERIFY_SECONDS=10 ;;
     # The reboot never comes (the sandbox's reboot.bat only traces).
     reboot-lost) args=/Reboot action=reboot; export ORV_VERIFY_SECONDS=5 ;;
@@ -48,21 +44,6 @@ if [ -n "$after" ]; then
 fi
 
 cd "$prog"
-if [ "$case_name" = restart-missing ]; then
-    "$WINE64" net stop PmAuxSvr >/dev/null 2>&1 || :
-    "$WINE64" sc delete PmAuxSvr >/dev/null 2>&1
-    : > "$WINEPREFIX/drive_c/sandbox/trace.txt"  # the run's trace begins with the run
-fi
-if [ "$case_name" = second-run ]; then
-    (
-        sleep 28
-        second_start=$(date +%s.%N)
-        second_rc=0
-        timeout 60 "$WINE64" OrvaneScheduledRestart.exe /Restart >/dev/null 2>&1 || second_rc=$?
-        echo "$second_rc $second_start $(date +%s.%N)" > "$out/second"
-    ) &
-    second_pid=$!
-fi
 if [ "$case_name" = preview ]; then
     # The trace from here on must hold no stop, start, kill or gateway call.
     : > "$WINEPREFIX/drive_c/sandbox/trace.txt"
@@ -78,9 +59,6 @@ if [ "$case_name" = preview ]; then
     # Beginning weeks ahead: the prefix's Task Scheduler never starts it while this runs.
     preview schedule '/Schedule:Nightly restart' /Restart /At:03:15 "/From:$(date -d '+40 days' +%F)"
     preview tasks /Tasks
-    preview badtime '/Schedule:restart now' /Restart /At:24:00
-    preview mixed /Schedule:restart /Preview /Restart
-    preview unschedule '/Unschedule:Nightly restart'
     # Near misses of a verb: each once fell through to a restart or a reboot.
     preview miss_schedule /Schedule Nightly /Reboot /At:03:15
     preview miss_preview -Preview /Restart
@@ -107,8 +85,6 @@ cp "$WINEPREFIX/drive_c/sandbox/trace.txt" "$out/trace.txt"
 # One log per run, named by its start: the first is this case's run.
 mapfile -t run_logs < <(ls "$prog"/logs/*.TXT 2>/dev/null | sort)
 cat "${run_logs[@]:0:1}" > "$out/run.log" 2>/dev/null || : > "$out/run.log"
-[ -n "${second_pid:-}" ] && wait "$second_pid"
-cat "${run_logs[@]:1}" > "$out/second.log" 2>/dev/null || : > "$out/second.log"
 # What the program's own sequences log, run and raise for this action, from their one source.
 for what in lines commands events; do
     # shellcheck disable=SC2086 # the action's words are separate arguments

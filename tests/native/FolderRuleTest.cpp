@@ -17,19 +17,7 @@ AccessEntry Allow(const char* sid, std::uint32_t mask, bool inheritOnly = false)
     return {AccessEntry::Allow, sid, mask, inheritOnly};
 }
 SecuredObject Object(Role role, std::vector<AccessEntry> entries, const char* owner = "S-1-5-32-544") {
-    SecuredObject o;
-    o.role = role;
-    o.path = "P";
-    o.owner = owner;
-    o.entries = std::move(entries);
-    return o;
-}
-
-// "sid: what" of each finding.
-std::vector<std::string> Said(const std::vector<SecuredObject>& objects) {
-    std::vector<std::string> said;
-    for (const Finding& f : UntrustedWays(objects, {kAdmin})) said.push_back(f.sid + ": " + f.what);
-    return said;
+    return {role, "P", "", false, owner, std::move(entries)};
 }
 
 TEST(FolderRule, EachRightEachRoleAndEachKindOfEntry) {
@@ -41,11 +29,9 @@ TEST(FolderRule, EachRightEachRoleAndEachKindOfEntry) {
         Allow(kUsers, 0x1200A9),     Allow("S-1-3-0", 0x10000000, true), Allow("S-1-15-2-1", 0x1200A9),
         Allow("S-1-5-32-545", 0xA0000000, true),
     };
-    SecuredObject unknown = Object(Role::Folder, {{AccessEntry::Unread, "", 0, false}});
-    SecuredObject noDacl = Object(Role::Folder, {});
-    noDacl.noDacl = true;
-    SecuredObject unreadable = Object(Role::Above, {});
-    unreadable.unreadable = "Access is denied.";
+    const SecuredObject unknown = Object(Role::Folder, {{AccessEntry::Unread, "", 0, false}});
+    const SecuredObject noDacl{Role::Folder, "P", "", true, "S-1-5-32-544", {}};
+    const SecuredObject unreadable{Role::Above, "P", "Access is denied.", false, "", {}};
     const struct {
         const char* what;
         std::vector<SecuredObject> objects;
@@ -88,7 +74,11 @@ TEST(FolderRule, EachRightEachRoleAndEachKindOfEntry) {
         {"a file: write", {Object(Role::File, {Allow(kUsers, 0x2)})}, {users + "may change it"}},
         {"a link: its attributes", {Object(Role::Link, {Allow(kUsers, 0x100)})}, {users + "may point it elsewhere"}},
     };
-    for (const auto& row : rows) EXPECT_EQ(Said(row.objects), row.said) << row.what;
+    for (const auto& row : rows) {
+        std::vector<std::string> said;
+        for (const Finding& f : UntrustedWays(row.objects, {kAdmin})) said.push_back(f.sid + ": " + f.what);
+        EXPECT_EQ(said, row.said) << row.what;
+    }
 }
 
 }  // namespace

@@ -104,7 +104,6 @@ TEST(BootCheck, VerdictByTheBootTheRecordsAgeAndTheServices) {
         std::int32_t recorded = 0;  // the bound stored with the record
     } cases[] = {
         {"booted, all running", 1200, true, "", {}, {after, good}, {"11"}, 0, true, true},
-        {"booted, record three days old", 3 * 86400, true, "", {}, {after, good}, {"11"}, 0, true, true},
         {"not yet", 600, false, "", {}, {pending, good}, {"11"}, 0, false, false},
         {"too late: one look", 1860, false, "PmSyncSvr", {}, {"(error) " + late, " Checking the voice server", syncDown},
          {"5:" + late, syncEvent}, 2, true, true},

@@ -15,31 +15,6 @@
 
 namespace {
 
-// One run at a time: a second claim is refused until the first run ends;
-// the file is never deleted, so another open of it, even one without any
-// access (which no sharing mode refuses), keeps no later run out; a look at
-// it says whether a run holds it and keeps none out. A squatter that made the
-// old named lock first blocks nothing.
-TEST(RunLock, OneRunAtATimeAndNoOtherOpenBlocksIt) {
-    test::ScratchDir dir;
-    const std::wstring lock = dir.File(L"run.lock");
-    const rt::UniqueHandle squatter(::CreateMutexW(nullptr, TRUE, L"Global\\OrvaneScheduledRestart.RestartRun"));
-    std::string error;
-    EXPECT_EQ(RunLockHeld(lock, error), std::optional<bool>(false)) << "never taken";
-    rt::UniqueHandle first, second;
-    const std::string held = ClaimRunLock(lock, first);  // first, then the second claim
-    EXPECT_EQ(held + "|" + ClaimRunLock(lock, second), "|another restart run is in progress");
-    EXPECT_EQ(RunLockHeld(lock, error), std::optional<bool>(true));
-    const rt::UniqueHandle bare(::CreateFileW(lock.c_str(), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(bare) << "an open without access rights";
-    first.reset();
-    EXPECT_TRUE(test::Exists(lock)) << "kept";
-    EXPECT_EQ(RunLockHeld(lock, error), std::optional<bool>(false));
-    EXPECT_EQ(ClaimRunLock(lock, second), "") << "the bare open keeps no run out";
-    rt::UniqueHandle none;
-    EXPECT_EQ(ClaimRunLock(dir.File(L"no such folder\\x.lock"), none).rfind("the run lock ", 0), 0u);
-}
-
 // An entry that lets Everyone change the object, for as long as it lives
 // (under Wine: chmod o+w, then the old mode back).
 class OpenToEveryone {
@@ -69,6 +44,42 @@ private:
     PSECURITY_DESCRIPTOR sd_ = nullptr;
     PACL old_ = nullptr;
 };
+
+// One run at a time: a second claim is refused until the first run ends;
+// the file is never deleted, so another open of it, even one without any
+// access (which no sharing mode refuses), keeps no later run out; a look at
+// it says whether a run holds it and keeps none out. A squatter that made the
+// old named lock first blocks nothing.
+TEST(RunLock, OneRunAtATimeAndNoOtherOpenBlocksIt) {
+    test::ScratchDir dir;
+    const std::wstring lock = dir.File(L"run.lock");
+    const rt::UniqueHandle squatter(::CreateMutexW(nullptr, TRUE, L"Global\\OrvaneScheduledRestart.RestartRun"));
+    std::string error;
+    EXPECT_EQ(RunLockHeld(lock, error), std::optional<bool>(false)) << "never taken";
+    rt::UniqueHandle first, second;
+    const std::string held = ClaimRunLock(lock, first);  // first, then the second claim
+    EXPECT_EQ(held + "|" + ClaimRunLock(lock, second), "|another restart run is in progress");
+    EXPECT_EQ(RunLockHeld(lock, error), std::optional<bool>(true));
+    const rt::UniqueHandle bare(::CreateFileW(lock.c_str(), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(bare) << "an open without access rights";
+    first.reset();
+    EXPECT_TRUE(test::Exists(lock)) << "kept";
+    EXPECT_EQ(RunLockHeld(lock, error), std::optional<bool>(false));
+    EXPECT_EQ(ClaimRunLock(lock, second), "") << "the bare open keeps no run out";
+    rt::UniqueHandle none;
+    EXPECT_EQ(ClaimRunLock(dir.File(L"no such folder\\x.lock"), none).rfind("the run lock ", 0), 0u);
+}
+
+// The lock's folder: made for administrators when missing, and refused when
+// users may change it.
+TEST(RunLock, ItsFolderIsMadeForAdministratorsAndCheckedByTheRule) {
+    test::ScratchDir dir;
+    const std::wstring folder = dir.File(L"OrvaneScheduledRestart");
+    EXPECT_EQ(PrepareRunLockFolder(folder) + "|" + PrepareRunLockFolder(folder), "|") << "made, then found";
+    EXPECT_EQ(FolderWritersBesidesAdmins(folder), L"");
+    const OpenToEveryone open(folder);
+    EXPECT_EQ(PrepareRunLockFolder(folder).rfind("the run lock's folder " + rt::ToUtf8(folder) + " can be changed by Everyone", 0), 0u);
+}
 
 // Everything on the way counts: the folder, the folder above it and a file
 // a run starts; each open to everyone fails the rule, and passes again once
@@ -105,20 +116,6 @@ TEST(FolderRule, TheFolderTheFoldersAboveAndTheFilesARunStarts) {
         }
         EXPECT_EQ(FolderWritersBesidesAdmins(program), L"") << "closed again: " << rt::ToUtf8(row.open);
     }
-}
-
-// The lock's folder: made when missing, and refused when users may change it.
-TEST(RunLock, ItsFolderIsMadeForAdministratorsAndCheckedByTheRule) {
-    test::ScratchDir dir;
-    const std::wstring folder = dir.File(L"OrvaneScheduledRestart");
-    EXPECT_EQ(PrepareRunLockFolder(folder), "");
-    EXPECT_TRUE(test::Exists(folder));
-    EXPECT_EQ(PrepareRunLockFolder(folder), "") << "made before by an administrator";
-    EXPECT_EQ(FolderWritersBesidesAdmins(folder), L"");
-    EXPECT_NE(RunLockFolder(), L"");
-    const OpenToEveryone open(folder);
-    EXPECT_EQ(PrepareRunLockFolder(folder).rfind("the run lock's folder " + rt::ToUtf8(folder) + " can be changed by Everyone", 0),
-              0u);
 }
 
 // A recorded log is appended to only when it is one file with one name.

@@ -526,25 +526,20 @@ TEST(BootCheckTask, AsTaskSchedulerStoresItThenGone) {
     // The once trigger: the first whole minute past the bound stored with
     // the record, never before it (local time, as triggers are).
     const StoredNumber made = ReadProgramNumber(L"BootCheckTime"), minutes = ReadProgramNumber(L"BootCheckMinutes");
-    ASSERT_TRUE(made.isNumber && minutes.isNumber);
     ComPtr<ITask> task;
     ComPtr<ITaskTrigger> once;
-    TASK_TRIGGER t{};
-    t.cbTriggerSize = sizeof t;
+    TASK_TRIGGER t{static_cast<WORD>(sizeof(TASK_TRIGGER))};
     ASSERT_HRESULT_SUCCEEDED(Scheduler()->Activate(L"OrvaneScheduledRestart verification", IID_ITask,
                                                    reinterpret_cast<IUnknown**>(task.GetAddressOf())));
-    ASSERT_HRESULT_SUCCEEDED(task->GetTrigger(1, &once));
-    ASSERT_HRESULT_SUCCEEDED(once->GetTrigger(&t));
-    const auto seconds = [](const FILETIME& ft) { return static_cast<LONGLONG>((ULONGLONG{ft.dwHighDateTime} << 32 | ft.dwLowDateTime) / 10000000); };
+    ASSERT_TRUE(made.isNumber && minutes.isNumber && SUCCEEDED(task->GetTrigger(1, &once)) && SUCCEEDED(once->GetTrigger(&t)));
     const ULONGLONG utc = (ULONGLONG{made.value} + 11644473600ULL) * 10000000ULL;
     const FILETIME madeUtc{static_cast<DWORD>(utc), static_cast<DWORD>(utc >> 32)};
     FILETIME madeLocal{}, fires{};
-    ::FileTimeToLocalFileTime(&madeUtc, &madeLocal);
     const SYSTEMTIME at{t.wBeginYear, t.wBeginMonth, 0, t.wBeginDay, t.wStartHour, t.wStartMinute, 0, 0};
-    ASSERT_TRUE(::SystemTimeToFileTime(&at, &fires));
-    const LONGLONG bound = seconds(madeLocal) + LONGLONG{minutes.value} * 60;
-    EXPECT_GE(seconds(fires), bound);
-    EXPECT_LT(seconds(fires), bound + 120);
+    ASSERT_TRUE(::FileTimeToLocalFileTime(&madeUtc, &madeLocal) && ::SystemTimeToFileTime(&at, &fires));
+    const auto seconds = [](const FILETIME& ft) { return (LONGLONG{ft.dwHighDateTime} << 32 | ft.dwLowDateTime) / 10000000; };
+    EXPECT_GE(seconds(fires) - seconds(madeLocal), LONGLONG{minutes.value} * 60);
+    EXPECT_LT(seconds(fires) - seconds(madeLocal), LONGLONG{minutes.value} * 60 + 120);
     const std::wstring program = rt::FromUtf8(folder);
     EXPECT_EQ((std::vector<std::wstring>{raw.application, raw.parameters, raw.folder, raw.creator}),
               (std::vector<std::wstring>{program + L"\\OrvaneScheduledRestart.exe", L"/Verify", program,
