@@ -75,12 +75,9 @@ sb_tool() {
     return "$rc"
 }
 sb_tool regedit /S 'C:\sandbox\sandbox.reg' >/dev/null
-# The service manager reads its control time-out when it starts: end this
-# server and everything in the prefix, and start the next one (with the
-# program that keeps it for the rest of the prefix's life) with the values above.
-"$WINESERVER" -k || :
-"$WINESERVER" -w || :
-keep_prefix_alive
+# The service manager reads its control time-out when it starts: let this
+# server end so that the next one starts with the values above.
+"$WINESERVER" -w
 
 # Keep the prefix alive: Wine ends services when no ordinary process is left.
 "$WINE64" 'C:\sandbox\sbtrace.exe' --sleep >/dev/null 2>&1 &

@@ -31,6 +31,7 @@ exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     set -euo pipefail
     . scripts/wine-env.sh
     new_wine_prefix
+    keep_prefix_alive
     preset=$(windows_test_preset)
     echo "== running the $preset build"
     ctest --preset "$preset" -LE e2e -j2 "$@"

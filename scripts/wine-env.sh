@@ -25,15 +25,17 @@ new_wine_prefix() {
     fi
     rm -f "$said"
     "$WINESERVER" -w  # let wineboot's own processes settle
-    keep_prefix_alive
 }
 
-# One program stays in the prefix for the rest of its life. Debian's
+# One program stays in the prefix for the rest of its life (the Windows
+# tests' prefix, where test programs start and end side by side). Debian's
 # wineserver ends the moment the prefix's last program does (its wrapper
 # passes -p0), and a program that connects in that moment is cut off at once
 # ("wine client error:0: recvmsg: Connection reset by peer", exit code 1,
-# nothing printed). Test programs start and end side by side, so the prefix
-# was often empty for an instant. (A persistent server is no way out: Wine
+# nothing printed), and with two test programs at a time the prefix was
+# often empty for an instant. Only for a prefix whose scripts never read a
+# Wine program's output through a pipe: a program the prefix keeps (the
+# desktop, a service) would hold the pipe open. (A persistent server is no way out: Wine
 # still ends the prefix's services when no program is left, and the next
 # program started a second service manager, which hung.) The keeper waits on
 # a pipe that this shell holds open; `wineserver -k` ends it.

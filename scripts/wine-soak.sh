@@ -17,7 +17,7 @@ exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     for round in $(seq 1 "$rounds"); do
         log="$out/round-$round.log"
         start=$(date +%s)
-        ( new_wine_prefix && preset=$(windows_test_preset) && echo "preset $preset" &&
+        ( new_wine_prefix && keep_prefix_alive && preset=$(windows_test_preset) && echo "preset $preset" &&
           ctest --preset "$preset" -LE e2e -j2 --output-on-failure "$@"; echo "ctest exit $?" ) >"$log" 2>&1
         end_wine_prefix
         status=$(grep -o "tests passed, [0-9]* tests failed out of [0-9]*" "$log" || echo "no summary")

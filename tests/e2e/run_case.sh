@@ -117,7 +117,6 @@ if [ "$case_name" = reboot ]; then
     # again; then the start-up's services and the task's own line, by hand.
     "$WINESERVER" -k || :
     "$WINESERVER" -w || :
-    keep_prefix_alive
     "$WINE64" 'C:\sandbox\sbtrace.exe' --sleep >/dev/null 2>&1 &
     for _ in $(seq 1 300); do "$WINE64" sc query eventlog >/dev/null 2>&1 && break; sleep 0.2; done
     "$WINE64" net start schedule >/dev/null 2>&1 || :
