@@ -97,7 +97,6 @@ TEST(Routing, AVerbInAnyFormIsParsedStrictlyAndEveryOtherLineKeepsTheOldRule) {
         {L"", 'w', false},
         {L"/Verify", 'v', false},
         {L"\u3000/vERIFY", 'v', false},
-        {L"/Verify now", 'v', false},
         {L"/Verify /Restart", 'r', false, "/Restart"},
         {L"/Verify /Reboot", 'w', false, "/Reboot"},
         {L"/Verify /Bounce:PmSyncSvr", 'w', false, "/Bounce:PmSyncSvr"},

@@ -70,7 +70,6 @@ TEST(FolderRule, EachRightEachRoleAndEachKindOfEntry) {
         {"above: delete what is inside", {Object(Role::Above, {Allow(kUsers, 0x40)})},
          {users + "may delete or rename what is in it"}},
         {"above: change permissions", {Object(Role::Above, {Allow(kUsers, 0x40000)})}, {users + "may change its permissions"}},
-        {"above: delete", {Object(Role::Above, {Allow(kUsers, 0x10000)})}, {users + "may delete or rename it"}},
         {"a file: write", {Object(Role::File, {Allow(kUsers, 0x2)})}, {users + "may change it"}},
         {"a link: its attributes", {Object(Role::Link, {Allow(kUsers, 0x100)})}, {users + "may point it elsewhere"}},
     };

@@ -195,7 +195,6 @@ TEST(Preview, CommandLine) {
         {L"/Preview /Bounce:PmSyncSvr:PmSyncSvr", false, ""},
         {L"/Preview /Bounce:PmSyncSvr:", false, ""},
         {L"/Preview /Restart:now", false, ""},
-        {L"/Preview /Verify", false, ""},
     };
     for (const LineRow& row : rows) {
         const std::string shown(row.line, row.line + std::wcslen(row.line));

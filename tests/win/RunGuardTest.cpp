@@ -96,7 +96,6 @@ TEST(FolderRule, TheFolderTheFoldersAboveAndTheFilesARunStarts) {
     const struct {
         std::wstring open, said;
     } rows[] = {
-        {program, L"Everyone (" + program + L": may add files to it"},
         {dir.Path(), L"Everyone (" + dir.Path() + L": may delete or rename what is in it"},
         {program + L"\\kill.exe", L"Everyone (" + program + L"\\kill.exe: may change it"},
     };
