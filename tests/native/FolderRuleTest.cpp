@@ -56,7 +56,6 @@ TEST(FolderRule, EachRightEachRoleAndEachKindOfEntry) {
         {"a deny entry takes nothing from an allow entry", {Object(Role::Folder, {{AccessEntry::Deny, kUsers, 0x2, false},
                                                                                   Allow(kUsers, 0x2)})},
          {users + "may add files to it"}},
-        {"a deny entry alone", {Object(Role::Folder, {{AccessEntry::Deny, kUsers, 0x1F01FF, false}})}, {}},
         {"a member of Administrators", {Object(Role::Folder, {Allow(kAdmin, 0x1F01FF)}, kAdmin)}, {}},
         {"a user who is not", {Object(Role::Folder, {Allow(kBob, 0x1F01FF)})},
          {std::string(kBob) + ": may add files to it, may add folders to it, may delete what is in it, "

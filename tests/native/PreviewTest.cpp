@@ -51,12 +51,14 @@ std::string Step(const std::string& line, int style, std::int32_t timeout) {
 }
 
 TEST(Preview, EachActionsPlanIsWhatItsRunDoes) {
-    for (const Action& a : kActions) {
+    for (const char* missing : {"", "PmAuxSvr"}) for (const Action& a : kActions) {  // and a service not installed
         FakeHost run;  // the run, on the success path the plan shows
         run.verifySetting = {true, true, 300};
+        run.uninstalled = {missing};
         RestartCountdown countdown(run, a.code, a.services);
         ASSERT_TRUE(RunToEnd(run, countdown, 200)) << a.name;
         FakeReader reader;
+        reader.uninstalled = {missing};
         const Plan plan = RecordPlan(reader, a.code, a.services);
 
         std::vector<std::string> ran, planned, runLines, planLines;
