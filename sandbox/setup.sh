@@ -64,13 +64,15 @@ sb_tool() {
     local said rc try
     for try in 1 2 3; do
         rc=0
-        said=$("$WINE64" "$@" 2>&1) || rc=$?
+        # Wine's own errors too, so that a tool that ends at once says why.
+        said=$(env WINEDEBUG=-all,err+all "$WINE64" "$@" 2>&1) || rc=$?
         if [ "$rc" -ne 0 ] && [[ "$said" == *"ShellExecuteEx failed"* || "$said" == *"wine: failed to "* ]]; then
             echo "sandbox: Wine did not launch $1 (try $try): $said" >&2
             continue
         fi
         break
     done
+    [ "$rc" -ne 0 ] && [ -z "$said" ] && said="(exit code $rc, nothing printed)"
     printf '%s' "$said"
     return "$rc"
 }
