@@ -38,11 +38,21 @@ struct Handle {
 };
 
 void Log(MSIHANDLE install, const std::wstring& text) {
-    // The text is a value in field 1, never the template: "[ProductName]" in
-    // what the program printed stays as it was written.
+    // The message is formatted text: each bracket and brace of what the
+    // program printed is escaped, so "[ProductName]" stays as it was written
+    // (a field's value is no way out: Wine formats it again).
+    std::wstring escaped = L"OrvaneScheduledRestart: ";
+    for (wchar_t c : text) {
+        if (c == L'[' || c == L']' || c == L'{' || c == L'}') {
+            escaped += L"[\\";
+            escaped += c;
+            escaped += L']';
+        } else {
+            escaped += c;
+        }
+    }
     MsiRecord record(1);
-    ::MsiRecordSetStringW(record.h, 0, L"OrvaneScheduledRestart: [1]");
-    ::MsiRecordSetStringW(record.h, 1, text.c_str());
+    ::MsiRecordSetStringW(record.h, 0, escaped.c_str());
     ::MsiProcessMessage(install, INSTALLMESSAGE_INFO, record.h);
 }
 

@@ -47,9 +47,9 @@ check '! listed' "no longer listed"
 # fails the install before anything is made.
 "$WINE64" net start schedule >/dev/null 2>&1
 tasks_dir="$WINEPREFIX/drive_c/windows/tasks"
-msilog() {  # the MSI log's lines from the program (the log is UTF-16 or ANSI)
+msilog() {  # the MSI log's lines from the program (the log is UTF-16 or ANSI); all lines with a second argument
     python3 -c 'import sys; d = open(sys.argv[1], "rb").read()
-print(d.decode("utf-16") if d[:2] == b"\xff\xfe" else d.decode("latin-1"))' "$WINEPREFIX/drive_c/$1" | grep "OrvaneScheduledRestart:"
+print(d.decode("utf-16") if d[:2] == b"\xff\xfe" else d.decode("latin-1"))' "$WINEPREFIX/drive_c/$1" | grep "${2-OrvaneScheduledRestart:}"
 }
 # Half a day away: the prefix's Task Scheduler never starts the installed
 # program's /Reboot while this runs, and the next run stays the same.
@@ -80,6 +80,14 @@ check 'msilog bad.log | grep -q "not a time from 00:00 to 23:59"' "the reason is
 "$WINE64" msiexec /i 'C:\package.msi' /qn SCHEDULE_TIME="$at" 'SCHEDULE_NAME=Nightly" /ProgramPath:"C:\Tools\evil.exe' /l*v 'C:\inject.log'
 check '[ $? -ne 0 ] && [ ! -e "$dir" ] && [ -z "$(ls "$tasks_dir")" ] && ! listed' "an injecting SCHEDULE_NAME: the install fails, nothing left"
 check 'msilog inject.log | grep -q "SCHEDULE_NAME is not a task name"' "the refusal is in the MSI log"
+# What the program prints goes into the log as written: "[ProductName]" in a
+# task's name (Wine's msiexec would expand it in a property given on its own
+# command line, so the installed program makes that task itself).
+"$WINE64" msiexec /i 'C:\package.msi' /qn SCHEDULE_TIME="$at"
+"$WINE64" "C:\\Program Files (x86)\\Orvane Restart\\OrvaneScheduledRestart.exe" '/Schedule:[ProductName] nightly' /Restart "/At:$at" >/dev/null 2>&1
+"$WINE64" msiexec /x 'C:\package.msi' /qn /l*v 'C:\brackets.log'
+check '[ $? -eq 0 ] && msilog brackets.log "" | grep -F "deleted \"[ProductName] nightly\"" >/dev/null' \
+      "the program's output holding [ProductName] is in the MSI log as written"
 "$WINE64" msiexec /i 'C:\package.msi' /qn SCHEDULE_TIME="$at"
 # The program deleted by hand: the uninstall says so in its log and goes on.
 rm -f "$dir/OrvaneScheduledRestart.exe"
