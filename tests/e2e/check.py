@@ -62,7 +62,7 @@ def check_preview(out):
     """Previews print their plan and verdict, touch nothing, and end with 0, 2 or 1."""
     text = {name: (out / f"{name}.txt").read_text("utf-8", "replace").replace("\r", "").splitlines()
             for name in ("stdout", "restart", "bounce", "usage", "cmd", "noreboot", "schedule", "tasks")}
-    misses = ("miss_schedule", "miss_preview", "miss_unschedule", "miss_tasks")
+    misses = ("miss_schedule", "miss_preview", "miss_unschedule", "miss_tasks", "miss_equals")
     verbs = ("schedule", "tasks") + misses
     rc = {name: (out / f"{name}.rc").read_text().strip() for name in ("restart", "bounce", "usage", "noreboot") + verbs}
     rc["stdout"] = (out / "exit_code").read_text().strip()

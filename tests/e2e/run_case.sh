@@ -64,6 +64,7 @@ if [ "$case_name" = preview ]; then
     preview miss_preview -Preview /Restart
     preview miss_unschedule /Unschedule 'Nightly restart'
     preview miss_tasks /Tasks:all /Reboot
+    preview miss_equals /Schedule=Nightly /Reboot /At:03:15
     # The documented way from cmd.exe: redirected, with cmd waiting for the exit code.
     cmd_rc=0
     "$WINE64" cmd /c 'OrvaneScheduledRestart.exe /Preview /Reboot > C:\sandbox\cmd.txt' >/dev/null 2>&1 || cmd_rc=$?

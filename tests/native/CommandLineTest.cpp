@@ -77,6 +77,8 @@ TEST(Routing, AVerbInAnyFormIsParsedStrictlyAndEveryOtherLineKeepsTheOldRule) {
         {L"-SCHEDULE=N /Reboot /At:03:15", 't', false},
         {L"/Preview:/Restart", 'p', false},
         {L"/Tasks /Preview /Restart", 't', false},
+        {L"/Schedule\u00a0Nightly /Reboot /At:03:15", 't', false},
+        {L"\u3000-preview\u3000/Restart", 'p', false},
         // The verbs as they are meant, with Unicode blanks between the words.
         {L"/Schedule:\"Nightly restart\" /Reboot /At:03:15", 't', true},
         {L"/Schedule:N\u3000/Reboot\u00a0/At:03:15", 't', true},
