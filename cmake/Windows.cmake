@@ -53,6 +53,7 @@ add_library(orv_win STATIC
     src/restart/EventLog.cpp
     src/restart/GatewayControl.cpp
     src/restart/VerifyHost.cpp
+    src/restart/NightControl.cpp
     src/restart/BootCheck.cpp
     src/restart/PreviewReader.cpp
     src/restart/frmPreview.cpp

@@ -82,7 +82,10 @@ sb_tool regedit /S 'C:\sandbox\sandbox.reg' >/dev/null
 "$WINESERVER" -w
 
 # Keep the prefix alive: Wine ends services when no ordinary process is left.
-"$WINE64" 'C:\sandbox\sbtrace.exe' --sleep >/dev/null 2>&1 &
+# The service manager and every service inherit its error output: Wine's own
+# errors of their starts land in wine-err.txt, shown when a start fails.
+sb_wine_errors="$c/sandbox/wine-err.txt"
+env WINEDEBUG=-all,err+all "$WINE64" 'C:\sandbox\sbtrace.exe' --sleep >/dev/null 2>"$sb_wine_errors" &
 export ORV_SLEEPER_PID=$!
 
 # The new server's service manager must answer before services are made: a
@@ -131,6 +134,7 @@ for s in $all_services; do
     # (sourced: names of its own, never the caller's)
     if ! sb_said=$(sb_tool net start "$s"); then
         echo "sandbox: net start $s failed: $sb_said" >&2
+        sed 's/^/sandbox: Wine said: /' "$sb_wine_errors" >&2
         return 1 2>/dev/null || exit 1
     fi
 done

@@ -165,3 +165,15 @@ bool NamesBootCheck(std::wstring_view arguments) {
     while (end < arguments.size() && !IsBlank(arguments[end])) ++end;
     return SameWord(arguments.substr(first, end - first), L"/Verify");
 }
+
+RunControlVerb ParseRunControl(std::wstring_view arguments) {
+    const std::vector<std::wstring_view> words = Words(arguments);
+    if (words.size() != 1 || words[0].size() < 2 || (words[0][0] != L'/' && words[0][0] != L'-')) {
+        return RunControlVerb::Invalid;
+    }
+    const std::wstring_view word = words[0].substr(1);
+    if (SameWord(word, L"Cancel")) return RunControlVerb::Cancel;
+    if (SameWord(word, L"Skip")) return RunControlVerb::Skip;
+    if (SameWord(word, L"Skip:Off")) return RunControlVerb::SkipOff;
+    return RunControlVerb::Invalid;
+}

@@ -55,3 +55,8 @@ ActionRequest ParsePreview(std::wstring_view arguments);
 // What a run of a scheduled task's line does, routed as the start-up routes
 // it; not valid when it runs no action.
 ActionRequest ActionOfTaskLine(std::wstring_view line);
+
+// "/Cancel", "/Skip" or "/Skip:Off" alone ("-" for "/", any case); anything
+// else on the line is a usage error.
+enum class RunControlVerb { Invalid, Cancel, Skip, SkipOff };
+RunControlVerb ParseRunControl(std::wstring_view arguments);

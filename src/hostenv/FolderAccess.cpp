@@ -37,15 +37,6 @@ std::string SidText(PSID sid) {
     return rt::ToUtf8(text);
 }
 
-std::wstring AccountName(PSID sid) {
-    wchar_t name[256] = {}, domain[256] = {};
-    DWORD nameSize = 256, domainSize = 256;
-    SID_NAME_USE use{};
-    if (!::LookupAccountSidW(nullptr, sid, name, &nameSize, domain, &domainSize, &use)) {
-        return rt::FromUtf8(SidText(sid));
-    }
-    return *domain ? std::wstring(domain) + L"\\" + name : std::wstring(name);
-}
 
 // The members of the local Administrators group (under whatever name this
 // Windows gives it), and this process's own account when it is one of them.
@@ -219,6 +210,26 @@ std::vector<SecuredObject> ObjectsOnTheWay(const std::wstring& folder) {
 }
 
 }  // namespace
+
+std::wstring AccountName(void* sid) {
+    wchar_t name[256] = {}, domain[256] = {};
+    DWORD nameSize = 256, domainSize = 256;
+    SID_NAME_USE use{};
+    if (!::LookupAccountSidW(nullptr, sid, name, &nameSize, domain, &domainSize, &use)) {
+        return rt::FromUtf8(SidText(sid));
+    }
+    return *domain ? std::wstring(domain) + L"\\" + name : std::wstring(name);
+}
+
+std::wstring CurrentAccountName() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    const rt::UniqueHandle owner(token);
+    BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
+    DWORD size = 0;
+    if (!::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size)) return {};
+    return AccountName(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+}
 
 std::wstring FolderWritersBesidesAdmins(const std::wstring& folder) {
     std::wstring said;

@@ -11,3 +11,8 @@
 // way as themselves), the files a run starts or loads, and the logs folder.
 // Anything that cannot be read counts as changeable, with the reason.
 std::wstring FolderWritersBesidesAdmins(const std::wstring& folder);
+
+// "DOMAIN\name" of an account (its SID as text when it has no name), and of
+// the account this process runs as.
+std::wstring AccountName(void* sid);  // a PSID
+std::wstring CurrentAccountName();

@@ -96,6 +96,24 @@ public:
         return {};  // never taken: the state section says whether it is free
     }
     std::string FolderWriters() override { return r_.FolderWriters(); }
+    // The run's own skip is shown apart: the plan is the night's when it runs.
+    SkipRecord ReadSkip() override { return {}; }
+    bool ClearSkip(std::string&) override { return true; }
+    void PublishRunState(const RunState&) override {}
+    std::string CancelRequestText() override { return {}; }
+    std::string RunIdentity() override { return "preview"; }
+    // Who is logged on at night is not known now: the notice goes to everyone.
+    std::vector<Session> OtherSessions(std::string&) override { return {{0, "everyone logged on"}}; }
+    bool SendNotice(std::uint32_t, const std::string&, const std::string& text, std::int32_t, std::string&) override {
+        std::string oneLine = text;
+        for (char& c : oneLine) c = c == '\r' || c == '\n' ? ' ' : c;
+        Push({PlanEntry::Line, "(the notice) " + oneLine});
+        return true;
+    }
+    // The recorder's clock starts at the run's start.
+    std::string LocalTimeText(std::int64_t utcSeconds) override {
+        return "<start + " + std::to_string(utcSeconds) + " s>";
+    }
     void EndProcess(int exitCode) override { End(exitCode); }
     void EndProgram(int exitCode) override { End(exitCode); }
 
@@ -347,6 +365,8 @@ PreviewReport MakePreview(ServerReader& reader, const std::string& actionLine, s
                              : facts.lock.held     ? reader.Text(IDS_PV_LOCK_HELD)
                                                    : reader.Text(IDS_PV_LOCK_FREE)));
     if (facts.needsTaskScheduler) out.push_back("    " + SchedulerText(reader, facts));
+    // Information only: the skip is the administrator's own choice.
+    if (const std::string skip = reader.PendingSkipText(); !skip.empty()) out.push_back("    " + skip);
 
     const std::vector<std::string> problems = Problems(reader, plan, facts);
     out.push_back({});

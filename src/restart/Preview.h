@@ -52,6 +52,8 @@ public:
     virtual LockFacts Lock() = 0;
     // Empty when Task Scheduler answers, else its error text.
     virtual std::string TaskSchedulerError() = 0;
+    // "The next run will be skipped, ..."; empty when no skip holds.
+    virtual std::string PendingSkipText() = 0;
 };
 
 inline constexpr std::int32_t kNoWait = -2;  // a program started and not waited for

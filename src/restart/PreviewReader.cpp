@@ -8,6 +8,7 @@
 #include "localize/modLocalize.h"
 #include "logging/modLogging.h"
 #include "restart/GatewayClsid.h"
+#include "restart/NightControl.h"
 #include "restart/VerifyHost.h"
 #include "runtime/App.h"
 #include "runtime/FileSystem.h"
@@ -143,3 +144,5 @@ PreviewReport PreviewOf(const std::string& actionLine, std::int16_t action, cons
     WindowsServerReader reader;
     return MakePreview(reader, actionLine, action, services);
 }
+
+std::string WindowsServerReader::PendingSkipText() { return rt::ToUtf8(::PendingSkipText()); }

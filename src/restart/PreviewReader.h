@@ -20,6 +20,7 @@ public:
     LogFolderFacts LogFolder() override;
     LockFacts Lock() override;
     std::string TaskSchedulerError() override;
+    std::string PendingSkipText() override;
 
 private:
     bool writersRead_ = false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/WindowStyle.h"
+#include "runcontrol/RunControl.h"
 
 // Thrown by a host whose EndProcess must return (tests); never caught by the
 // sequences' step handling.
@@ -37,9 +38,8 @@ struct StoredNumber {
     std::uint32_t value = 0;
 };
 
-class RestartHost {
+class RestartHost : public RunControlHost {
 public:
-    virtual ~RestartHost() = default;
 
     // Command runner. Start throws ProgramError when the program cannot be started.
     virtual std::int32_t Start(const std::string& commandLine, WindowStyle windowStyle) = 0;

@@ -5,6 +5,7 @@
 
 #include "localize/RestartResCONST.h"
 #include "core/ActionValues.h"
+#include "restart/NightSteps.h"
 
 namespace {
 
@@ -325,12 +326,21 @@ void RunBounce(RestartHost& host, const std::vector<std::string>& services, Veri
     host.EndProcess(TheRunOutcome.ExitCode());
 }
 
+void RestartCountdown::Publish(RunPhase phase, const std::string& by) {
+    TickStep step(host_);
+    step([&] { host_.PublishRunState({phase, host_.RunIdentity(), by}); });
+}
+
 void RestartCountdown::Start() {
     TickStep step(host_);
     if (!ClaimRunThenOpenLog(host_, {})) return;
+    if (EndIfSkipped(host_)) return;
+    Publish(RunPhase::Counting);
     step([&] { host_.SetStatus(host_.Text(action_ == 3 ? IDS_RESTARTING_SELECTED : IDS_SHUTTING_DOWN_IN)); });
     shutdownPending_ = true;
     secondsLeft_ = 20;
+    const NoticeKind kind = action_ == 3 ? NoticeKind::Bounce : action_ == 1 ? NoticeKind::Reboot : NoticeKind::Restart;
+    TellPeople(host_, kind, action_ == 3 ? services_ : std::vector<std::string>{}, secondsLeft_);
     step([&] { host_.SetTimerEnabled(true); });
 }
 
@@ -342,11 +352,18 @@ void RestartCountdown::Tick() {
         ~Done() { ticking = false; }  // also when the action ends the program
     } done{ticking_};
     TickStep step(host_);
+    // Both countdowns can be stopped from another process, as by the button.
+    if (const std::string by = CancelRequestFor(host_); !by.empty()) {
+        CancelByRequest(by);
+        return;
+    }
     --secondsLeft_;
     if (secondsLeft_ > 0) {
         step([&] { host_.SetSeconds(std::to_string(secondsLeft_)); });
         return;
     }
+    // From here a half-stopped product must come back: no "/Cancel" any more.
+    Publish(RunPhase::ShuttingDown);
     if (action_ == 3) {
         RunBounce(host_, services_, &verification_);
         return;
@@ -357,11 +374,13 @@ void RestartCountdown::Tick() {
         RunShutdown(host_);
         shutdownPending_ = false;
         if (action_ == 1) {
+            Publish(RunPhase::RebootCounting);
             step([&] { host_.SetStatus(host_.Text(IDS_VOICE_SERVER_STOPPED)); });
             step([&] { host_.RepaintStatus(); });
             secondsLeft_ = 20;
             step([&] { host_.SetSeconds(host_.Text(IDS_TWENTY)); });
             step([&] { host_.RepaintSeconds(); });
+            TellPeople(host_, NoticeKind::RebootNow, {}, secondsLeft_);
             step([&] { host_.SetTimerEnabled(true); });
             return;
         }
@@ -371,14 +390,21 @@ void RestartCountdown::Tick() {
     RunReboot(host_);
 }
 
-void RestartCountdown::Cancel() {
+void RestartCountdown::Cancel() { Stop({}); }
+
+void RestartCountdown::CancelByRequest(const std::string& by) { Stop(by); }
+
+void RestartCountdown::Stop(const std::string& by) {
     if (TheRunOutcome.verifying) return;
     TickStep step(host_);
     secondsLeft_ = 20;
     step([&] { host_.SetTimerEnabled(false); });
     step([&] { host_.Log("(error) Restart sequence stopped by user intervention.  Restart termianted."); });
+    if (!by.empty()) step([&] { host_.Log("    Stopped by /Cancel, sent by " + by); });
     step([&] { host_.ErrorEvent(host_.Text(IDS_USER_CANCELED)); });
     TheRunOutcome.cancelled = true;
+    // Last: "/Cancel" answers once it reads this.
+    if (!by.empty()) Publish(RunPhase::Cancelled, by);
     host_.EndProgram(TheRunOutcome.ExitCode());
 }
 

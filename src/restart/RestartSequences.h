@@ -68,6 +68,9 @@ public:
     // pumps events as it logs and waits) is ignored.
     void Tick();
     void Cancel();
+    // A "/Cancel" from another process, taken at a tick of a countdown: as
+    // Cancel, with one more line naming who sent it.
+    void CancelByRequest(const std::string& by);
 
     std::int16_t SecondsLeft() const { return secondsLeft_; }
     bool ShutdownPending() const { return shutdownPending_; }
@@ -80,6 +83,8 @@ private:
     std::int16_t secondsLeft_ = 20;
     bool shutdownPending_ = true;
     bool ticking_ = false;
+    void Publish(RunPhase phase, const std::string& by = {});
+    void Stop(const std::string& by);
 };
 
 // The commands a whole "/Restart" runs and waits on, in order, as the

@@ -8,6 +8,7 @@
 #include "localize/modLocalize.h"
 #include "logging/modLogging.h"
 #include "restart/GatewayControl.h"
+#include "restart/NightControl.h"
 #include "logging/LogNames.h"
 #include "restart/BootCheck.h"
 #include "restart/VerifyHost.h"
@@ -90,6 +91,21 @@ public:
             OpenLogFile(GenerateNewLogFileName());
         }
     }
+    SkipRecord ReadSkip() override { return ReadSkipRecord(); }
+    bool ClearSkip(std::string& error) override { return ClearSkipRecord(error); }
+    void PublishRunState(const RunState& state) override {
+        std::string error;
+        // Without it no "/Cancel" reaches this run; the run itself goes on.
+        if (!WriteRunState(state, error)) Log("    Warning: /Cancel cannot reach this run: " + error);
+    }
+    std::string CancelRequestText() override { return ReadCancelRequestText(); }
+    std::string RunIdentity() override { return ThisRunIdentity(); }
+    std::vector<Session> OtherSessions(std::string& error) override { return OtherActiveSessions(error); }
+    bool SendNotice(std::uint32_t session, const std::string& title, const std::string& text, std::int32_t seconds,
+                    std::string& error) override {
+        return SendSessionNotice(session, title, text, seconds, error);
+    }
+    std::string LocalTimeText(std::int64_t utcSeconds) override { return LocalTimeOf(utcSeconds); }
     void EndProcess(int exitCode) override { ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode)); }
     void EndProgram(int exitCode) override { ::EndProgram(exitCode); }
 

@@ -8,6 +8,7 @@
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "process/ProgramEnd.h"
+#include "restart/NightControl.h"
 #include "restart/PreviewReader.h"
 #include "restart/frmPreview.h"
 #include "restart/frmRestart.h"
@@ -63,17 +64,28 @@ std::wstring WithCrLf(const std::wstring& text) {
 // ran it, and its exit code; no window.
 [[noreturn]] void RunTaskVerbLine(const std::wstring& arguments) {
     rt::ContinueSilently([] { InitalizeLanguages(); });
-    const VerbResult result = RunTaskVerb(ParseTaskVerb(arguments));
+    const TaskVerb verb = ParseTaskVerb(arguments);
+    VerbResult result = RunTaskVerb(verb);
+    // On the standard error, so that the table stays a clean table for scripts.
+    if (verb.kind == TaskVerb::Tasks && result.exitCode == 0) {
+        if (const std::wstring skip = PendingSkipText(); !skip.empty()) result.notes += skip + L"\r\n";
+    }
     rt::WriteStandardOutput(result.text);
     if (!result.notes.empty()) rt::WriteStandardError(result.notes);
     EndProgram(result.exitCode);
 }
 
-// "/Cancel" and "/Skip" are verbs of a later version: refused here, so that
-// such a line never falls through to a run.
-[[noreturn]] void RunUnknownVerb() {
-    rt::WriteStandardOutput(L"This version does not carry out /Cancel or /Skip. Nothing was run.\r\n");
-    EndProgram(1);
+// "/Cancel", "/Skip", "/Skip:Off": alone on the line, else the usage and 1.
+[[noreturn]] void RunControlLine(const std::wstring& arguments) {
+    ControlResult result{rt::FromUtf8(kRunControlUsage), 1};
+    switch (ParseRunControl(arguments)) {
+    case RunControlVerb::Cancel: result = RunCancel(); break;
+    case RunControlVerb::Skip: result = RunSkip(true); break;
+    case RunControlVerb::SkipOff: result = RunSkip(false); break;
+    case RunControlVerb::Invalid: break;
+    }
+    rt::WriteStandardOutput(result.text);
+    EndProgram(result.exitCode);
 }
 
 }  // namespace
@@ -87,7 +99,7 @@ void Main() {
     case Route::TaskVerb: RunTaskVerbLine(arguments);
     case Route::Preview: RunPreview(arguments);
     case Route::Cancel:
-    case Route::Skip: RunUnknownVerb();
+    case Route::Skip: RunControlLine(arguments);
     case Route::RestartWindow:
         // RestartAction stays 0: the restart window restarts the product only.
         MakeRunUnattended();

@@ -144,6 +144,39 @@ public:
     BootCheckRecord ReadBootCheck() override { return bootRecord; }
     std::int64_t NowUtcSeconds() override { return utcAtLoad + now / 1000; }
     void OpenRunLog(const std::string& recorded) override { calls.push_back("open log " + recorded); }
+    // The skip, the cancel and the notices.
+    SkipRecord skip;
+    bool skipStays = false;               // the key cannot be changed
+    std::vector<RunState> published;
+    std::string cancelRequest;            // what a "/Cancel" left
+    std::vector<Session> sessions;
+    std::string sessionsError;
+    std::vector<std::uint32_t> unreachable;  // sessions a notice cannot reach
+    struct Notice {
+        std::uint32_t session;
+        std::string title, text;
+        std::int32_t seconds;
+        long at;
+    };
+    std::vector<Notice> notices;
+    SkipRecord ReadSkip() override { return skip; }
+    bool ClearSkip(std::string& error) override {
+        if (skipStays) return error = "Access is denied.", false;
+        skip = {};
+        calls.push_back("skip cleared");
+        return true;
+    }
+    void PublishRunState(const RunState& state) override { published.push_back(state); }
+    std::string CancelRequestText() override { return cancelRequest; }
+    std::string RunIdentity() override { return "run-1"; }
+    std::vector<Session> OtherSessions(std::string& error) override { return error = sessionsError, sessions; }
+    bool SendNotice(std::uint32_t session, const std::string& title, const std::string& text, std::int32_t seconds,
+                    std::string& error) override {
+        if (std::count(unreachable.begin(), unreachable.end(), session)) return error = "The RPC server is unavailable.", false;
+        notices.push_back({session, title, text, seconds, now});
+        return true;
+    }
+    std::string LocalTimeText(std::int64_t utc) override { return "T" + std::to_string(utc); }
     void EndProcess(int code) override { End("end process", code); }
     void EndProgram(int code) override { End("end program", code); }
     void End(const std::string& how, int code) {

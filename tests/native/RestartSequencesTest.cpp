@@ -8,6 +8,9 @@
 
 namespace {
 
+// What a countdown's start logs where nobody else is logged on.
+const std::string kNobodyTold = "    Nobody else is logged on to the server: no notice sent.";
+
 const std::vector<std::string> kShutdownLines = {
     " Starting Orvane shutdown process", " Orvane is running, stopping via gateway", " Stopping PmDirWriter",
     "    Net stop process completed", " Stopping PmDirCatalog service", "    net stop process completed",
@@ -47,7 +50,8 @@ TEST(RestartRun, ShutsDownInOrderThenStartsTheProductAndEnds) {
         FakeHost h;
         RestartCountdown countdown(h, action, {});
         ASSERT_TRUE(RunToEnd(h, countdown));
-        std::vector<std::string> expected = kShutdownLines;
+        std::vector<std::string> expected = {kNobodyTold};
+        expected.insert(expected.end(), kShutdownLines.begin(), kShutdownLines.end());
         expected.insert(expected.end(), {" Restarting Orvane", "    starting WWW service", "    starting gateway",
                                          "    starting other auto start Orvane services",
                                          "    Orvane startup sequence initiated through gateway."});
@@ -94,7 +98,7 @@ TEST(RestartRun, FailuresAreReportedAndEveryStepStillRuns) {
         RestartCountdown countdown(h, 0, {});
         ASSERT_TRUE(RunToEnd(h, countdown));
         const std::string unset = "(error) in restart timer: Object variable or With block variable not set number=91";
-        EXPECT_EQ(std::vector<std::string>(h.lines.begin() + 1, h.lines.begin() + 4),
+        EXPECT_EQ(std::vector<std::string>(h.lines.begin() + 2, h.lines.begin() + 5),
                   (std::vector<std::string>{"(error) in restart timer: ActiveX component can't create object number=429",
                                             unset, " Orvane is running, stopping via gateway"}));
         EXPECT_EQ(h.lines.back(), unset);
@@ -134,8 +138,9 @@ TEST(RebootRun, CountsDownAgainThenStartsTheBatchFileAndEnds) {
     FakeHost h;
     RestartCountdown countdown(h, 1, {});
     ASSERT_TRUE(RunToEnd(h, countdown));
-    std::vector<std::string> expected = kShutdownLines;
-    expected.push_back(" Server reboot sequence initiated.");
+    std::vector<std::string> expected = {kNobodyTold};
+    expected.insert(expected.end(), kShutdownLines.begin(), kShutdownLines.end());
+    expected.insert(expected.end(), {kNobodyTold, " Server reboot sequence initiated."});
     EXPECT_EQ(h.lines, expected);
     EXPECT_EQ(h.events, (std::vector<std::string>{"2", "4"}));
     std::vector<std::string> commands = kShutdownCommands;
@@ -162,7 +167,7 @@ TEST(BounceRun, StopsKillsAndStartsTheNamedServicesWithTheirEvents) {
                                "Kill PmNotifySvr -f|1|60000", "Kill PmSyncSvr -f|1|60000",
                                "Net start PmNotifySvr|1|60000", "Net start PmSyncSvr|1|60000"}));
     EXPECT_EQ(h.lines, (std::vector<std::string>{
-                           "Starting the service shut down sequence", "    Stopping PmNotifySvr service",
+                           kNobodyTold, "Starting the service shut down sequence", "    Stopping PmNotifySvr service",
                            "    net stop process completed", "    Stopping PmSyncSvr service",
                            "    net stop process completed", "    Killing PmNotifySvr service",
                            "    Kill process completed", "    Killing PmSyncSvr service", "    Kill process completed",
@@ -197,7 +202,7 @@ TEST(Cancel, EndsTheRunWhereItStandsAndTouchesNothingMore) {
         countdown.Start();
         for (int i = 0; i < 5; ++i) countdown.Tick();
         EXPECT_THROW(countdown.Cancel(), ProcessEnded);
-        EXPECT_EQ(h.lines, std::vector<std::string>{cancelled});
+        EXPECT_EQ(h.lines, (std::vector<std::string>{kNobodyTold, cancelled}));
         EXPECT_EQ(h.events, (std::vector<std::string>{"5:<0>"}));
         EXPECT_EQ(std::pair(h.commands.size(), h.timerEnabled), std::pair(std::size_t{0}, false));
         EXPECT_EQ(std::pair(h.calls.back(), h.exitCode), std::pair(std::string("end program"), int{kExitCancelled}));

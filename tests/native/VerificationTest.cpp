@@ -71,7 +71,7 @@ TEST(Verification, OutcomeInTheLogTheEventsAndTheExitCode) {
         // The exit code, the check's one-second waits, and an odd value said once before the first step.
         const bool odd = c.setting.present && (!c.setting.isNumber || c.setting.value > 3600);
         EXPECT_EQ((std::vector<long>{h.exitCode, static_cast<long>(std::count(h.pauses.begin(), h.pauses.end(), 1000)),
-                                     h.lines[0].rfind(" VerifySeconds is not", 0) == 0}),
+                                     h.lines[1].rfind(" VerifySeconds is not", 0) == 0}),
                   (std::vector<long>{c.exitCode, c.waited, odd})) << c.what;
     }
 }
