@@ -60,12 +60,18 @@ reg="$c/sandbox/sandbox.reg"
 # among six sandboxes made side by side): it falls back to start.exe, which
 # says "ShellExecuteEx failed". The tool then never ran, so it is run again;
 # any other failure is the tool's own answer and stands.
+# What a tool says goes to a file, never through a pipe: the first program
+# that needs the desktop starts Wine's explorer.exe, which inherits that
+# program's output and lives as long as the prefix, so a read of a pipe
+# would never end (seen: "net start schedule" hung a sandbox for minutes).
+sb_tool_said="$c/sandbox/tool-said.txt"
 sb_tool() {
     local said rc try
     for try in 1 2 3; do
         rc=0
         # Wine's own errors too, so that a tool that ends at once says why.
-        said=$(env WINEDEBUG=-all,err+all "$WINE64" "$@" 2>&1) || rc=$?
+        env WINEDEBUG=-all,err+all "$WINE64" "$@" >"$sb_tool_said" 2>&1 || rc=$?
+        said=$(cat "$sb_tool_said")
         if [ "$rc" -ne 0 ] && [[ "$said" == *"ShellExecuteEx failed"* || "$said" == *"wine: failed to "* ]]; then
             echo "sandbox: Wine did not launch $1 (try $try): $said" >&2
             continue

@@ -14,6 +14,7 @@
 #include "runtime/ErrorReporting.h"
 #include "runtime/Text.h"
 #include "schedule/frmSchedule.h"
+#include "restart/NightControl.h"
 #include "core/ActionValues.h"
 #include "process/ProgramEnd.h"
 
@@ -108,7 +109,7 @@ std::wstring frmConfigure::strConstructCommandLine() {
 }
 
 void frmConfigure::cmdScheduleRestart_Click() {
-    frmSchedule schedule([this] { return strConstructCommandLine(); }, &ShowPreviewOfLine);
+    frmSchedule schedule([this] { return strConstructCommandLine(); }, &ShowPreviewOfLine, &PendingSkipText);
     schedule.Show(rt::ShowMode::Modal, Hwnd());
 }
 

@@ -28,12 +28,15 @@ bool SameNoCase(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
-frmSchedule::frmSchedule(std::function<std::wstring()> commandLine, PreviewOfLine preview)
+frmSchedule::frmSchedule(std::function<std::wstring()> commandLine, PreviewOfLine preview,
+                         std::function<std::wstring()> pendingSkip)
     : rt::Form(L"frmSchedule", L"Orvane Restart Scheduler", 7950, 5700, rt::Form::kFixedDialog),
-      commandLine_(std::move(commandLine)), preview_(std::move(preview)) {
+      commandLine_(std::move(commandLine)), preview_(std::move(preview)), pendingSkip_(std::move(pendingSkip)) {
     using K = rt::ControlKind;
     // The button column holds the longest caption ("Aufgabeneigenschaften") with room to spare.
-    Add(K::ListBox, L"lstTasks", L"", {120, 120, 5175, 2475}, true).Click = [this] { lstTasks_Click(); };
+    // Above the list: a pending skip, said where the tasks are.
+    Add(K::LineLabel, L"lblSkip", L"", {120, 120, 5175, 255});
+    Add(K::ListBox, L"lstTasks", L"", {120, 435, 5175, 2160}, true).Click = [this] { lstTasks_Click(); };
     Add(K::Button, L"cmdNew", L"Schedule Restart", {5415, 120, 2415, 375}).Click = [this] { cmdNew_Click(); };
     Add(K::Button, L"cmdProps", L"Task Properties", {5415, 555, 2415, 375}).Click = [this] { cmdProps_Click(); };
     Add(K::Button, L"cdmDelete", L"&Delete Task", {5415, 990, 2415, 375}).Click = [this] { cdmDelete_Click(); };
@@ -88,6 +91,7 @@ void frmSchedule::Form_Load() {
     // Read-only: the trigger texts are shown, not edited (and so drawn on the
     // button face).
     rt::ContinueSilently([this] { ::SendMessageW((*this)[L"txtSchedule"].Hwnd(), EM_SETREADONLY, TRUE, 0); });
+    if (pendingSkip_) rt::ContinueSilently([this] { (*this)[L"lblSkip"].SetCaption(pendingSkip_()); });
     RefreshList();
 }
 

@@ -15,8 +15,10 @@ public:
     // commandLine: the line a new task runs the program with (the
     // configuration window's current choice).
     // preview: shows what a run of a task's command line would do.
+    // pendingSkip: the line that says the next run will be skipped (empty: none).
     using PreviewOfLine = std::function<void(const std::wstring& line, HWND owner)>;
-    explicit frmSchedule(std::function<std::wstring()> commandLine, PreviewOfLine preview = nullptr);
+    explicit frmSchedule(std::function<std::wstring()> commandLine, PreviewOfLine preview = nullptr,
+                         std::function<std::wstring()> pendingSkip = nullptr);
 
     void RefreshList();
 
@@ -36,4 +38,5 @@ private:
 
     std::function<std::wstring()> commandLine_;
     PreviewOfLine preview_;
+    std::function<std::wstring()> pendingSkip_;
 };

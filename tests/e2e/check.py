@@ -100,8 +100,41 @@ def check_preview(out):
     print("preview: " + ", ".join(f"{k} {v}" for k, v in rc.items()) + f"; {len(reboot)} commands in the reboot's plan")
 
 
+def check_night(out):
+    """/Cancel and /Skip around three /Restart runs."""
+    rc = {name: int((out / f"{name}.rc").read_text().strip())
+          for name in ("no_run", "usage", "skip", "skipped", "cancel", "cancelled", "too_late", "late")}
+    said = {name: (out / f"{name}.txt").read_text() for name in ("no_run", "usage", "skip", "cancel", "too_late")}
+    log = {name: (out / f"{name}.log").read_bytes().decode("cp1252") for name in ("skipped", "cancelled", "late")}
+    expected = {"no_run": 2, "usage": 1, "skip": 0, "skipped": 0, "cancel": 0, "cancelled": 1, "too_late": 2, "late": 0}
+    check(rc == expected, f"exit codes {rc}, expected {expected}")
+    check("No restart run on this server is counting down" in said["no_run"], f"/Cancel with no run: {said['no_run']}")
+    check(said["usage"].startswith("Usage: "), f"/Cancel now: {said['usage']}")
+    check("will be skipped" in said["skip"], f"/Skip: {said['skip']}")
+    seconds = int((out / "skipped.seconds").read_text())
+    check(seconds <= 20, f"the skipped run ended within seconds ({seconds} s)")
+    check(re.search(r": skipped, as .+ asked at \d{4}-\d\d-\d\d \d\d:\d\d:\d\d\r\n", log["skipped"]),
+          f"the skipped run's log: {log['skipped']}")
+    check("The restart run was cancelled." in said["cancel"], f"/Cancel: {said['cancel']}")
+    check("(error) Restart sequence stopped by user intervention.  Restart termianted." in log["cancelled"] and
+          "    Stopped by /Cancel, sent by " in log["cancelled"], f"the cancelled run's log: {log['cancelled']}")
+    touched = [t for t in (out / "trace_before_late.txt").read_text("utf-8").splitlines()
+               if re.search(r"stop|start|gateway|kill|reboot|tray", t, re.I)]
+    check(not touched, f"the skipped and the cancelled run touched nothing: {touched}")
+    check("Too late" in said["too_late"], f"/Cancel after the shut-down began: {said['too_late']}")
+    states = dict(line.split(maxsplit=1) for line in (out / "states.txt").read_text().splitlines() if " " in line)
+    check(len(states) == 10 and set(states.values()) == {"RUNNING"}, f"the product came back: {states}")
+    check(" Verified: all 10 services started are running" in log["late"], f"the late run went on: {log['late']}")
+    print("night: " + ", ".join(f"{k} {v}" for k, v in rc.items()) + f"; skipped run {seconds} s")
+
+
 def main():
     case, out = sys.argv[1], Path(sys.argv[2])
+    if case == "night":
+        check_night(out)
+        for f in failures:
+            print(f"FAIL: {f}")
+        sys.exit(1 if failures else 0)
     if case == "preview":
         check_preview(out)
         for f in failures:

@@ -29,6 +29,8 @@ case "$case_name" in
     test-run) args="" after=--test-bounce title="Configure Scheduled Restart Options" ;;
     # Three previews, then one without reboot.bat: nothing may be touched.
     preview) args="/Preview /Reboot" ;;
+    # /Cancel and /Skip from a second process, around three /Restart runs.
+    night) args="" ;;
     *) echo "unknown case $case_name" >&2; exit 2 ;;
 esac
 
@@ -44,6 +46,58 @@ if [ -n "$after" ]; then
 fi
 
 cd "$prog"
+if [ "$case_name" = night ]; then
+    trace="$WINEPREFIX/drive_c/sandbox/trace.txt"
+    state="$WINEPREFIX/drive_c/ProgramData/OrvaneScheduledRestart/run.state"
+    : > "$trace"
+    verb() {  # name, then the arguments: what it printed, and its exit code
+        local rc=0
+        timeout 60 "$WINE64" OrvaneScheduledRestart.exe "${@:2}" > "$out/$1.said" 2>/dev/null || rc=$?
+        tr -d '\r' < "$out/$1.said" > "$out/$1.txt"
+        echo "$rc" > "$out/$1.rc"
+    }
+    newest_log() { ls "$prog"/logs/*.TXT 2>/dev/null | sort | tail -1; }
+    wait_for() {  # file, text: up to two minutes
+        for _ in $(seq 1 1200); do grep -q "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done
+        echo "never seen in $1: $2" >&2
+        return 1
+    }
+    restart_run() {  # in the background (its process in $run_pid); its exit code lands in $out/$1.rc
+        ( rc=0; timeout 300 "$WINE64" OrvaneScheduledRestart.exe /Restart >/dev/null 2>&1 || rc=$?; echo "$rc" > "$out/$1.rc" ) &
+        run_pid=$!
+    }
+    verb no_run /Cancel
+    verb usage /Cancel now
+    # A skip, then a run that ends at its start.
+    verb skip /Skip
+    begin=$SECONDS
+    restart_run skipped
+    wait "$run_pid"
+    echo $((SECONDS - begin)) > "$out/skipped.seconds"
+    cat "$(newest_log)" > "$out/skipped.log"
+    # The next run counts down: cancelled from here.
+    restart_run cancelled
+    wait_for "$state" "phase counting"
+    sleep 2
+    verb cancel /Cancel
+    wait "$run_pid"
+    cat "$(newest_log)" > "$out/cancelled.log"
+    cp "$trace" "$out/trace_before_late.txt"
+    # Too late once the shut-down has begun: the run goes on and brings the product back.
+    restart_run late
+    wait_for "$trace" "stop requested"
+    verb too_late /Cancel
+    wait "$run_pid"
+    cat "$(newest_log)" > "$out/late.log"
+    "$WINE64" "$build/tests/seqlines.exe" commands restart 2>/dev/null | tr -d '\r' > "$out/restart_commands"
+    # The service manager's own word on every service the start-up starts.
+    for s in $(grep -i '^net start' "$out/restart_commands" | cut -d' ' -f3); do
+        "$WINE64" sc query "$s" > "$out/sc.txt" 2>/dev/null
+        echo "$s $(tr -d '\r' < "$out/sc.txt" | grep -o 'STATE *: [0-9]* *[A-Z_]*' | awk '{print $NF}')"
+    done > "$out/states.txt"
+    python3 "$here/check.py" "$case_name" "$out"
+    exit
+fi
 if [ "$case_name" = preview ]; then
     # The trace from here on must hold no stop, start, kill or gateway call.
     : > "$WINEPREFIX/drive_c/sandbox/trace.txt"

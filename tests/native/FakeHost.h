@@ -195,8 +195,8 @@ public:
 // Loads the countdown and ticks once a (virtual) second until the program
 // ends; false when it never does.
 inline bool RunToEnd(FakeHost& host, RestartCountdown& countdown, int maxTicks = 100) {
-    countdown.Start();
     try {
+        countdown.Start();  // a skipped run ends here
         for (int i = 0; i < maxTicks && host.timerEnabled; ++i) {
             host.now += 1000;
             countdown.Tick();

@@ -1,0 +1,175 @@
+// The skip, the cancel and the notice, over the recording host.
+#include <gtest/gtest.h>
+
+#include "FakeHost.h"
+#include "config/CommandLine.h"
+#include "localize/RestartResCONST.h"
+#include "restart/NightSteps.h"
+
+namespace {
+
+constexpr std::int64_t kNow = 1796600000;  // the fake host's clock at load
+const std::string kCancelled = "(error) Restart sequence stopped by user intervention.  Restart termianted.";
+
+bool Has(const std::vector<std::string>& v, const std::string& x) { return std::find(v.begin(), v.end(), x) != v.end(); }
+
+// The notice's texts as templates, to see them filled in.
+struct Templates : FakeHost {
+    std::string Text(int id) override {
+        if (id == IDS_NOTICE_BOUNCE) return "%2 restart at %1 (%1).";
+        return id == IDS_NOTICE_HOW_TO_STOP ? "Type /Cancel." : FakeHost::Text(id);
+    }
+};
+
+TEST(Skip, OneRunAtMostWithinADay) {
+    const struct {
+        const char* what;
+        SkipRecord skip;
+        bool clearFails;
+        bool skipped;
+        const char* line;  // the run's first line
+    } rows[] = {
+        {"none", {}, false, false, nullptr},
+        {"set an hour ago: used", {SkipRecord::Set, "SRV\\ann", kNow - 3600}, false, true, "skipped, as SRV\\ann asked at T1796596400"},
+        {"set just now by a clock a little ahead", {SkipRecord::Set, "SRV\\ann", kNow + 60}, false, true, nullptr},
+        {"a second short of a day", {SkipRecord::Set, "SRV\\ann", kNow - kSkipHoldsSeconds + 1}, false, true, nullptr},
+        {"a day old: dropped", {SkipRecord::Set, "SRV\\ann", kNow - kSkipHoldsSeconds}, false, false,
+         "    An unused skip was dropped: it expired 24 hours after SRV\\ann asked at T1796513600."},
+        {"from the future", {SkipRecord::Set, "SRV\\ann", kNow + 3600}, false, false,
+         "    A skip dated in the future (as SRV\\ann asked at T1796603600) counts as none and was dropped."},
+        {"unreadable", {SkipRecord::Unreadable}, false, false, "    A skip that cannot be read counts as none and was dropped."},
+        {"cannot be used up: the run goes on", {SkipRecord::Set, "SRV\\ann", kNow - 60}, true, false,
+         "(error) The skip (as SRV\\ann asked at T1796599940) could not be used up, so this run goes on: Access is denied."},
+    };
+    for (const auto& r : rows) {
+        FakeHost h;
+        h.skip = r.skip;
+        h.skipStays = r.clearFails;
+        RestartCountdown countdown(h, ActionRestartOnly, {});
+        ASSERT_TRUE(RunToEnd(h, countdown)) << r.what;
+        EXPECT_EQ(h.commands.empty(), r.skipped) << r.what;
+        EXPECT_EQ(h.exitCode, kExitDone) << r.what;
+        if (r.line) EXPECT_EQ(h.lines.at(0), r.line) << r.what;
+        if (r.skipped) {
+            EXPECT_EQ(h.lines.size(), 1u) << r.what << ": touches nothing, one line";
+            EXPECT_EQ(h.events.size(), 1u);
+            EXPECT_EQ(h.events[0].rfind("12:as SRV\\ann asked at ", 0), 0u) << r.what;
+            EXPECT_TRUE(h.published.empty()) << r.what << ": never counted down";
+        }
+        // Used or dropped, never left for a second night (unless it cannot be removed).
+        EXPECT_EQ(h.skip.state == SkipRecord::None, r.skip.state == SkipRecord::None || !r.clearFails) << r.what;
+    }
+    // The check after a reboot is never skipped, and leaves the skip for the next run.
+    FakeHost h;
+    h.skip = {SkipRecord::Set, "SRV\\ann", kNow - 60};
+    EXPECT_THROW(RunBootCheck(h), ProcessEnded);
+    EXPECT_EQ(h.skip.state, SkipRecord::Set);
+}
+
+TEST(Cancel, FromAnotherProcessDuringEitherCountdownOnly) {
+    const std::string request = CancelRequestText({"run-1", "SRV\\bob"});
+    const struct {
+        const char* what;
+        std::int16_t action;
+        int ticksBefore;  // when the request arrives
+        std::string request;
+        bool cancelled;
+        std::size_t commands;
+    } rows[] = {
+        {"restart, first countdown", ActionRestartOnly, 5, request, true, 0},
+        {"bounce countdown", ActionBounce, 19, request, true, 0},
+        {"reboot, its second countdown", ActionReboot, 25, request, true, 17},
+        {"a request for an earlier run", ActionRestartOnly, 5, CancelRequestText({"run-0", "SRV\\bob"}), false, 28},
+        {"a request that cannot be read", ActionRestartOnly, 5, "run-1", false, 28},
+        {"after the shut-down began", ActionRestartOnly, 20, request, false, 28},
+    };
+    for (const auto& r : rows) {
+        FakeHost h;
+        RestartCountdown countdown(h, r.action, {"PmSyncSvr"});
+        countdown.Start();
+        bool ended = false;
+        try {
+            for (int i = 0; i < 200 && h.timerEnabled; ++i) {
+                if (i == r.ticksBefore) h.cancelRequest = r.request;
+                h.now += 1000;
+                countdown.Tick();
+            }
+        } catch (const ProcessEnded&) {
+            ended = true;
+        }
+        EXPECT_TRUE(ended) << r.what;
+        EXPECT_EQ(h.commands.size(), r.commands) << r.what;
+        EXPECT_EQ(Has(h.lines, "    Stopped by /Cancel, sent by SRV\\bob"), r.cancelled) << r.what;
+        EXPECT_EQ(Has(h.lines, kCancelled), r.cancelled) << r.what;
+        EXPECT_EQ(h.exitCode, r.cancelled ? kExitCancelled : kExitDone) << r.what;
+        // The phases "/Cancel" reads: counting first; cancelled last, by whom.
+        ASSERT_FALSE(h.published.empty()) << r.what;
+        EXPECT_EQ(h.published.front().phase, RunPhase::Counting) << r.what;
+        EXPECT_EQ(h.published.back().phase == RunPhase::Cancelled && h.published.back().by == "SRV\\bob", r.cancelled)
+            << r.what;
+    }
+}
+
+TEST(Cancel, TheAnswerFromWhatTheRequestFound) {
+    const RunState counting{RunPhase::Counting, "run-1"}, reboot{RunPhase::RebootCounting, "run-1"},
+        down{RunPhase::ShuttingDown, "run-1"}, done{RunPhase::Cancelled, "run-1", "SRV\\bob"},
+        other{RunPhase::Counting, "run-2"};
+    EXPECT_EQ(ParseRunState(RunStateText(done))->by, "SRV\\bob");
+    EXPECT_FALSE(ParseRunState("phase sleeping\r\nrun run-1\r\n"));
+    // Before: only a held lock and a countdown take a request.
+    EXPECT_EQ(BeforeRequest(false, counting), CancelAnswer::NoRun) << "a dead run's state";
+    EXPECT_EQ(BeforeRequest(true, std::nullopt), CancelAnswer::NoRun);
+    EXPECT_EQ(BeforeRequest(true, down), CancelAnswer::TooLate);
+    EXPECT_EQ(BeforeRequest(true, counting), std::nullopt);
+    EXPECT_EQ(BeforeRequest(true, reboot), std::nullopt);
+    // After: the run's word, else the lock's.
+    EXPECT_EQ(AfterRequest("run-1", RunPhase::Counting, true, counting), std::nullopt) << "not taken yet";
+    EXPECT_EQ(AfterRequest("run-1", RunPhase::Counting, false, done), CancelAnswer::Cancelled) << "taken, and gone";
+    EXPECT_EQ(AfterRequest("run-1", RunPhase::RebootCounting, true, done), CancelAnswer::CancelledStopped);
+    EXPECT_EQ(AfterRequest("run-1", RunPhase::Counting, true, down), CancelAnswer::TooLate);
+    EXPECT_EQ(AfterRequest("run-1", RunPhase::Counting, false, counting), CancelAnswer::NoRun) << "ended without it";
+    EXPECT_EQ(AfterRequest("run-1", RunPhase::Counting, true, other), CancelAnswer::NoRun) << "another run now";
+    for (CancelAnswer a : {CancelAnswer::NoRun, CancelAnswer::Refused, CancelAnswer::TooLate, CancelAnswer::NoAnswer}) {
+        EXPECT_EQ(ExitCodeOf(a), 2);
+    }
+    EXPECT_EQ(ExitCodeOf(CancelAnswer::Cancelled) + ExitCodeOf(CancelAnswer::CancelledStopped), 0);
+    // The verbs, alone on their line.
+    for (const auto& [line, verb] : std::vector<std::pair<std::wstring, RunControlVerb>>{
+             {L"/Cancel", RunControlVerb::Cancel}, {L" -CANCEL ", RunControlVerb::Cancel}, {L"/skip", RunControlVerb::Skip},
+             {L"/Skip:off", RunControlVerb::SkipOff}, {L"/Cancel now", RunControlVerb::Invalid},
+             {L"/Skip /Restart", RunControlVerb::Invalid}, {L"/Skip:Of", RunControlVerb::Invalid},
+             {L"/Cancel:x", RunControlVerb::Invalid}}) {
+        EXPECT_EQ(ParseRunControl(line), verb);
+    }
+}
+
+TEST(Notice, EveryOtherSessionIsToldWhatWhenAndHowToStopItWithoutWaiting) {
+    Templates h;
+    h.sessions = {{2, "SRV\\ann"}, {5, ""}, {7, "SRV\\cy"}};
+    h.unreachable = {7};
+    RestartCountdown countdown(h, ActionBounce, {"PmNotifySvr", "PmSyncSvr"});
+    countdown.Start();
+    ASSERT_EQ(h.notices.size(), 2u);
+    for (const auto& n : h.notices) {
+        EXPECT_EQ(n.title, "<" + std::to_string(IDS_NOTICE_TITLE) + ">");
+        EXPECT_EQ(n.text, "PmNotifySvr, PmSyncSvr restart at T1796600020 (T1796600020).\r\n\r\nType /Cancel.");
+        EXPECT_EQ(std::pair(n.seconds, n.at), std::pair(20, 0L)) << "as long as the countdown, sent at its start";
+    }
+    EXPECT_EQ(h.lines, (std::vector<std::string>{"    Notice sent to session 2 (SRV\\ann)", "    Notice sent to session 5",
+                                                 "    The notice could not be sent to session 7 (SRV\\cy): The RPC server is unavailable."}));
+    EXPECT_TRUE(h.events.empty()) << "a notice never fails the run";
+    EXPECT_TRUE(h.timerEnabled);
+    // A value that holds "%1" stays as it is.
+    EXPECT_EQ(NoticeTextOf(h, NoticeKind::Bounce, {"%1"}, 100), "%1 restart at T100 (T100).\r\n\r\nType /Cancel.");
+    // Nobody to tell, or no list: one line, and the run goes on.
+    for (const std::string& error : {std::string(), std::string("Access is denied.")}) {
+        FakeHost quiet;
+        quiet.sessionsError = error;
+        RestartCountdown c(quiet, ActionReboot, {});
+        c.Start();
+        EXPECT_EQ(quiet.lines, std::vector<std::string>{error.empty() ? "    Nobody else is logged on to the server: no notice sent."
+                                                                       : "    Nobody on the server could be told: " + error});
+    }
+}
+
+}  // namespace
