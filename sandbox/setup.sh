@@ -55,28 +55,38 @@ reg="$c/sandbox/sandbox.reg"
     # Wine reads this value as a string.
     printf '[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control]\r\n"ServicesPipeTimeout"="120000"\r\n\r\n'
 } > "$reg"
-# Runs one of Wine's own tools and prints what it said. Rarely, Wine's loader
-# cannot open a new process's image (seen once in a CI run, an "sc create"
-# among six sandboxes made side by side): it falls back to start.exe, which
-# says "ShellExecuteEx failed". The tool then never ran, so it is run again;
-# any other failure is the tool's own answer and stands.
-# What a tool says goes to a file, never through a pipe: the first program
-# that needs the desktop starts Wine's explorer.exe, which inherits that
-# program's output and lives as long as the prefix, so a read of a pipe
-# would never end (seen: "net start schedule" hung a sandbox for minutes).
+# Runs one of Wine's own tools and prints what it said. What a tool says goes
+# to a file, never through a pipe: the first program that needs the desktop
+# starts Wine's explorer.exe, which inherits that program's output and lives
+# as long as the prefix, so a read of a pipe would never end (seen once in
+# 120 sandboxes: "net start schedule" hung a sandbox for minutes).
+# A start that Wine itself ended before the program ran is retried once, with
+# one line that names the cause (also appended to $ORV_RETRY_LOG, which the
+# test summary counts); every other failure is the tool's own answer and
+# stands. Two such causes were seen in CI runs, among six sandboxes made side
+# by side: Wine's loader could not open the tool's image and fell back to
+# start.exe ("ShellExecuteEx failed"), and "net start" answered "Internal
+# error." (ERROR_INTERNAL_ERROR: Wine's process creation reports
+# STATUS_INTERNAL_ERROR when the new process ends before its start-up is
+# done, so the service's program never ran).
 sb_tool_said="$c/sandbox/tool-said.txt"
 sb_tool() {
-    local said rc try
-    for try in 1 2 3; do
+    local said rc try cause
+    for try in 1 2; do
         rc=0
         # Wine's own errors too, so that a tool that ends at once says why.
         env WINEDEBUG=-all,err+all "$WINE64" "$@" >"$sb_tool_said" 2>&1 || rc=$?
         said=$(cat "$sb_tool_said")
-        if [ "$rc" -ne 0 ] && [[ "$said" == *"ShellExecuteEx failed"* || "$said" == *"wine: failed to "* ]]; then
-            echo "sandbox: Wine did not launch $1 (try $try): $said" >&2
-            continue
+        cause=""
+        if [ "$rc" -ne 0 ]; then
+            case "$said" in
+            *"ShellExecuteEx failed"* | *"wine: failed to "*) cause="Wine could not open the tool's image" ;;
+            *"Internal error."*)
+                [ "$1 $2" = "net start" ] && cause="Wine ended the service's new process before it ran (Internal error)" ;;
+            esac
         fi
-        break
+        [ -n "$cause" ] && [ "$try" = 1 ] || break
+        echo "sandbox: $* again, once: $cause" | tee -a "${ORV_RETRY_LOG:-/dev/null}" >&2
     done
     [ "$rc" -ne 0 ] && [ -z "$said" ] && said="(exit code $rc, nothing printed)"
     printf '%s' "$said"

@@ -70,6 +70,9 @@ if [ "$case_name" = night ]; then
     verb usage /Cancel now
     # A skip, then a run that ends at its start.
     verb skip /Skip
+    # Said where the tasks and the plan are: on the standard error of /Tasks, in the preview.
+    timeout 60 "$WINE64" OrvaneScheduledRestart.exe /Tasks > "$out/tasks.txt" 2> "$out/tasks.err" || :
+    verb preview_skip /Preview /Restart
     begin=$SECONDS
     restart_run skipped
     wait "$run_pid"

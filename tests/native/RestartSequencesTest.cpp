@@ -194,31 +194,9 @@ TEST(BounceRun, TimeOutsReportTheServiceAndTheLaterPassesStillHandleIt) {
     EXPECT_EQ(h.exitCode, kExitFailed);
 }
 
-TEST(Cancel, EndsTheRunWhereItStandsAndTouchesNothingMore) {
+// Cancel during either countdown: Cancel.FromAnotherProcessDuringEitherCountdownOnly.
+TEST(Cancel, DuringTheShutDownEndsItBetweenTwoSteps) {
     const std::string cancelled = "(error) Restart sequence stopped by user intervention.  Restart termianted.";
-    {
-        FakeHost h;  // during the first countdown: one line, event 5, nothing touched
-        RestartCountdown countdown(h, 1, {});
-        countdown.Start();
-        for (int i = 0; i < 5; ++i) countdown.Tick();
-        EXPECT_THROW(countdown.Cancel(), ProcessEnded);
-        EXPECT_EQ(h.lines, (std::vector<std::string>{kNobodyTold, cancelled}));
-        EXPECT_EQ(h.events, (std::vector<std::string>{"5:<0>"}));
-        EXPECT_EQ(std::pair(h.commands.size(), h.timerEnabled), std::pair(std::size_t{0}, false));
-        EXPECT_EQ(std::pair(h.calls.back(), h.exitCode), std::pair(std::string("end program"), int{kExitCancelled}));
-    }
-    {
-        FakeHost h;  // during the reboot countdown: the product stays stopped, no reboot
-        RestartCountdown countdown(h, 1, {});
-        countdown.Start();
-        for (int i = 0; i < 25; ++i) countdown.Tick();
-        ASSERT_TRUE(h.timerEnabled) << "counting down to the reboot";
-        EXPECT_THROW(countdown.Cancel(), ProcessEnded);
-        EXPECT_EQ(h.commands.size(), 17u) << "the shut-down's commands only: no start, no reboot.bat";
-        EXPECT_EQ(h.lines.back(), cancelled);
-        EXPECT_EQ(h.events, (std::vector<std::string>{"2", "5:<0>"}));
-        EXPECT_EQ(h.exitCode, kExitCancelled);
-    }
     {
         FakeHost h;  // during the shut-down: between two steps
         RestartCountdown countdown(h, 0, {});
