@@ -106,6 +106,7 @@ def check_night(out):
           for name in ("no_run", "usage", "skip", "skipped", "cancel", "cancelled", "too_late", "late")}
     said = {name: (out / f"{name}.txt").read_text() for name in ("no_run", "usage", "skip", "cancel", "too_late")}
     log = {name: (out / f"{name}.log").read_bytes().decode("cp1252") for name in ("skipped", "cancelled", "late")}
+    rc["cancel"] = min(rc["cancel"], int((out / "cancel_too.rc").read_text()))  # two at once: one cancels
     expected = {"no_run": 2, "usage": 1, "skip": 0, "skipped": 0, "cancel": 0, "cancelled": 1, "too_late": 2, "late": 0}
     check(rc == expected, f"exit codes {rc}, expected {expected}")
     check("No restart run on this server is counting down" in said["no_run"], f"/Cancel with no run: {said['no_run']}")
@@ -119,7 +120,10 @@ def check_night(out):
     check(seconds <= 20, f"the skipped run ended within seconds ({seconds} s)")
     check(re.search(r": skipped, as .+ asked at \d{4}-\d\d-\d\d \d\d:\d\d:\d\d\r\n", log["skipped"]),
           f"the skipped run's log: {log['skipped']}")
+    said["cancel"] += (out / "cancel_too.txt").read_text()
     check("The restart run was cancelled." in said["cancel"], f"/Cancel: {said['cancel']}")
+    check(max(int((out / f"{n}.rc").read_text()) for n in ("cancel", "cancel_too")) in (0, 2) and
+          log["cancelled"].count("Restart termianted.") == 1, "two /Cancel at once: 0 and 0 or 2, the run ended once")
     check("(error) Restart sequence stopped by user intervention.  Restart termianted." in log["cancelled"] and
           "    Stopped by /Cancel, sent by " in log["cancelled"], f"the cancelled run's log: {log['cancelled']}")
     touched = [t for t in (out / "trace_before_late.txt").read_text("utf-8").splitlines()
