@@ -98,6 +98,17 @@ std::wstring SessionText(DWORD session, WTS_INFO_CLASS what) {
     return text;
 }
 
+// An administrator, and elevated: a standard user, or one whose prompt was
+// not run as administrator, is refused with that reason before anything else.
+bool RunsAsAdministrator() {
+    BYTE admins[SECURITY_MAX_SID_SIZE] = {};
+    DWORD size = sizeof admins;
+    BOOL member = FALSE;
+    return ::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &size) &&
+           ::CheckTokenMembership(nullptr, admins, &member) && member;
+}
+constexpr char kNotAdministrator[] = "this prompt does not run as administrator";
+
 }  // namespace
 
 SkipRecord ReadSkipRecord() {
@@ -236,6 +247,7 @@ ControlResult RunCancel() {
     const auto answer = [](CancelAnswer a, const std::string& reason = {}) {
         return ControlResult{rt::FromUtf8(CancelAnswerText(a, reason)) + L"\r\n", ExitCodeOf(a)};
     };
+    if (!RunsAsAdministrator()) return answer(CancelAnswer::Refused, kNotAdministrator);
     // The folder is what every run trusts; one someone else can change refuses.
     if (std::string why = PrepareRunLockFolder(RunLockFolder()); !why.empty()) return answer(CancelAnswer::Refused, why);
     std::string error;
@@ -266,7 +278,12 @@ ControlResult RunCancel() {
 }
 
 ControlResult RunSkip(bool on) {
-    std::string error;
+    std::string error = kNotAdministrator;
+    if (!RunsAsAdministrator()) {
+        return {L"The skip cannot be " + std::wstring(on ? L"set" : L"withdrawn") + L": " + rt::FromUtf8(error) +
+                    L". Only an administrator can change it.\r\n",
+                2};
+    }
     if (!on) {
         const SkipRecord before = ReadSkipRecord();
         if (!ClearSkipRecord(error)) {
@@ -277,7 +294,7 @@ ControlResult RunSkip(bool on) {
     }
     const SkipRecord skip{SkipRecord::Set, rt::ToUtf8(CurrentAccountName()), UtcSecondsNow()};
     if (!WriteSkipRecord(skip, error)) {
-        return {L"The skip cannot be set: " + rt::FromUtf8(error) + L". Only an administrator can set it.\r\n", 2};
+        return {L"The skip cannot be set: " + rt::FromUtf8(error) + L". Only an administrator can change it.\r\n", 2};
     }
     return {rt::FromUtf8("The next restart run on this server will be skipped, as " + skip.by + " asked at " +
                          LocalTimeOf(skip.at) + ". The skip expires at " + LocalTimeOf(skip.at + kSkipHoldsSeconds) +
