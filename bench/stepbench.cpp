@@ -9,7 +9,7 @@
 
 #include "logging/modLogging.h"
 #include "restart/RestartSequences.h"
-#include "restart/modCallExternalApp.h"
+#include "machine/modCallExternalApp.h"
 #include "runtime/Text.h"
 
 int wmain(int argc, wchar_t** argv) {

@@ -48,15 +48,15 @@ add_library(orv_win STATIC
     src/hostenv/FolderAccess.cpp
     src/localize/modLocalize.cpp
     src/localize/FormTexts.cpp
-    src/restart/modCallExternalApp.cpp
+    src/machine/modCallExternalApp.cpp
     src/restart/frmRestart.cpp
-    src/restart/EventLog.cpp
-    src/restart/GatewayControl.cpp
-    src/restart/VerifyHost.cpp
+    src/machine/EventLog.cpp
+    src/machine/GatewayControl.cpp
+    src/verify/VerifyHost.cpp
     src/restart/NightControl.cpp
-    src/restart/BootCheck.cpp
-    src/restart/PreviewReader.cpp
-    src/restart/frmPreview.cpp
+    src/verify/BootCheck.cpp
+    src/preview/PreviewReader.cpp
+    src/preview/frmPreview.cpp
     src/config/frmConfigure.cpp
     src/schedule/ScheduledTasks.cpp
     src/schedule/frmSchedule.cpp
@@ -125,7 +125,7 @@ foreach(code IN LISTS ORV_LANGUAGES)
 endforeach()
 
 # Event message libraries: one .mc source, three resource-only DLLs.
-set(ORV_MC ${CMAKE_SOURCE_DIR}/src/restart/EventMessages.mc)
+set(ORV_MC ${CMAKE_SOURCE_DIR}/src/machine/EventMessages.mc)
 set(ORV_MC_OUT ${CMAKE_BINARY_DIR}/generated/mc)
 add_custom_command(OUTPUT ${ORV_MC_OUT}/EventMessages.rc ${ORV_MC_OUT}/EventMessages.h
     COMMAND ${CMAKE_COMMAND} -E make_directory ${ORV_MC_OUT}

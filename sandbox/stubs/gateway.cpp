@@ -10,7 +10,7 @@
 #include <atomic>
 #include <string>
 
-#include "../../src/restart/GatewayClsid.h"
+#include "../../src/machine/GatewayClsid.h"
 #include "Trace.h"
 
 namespace {

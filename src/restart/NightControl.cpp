@@ -7,11 +7,8 @@
 #include <memory>
 
 #include "hostenv/FolderAccess.h"
-#include "localize/RestartResCONST.h"
-#include "localize/modLocalize.h"
-#include "restart/BootCheck.h"
-#include "restart/Preview.h"
-#include "restart/VerifyHost.h"
+#include "verify/BootCheck.h"
+#include "verify/VerifyHost.h"
 #include "runtime/App.h"
 #include "runtime/Handles.h"
 #include "runtime/SystemApi.h"
@@ -165,13 +162,6 @@ bool ClearSkipRecord(std::string& error) {
     }
     if (status != ERROR_SUCCESS) error = ErrorText(static_cast<DWORD>(status));
     return status == ERROR_SUCCESS;
-}
-
-std::wstring PendingSkipText() {
-    const SkipRecord skip = ReadSkipRecord();
-    if (SkipVerdictOf(skip, UtcSecondsNow()) != SkipVerdict::SkipThisRun) return {};
-    return rt::FromUtf8(Fill(rt::ToUtf8(mymyLoadString(IDS_SKIP_PENDING)),
-                             {skip.by, LocalTimeOf(skip.at), LocalTimeOf(skip.at + kSkipHoldsSeconds)}));
 }
 
 std::string ThisRunIdentity() {

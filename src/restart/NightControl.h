@@ -14,8 +14,6 @@
 SkipRecord ReadSkipRecord();
 bool WriteSkipRecord(const SkipRecord& skip, std::string& error);
 bool ClearSkipRecord(std::string& error);
-// "The next run will be skipped, ..." while a skip holds; empty otherwise.
-std::wstring PendingSkipText();
 
 // This process, once: its identifier and the moment it began.
 std::string ThisRunIdentity();

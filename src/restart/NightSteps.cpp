@@ -2,7 +2,7 @@
 
 #include "core/ActionValues.h"
 #include "localize/RestartResCONST.h"
-#include "restart/TickStep.h"
+#include "host/TickStep.h"
 
 namespace {
 

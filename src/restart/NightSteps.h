@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "restart/RestartHost.h"
+#include "host/RestartHost.h"
 #include "runcontrol/RunControl.h"
 
 // At the start of a run (the lock taken, the log open): a skip that holds is

@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "core/WindowStyle.h"
-#include "restart/RestartHost.h"
-#include "restart/TickStep.h"
-#include "restart/Verification.h"
+#include "host/RestartHost.h"
+#include "host/TickStep.h"
+#include "verify/OneRun.h"
+#include "verify/Verification.h"
 #include "schedule/TaskRules.h"
 
 inline constexpr std::int32_t kWaitForever = -1;
@@ -22,31 +23,6 @@ void RunShutdown(RestartHost& host);
 void RunStartup(RestartHost& host, Verification* verification = nullptr);
 void RunReboot(RestartHost& host);
 void RunBounce(RestartHost& host, const std::vector<std::string>& services, Verification* verification = nullptr);
-
-// "/Verify": with a record of a reboot run, the verdict on that reboot
-// (the boot came: the check; not yet: a check now that leaves the record;
-// overdue: a failure); without one, a check now. Ends the process with 0 or 2.
-void RunBootCheck(RestartHost& host);
-
-// What a reboot's record means now. Whether a boot came is the boot's own
-// word (the marker it clears), never a clock; the wall clock only says
-// whether the bound stored with the record has passed.
-enum class BootVerdict { Booted, NotYet, Overdue };
-BootVerdict BootVerdictOf(const BootCheckRecord& record, std::int64_t nowUtc, std::int32_t minutes);
-// When the boot check's task fires once more if no boot came: trigger times
-// have whole minutes, so the first whole minute past the bound (seconds of
-// any one clock, counted from a whole minute).
-std::int64_t OverdueCheckAt(std::int64_t madeAt, std::int32_t minutes);
-
-// Takes the run lock, then opens the run log (recordedLog, or a new one when
-// empty) and warns of a program folder users may change. Refused: a new log
-// of its own with the reason, error event 5 and the end of the process
-// (false where the host's end returns).
-bool ClaimRunThenOpenLog(RestartHost& host, const std::string& recordedLog);
-// "the program folder <folder> can be changed by <writers>, ...", and the
-// warning line every run from such a folder writes.
-std::string FolderWarning(RestartHost& host, const std::string& writers);
-void WarnIfFolderUnsafe(RestartHost& host);
 
 // The services the product start-up starts by name, and every service the
 // shut-down and the start-up touch, from the sequences' own commands.

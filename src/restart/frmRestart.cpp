@@ -7,12 +7,13 @@
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "logging/modLogging.h"
-#include "restart/GatewayControl.h"
+#include "machine/GatewayControl.h"
 #include "restart/NightControl.h"
 #include "logging/LogNames.h"
-#include "restart/BootCheck.h"
-#include "restart/VerifyHost.h"
-#include "restart/modCallExternalApp.h"
+#include "verify/BootCheck.h"
+#include "verify/BootVerdict.h"
+#include "verify/VerifyHost.h"
+#include "machine/modCallExternalApp.h"
 #include "runtime/App.h"
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorReporting.h"
@@ -186,7 +187,7 @@ void frmRestart::Form_Load() {
 void frmRestart::Timer1_Timer() {
     if (bootCheck_) {
         GetTimer(L"Timer1").SetEnabled(false);
-        rt::ContinueSilently([this] { RunBootCheck(*host_); });
+        rt::ContinueSilently([this] { RunBootCheck(*host_, StartupServices()); });
         return;
     }
     if (!countdown_) return;

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "restart/EventLog.h"
+#include "machine/EventLog.h"
 #include "restart/RestartSequences.h"
 #include "runtime/Forms.h"
 

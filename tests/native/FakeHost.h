@@ -12,6 +12,7 @@
 #include "core/ActionValues.h"
 #include "core/ProgramError.h"
 #include "restart/RestartSequences.h"
+#include "verify/BootVerdict.h"
 
 struct Command {
     std::string line;

@@ -61,7 +61,7 @@ TEST(Skip, OneRunAtMostWithinADay) {
     // The check after a reboot is never skipped, and leaves the skip for the next run.
     FakeHost h;
     h.skip = {SkipRecord::Set, "SRV\\ann", kNow - 60};
-    EXPECT_THROW(RunBootCheck(h), ProcessEnded);
+    EXPECT_THROW(RunBootCheck(h, StartupServices()), ProcessEnded);
     EXPECT_EQ(h.skip.state, SkipRecord::Set);
 }
 

@@ -7,7 +7,7 @@
 
 #include "FakeHost.h"
 #include "config/CommandLine.h"
-#include "restart/Preview.h"
+#include "preview/Preview.h"
 
 namespace {
 

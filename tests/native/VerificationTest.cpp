@@ -128,7 +128,7 @@ TEST(BootCheck, VerdictByTheBootTheRecordsAgeAndTheServices) {
         if (c.age != kNone) h.bootRecord = {true, night, h.utcAtLoad - c.age, c.booted, c.recorded};
         if (*c.failing) h.runningFrom[c.failing] = -1;
         std::tie(h.runLocked, h.folderWriters) = std::tuple(c.locked, c.writers);
-        EXPECT_THROW(RunBootCheck(h), ProcessEnded) << c.what;
+        EXPECT_THROW(RunBootCheck(h, StartupServices()), ProcessEnded) << c.what;
         EXPECT_EQ(h.lines, c.lines) << c.what;
         EXPECT_EQ(h.events, c.events) << c.what;
         // The log it wrote to, the lock taken only to clear a record, no

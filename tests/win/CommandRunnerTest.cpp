@@ -7,7 +7,7 @@
 
 #include "TestSupport.h"
 #include "core/ProgramError.h"
-#include "restart/modCallExternalApp.h"
+#include "machine/modCallExternalApp.h"
 #include "runtime/Handles.h"
 #include "runtime/Text.h"
 

@@ -21,7 +21,7 @@
 #include "runtime/Forms.h"
 #include "runtime/Handles.h"
 #include "runtime/Text.h"
-#include "restart/modCallExternalApp.h"
+#include "machine/modCallExternalApp.h"
 #include "startup/Module1.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "hostenv/RegistryAPI.h"
-#include "restart/VerifyHost.h"
+#include "verify/VerifyHost.h"
 #include "core/ProgramError.h"
 #include "runtime/Handles.h"
 #include "runtime/Text.h"

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "restart/EventLog.h"
-#include "restart/modCallExternalApp.h"
+#include "machine/EventLog.h"
+#include "machine/modCallExternalApp.h"
 #include "runtime/ApartmentThread.h"
 #include "runtime/App.h"
 #include "runtime/Handles.h"

@@ -7,8 +7,8 @@
 
 #include "TestSupport.h"
 #include "hostenv/FolderAccess.h"
-#include "restart/BootCheck.h"
-#include "restart/VerifyHost.h"
+#include "verify/BootCheck.h"
+#include "verify/VerifyHost.h"
 #include "runtime/Handles.h"
 #include "runtime/Text.h"
 #include "schedule/TaskCommand.h"

@@ -13,12 +13,12 @@
 #include <utility>
 
 #include "TestSupport.h"
-#include "restart/VerifyHost.h"
+#include "verify/VerifyHost.h"
 #include "about/frmAbout.h"
 #include "config/frmConfigure.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
-#include "restart/modCallExternalApp.h"
+#include "machine/modCallExternalApp.h"
 #include "runtime/App.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Handles.h"

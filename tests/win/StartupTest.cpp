@@ -7,7 +7,7 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "restart/modCallExternalApp.h"
+#include "machine/modCallExternalApp.h"
 #include "runtime/Handles.h"
 
 namespace {

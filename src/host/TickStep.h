@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/ProgramError.h"
-#include "restart/RestartHost.h"
+#include "host/RestartHost.h"
 
 // The failure handling of the restart timer: a failed step is logged as
 // "(error) in restart timer: <description> number=<n>" with error event 5,

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "restart/RestartHost.h"
+#include "host/RestartHost.h"
 
 inline constexpr std::int32_t kDefaultVerifySeconds = 300;
 inline constexpr std::int32_t kMaxVerifySeconds = 3600;

@@ -1,11 +1,11 @@
-#include "restart/Preview.h"
+#include "preview/Preview.h"
 
 #include <algorithm>
 
 #include "core/ActionValues.h"
 #include "localize/RestartResCONST.h"
 #include "restart/RestartSequences.h"
-#include "restart/Verification.h"
+#include "verify/Verification.h"
 
 namespace {
 

@@ -1,15 +1,17 @@
-#include "restart/PreviewReader.h"
+#include "preview/PreviewReader.h"
 
 #include <windows.h>
 
 #include <cwchar>
 
 #include "hostenv/FolderAccess.h"
+#include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
 #include "logging/modLogging.h"
-#include "restart/GatewayClsid.h"
+#include "machine/GatewayClsid.h"
 #include "restart/NightControl.h"
-#include "restart/VerifyHost.h"
+#include "verify/BootCheck.h"
+#include "verify/VerifyHost.h"
 #include "runtime/App.h"
 #include "runtime/FileSystem.h"
 #include "runtime/Handles.h"
@@ -146,3 +148,10 @@ PreviewReport PreviewOf(const std::string& actionLine, std::int16_t action, cons
 }
 
 std::string WindowsServerReader::PendingSkipText() { return rt::ToUtf8(::PendingSkipText()); }
+
+std::wstring PendingSkipText() {
+    const SkipRecord skip = ReadSkipRecord();
+    if (SkipVerdictOf(skip, UtcSecondsNow()) != SkipVerdict::SkipThisRun) return {};
+    return rt::FromUtf8(Fill(rt::ToUtf8(mymyLoadString(IDS_SKIP_PENDING)),
+                             {skip.by, LocalTimeOf(skip.at), LocalTimeOf(skip.at + kSkipHoldsSeconds)}));
+}

@@ -2,7 +2,7 @@
 // registry, the program folder and Task Scheduler, read only.
 #pragma once
 
-#include "restart/Preview.h"
+#include "preview/Preview.h"
 
 class WindowsServerReader final : public ServerReader {
 public:
@@ -30,3 +30,7 @@ private:
 // The whole preview of an action (a RestartAction code, the bounce's
 // services), in the language the program speaks.
 PreviewReport PreviewOf(const std::string& actionLine, std::int16_t action, const std::vector<std::string>& services);
+
+// "The next run will be skipped, ..." while a skip holds; empty otherwise
+// (the preview, "/Tasks" and the scheduler say it).
+std::wstring PendingSkipText();

@@ -1,10 +1,10 @@
-#include "restart/Verification.h"
+#include "verify/Verification.h"
 
 #include <algorithm>
 
 #include "core/ActionValues.h"
 #include "localize/RestartResCONST.h"
-#include "restart/TickStep.h"
+#include "host/TickStep.h"
 
 namespace {
 

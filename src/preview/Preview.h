@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/WindowStyle.h"
-#include "restart/RestartHost.h"
+#include "host/RestartHost.h"
 
 // What a preview reads of the server. Nothing here changes anything; every
 // answer that could not be read carries the reason in its text.

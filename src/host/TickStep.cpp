@@ -1,4 +1,4 @@
-#include "restart/TickStep.h"
+#include "host/TickStep.h"
 
 #include "core/ActionValues.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "restart/GatewayClsid.h"
+#include "machine/GatewayClsid.h"
 #include "runtime/ApartmentThread.h"
 
 class GatewayControl {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "restart/RestartHost.h"
+#include "host/RestartHost.h"
 
 // Replaces any earlier check: the record of the log and the time, then one
 // task, enabled, as the local system account, running this program with

@@ -8,7 +8,7 @@
 
 #include "runtime/Handles.h"
 
-#include "restart/RestartHost.h"
+#include "host/RestartHost.h"
 
 // HKLM\SOFTWARE\Orvane\ScheduledRestart, in the program's registry view.
 inline constexpr wchar_t kProgramKey[] = L"SOFTWARE\\Orvane\\ScheduledRestart";

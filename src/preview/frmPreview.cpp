@@ -1,4 +1,4 @@
-#include "restart/frmPreview.h"
+#include "preview/frmPreview.h"
 
 #include "localize/FormTexts.h"
 #include "localize/RestartResCONST.h"

@@ -1,4 +1,4 @@
-#include "restart/modCallExternalApp.h"
+#include "machine/modCallExternalApp.h"
 
 #include <windows.h>
 

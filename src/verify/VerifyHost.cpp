@@ -1,4 +1,4 @@
-#include "restart/VerifyHost.h"
+#include "verify/VerifyHost.h"
 
 #include <windows.h>
 #include <sddl.h>

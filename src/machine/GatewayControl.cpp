@@ -1,4 +1,4 @@
-#include "restart/GatewayControl.h"
+#include "machine/GatewayControl.h"
 
 #include <objbase.h>
 #include <oaidl.h>

@@ -1,12 +1,12 @@
-#include "restart/BootCheck.h"
+#include "verify/BootCheck.h"
 
 #include <windows.h>
 
 #include "core/ProgramError.h"
 #include "localize/RestartResCONST.h"
 #include "localize/modLocalize.h"
-#include "restart/RestartSequences.h"
-#include "restart/VerifyHost.h"
+#include "verify/BootVerdict.h"
+#include "verify/VerifyHost.h"
 #include "runtime/App.h"
 #include "runtime/Handles.h"
 #include "runtime/Text.h"

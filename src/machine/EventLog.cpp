@@ -1,4 +1,4 @@
-#include "restart/EventLog.h"
+#include "machine/EventLog.h"
 
 #include <vector>
 

@@ -1,9 +1,13 @@
 // "/Verify": what a reboot run's record means now, and the check that follows.
 // Portable core.
+#include "verify/BootVerdict.h"
+
 #include <algorithm>
 
 #include "core/ActionValues.h"
-#include "restart/RestartSequences.h"
+#include "host/TickStep.h"
+#include "verify/OneRun.h"
+#include "verify/Verification.h"
 
 namespace {
 
@@ -11,13 +15,14 @@ std::string Minutes(std::int64_t n) { return std::to_string(n) + (n == 1 ? " min
 
 // The start-up's services now, into the open log, waiting up to the bound
 // (or looking once).
-void CheckNow(RestartHost& host, const std::string& heading, bool lookOnce = false) {
+void CheckNow(RestartHost& host, const std::vector<std::string>& services, const std::string& heading,
+              bool lookOnce = false) {
     TickStep step(host);
     step([&] { host.Log(heading); });
     Verification check(host);
     check.Prepare({});
     if (lookOnce) check.LookOnce();
-    check.Check(StartupServices(), true);
+    check.Check(services, true);
 }
 
 [[noreturn]] void End(RestartHost& host) {
@@ -40,7 +45,7 @@ std::int64_t OverdueCheckAt(std::int64_t madeAt, std::int32_t minutes) {
     return past - (past % 60 + 60) % 60;
 }
 
-void RunBootCheck(RestartHost& host) {
+void RunBootCheck(RestartHost& host, const std::vector<std::string>& startupServices) {
     TickStep step(host);
     BootCheckRecord record;
     step([&] { record = host.ReadBootCheck(); });
@@ -48,7 +53,7 @@ void RunBootCheck(RestartHost& host) {
         // By hand: no service touched and no lock taken, so it can never keep a night's run out.
         step([&] { host.OpenRunLog({}); });
         WarnIfFolderUnsafe(host);
-        CheckNow(host, " Checking the voice server");
+        CheckNow(host, startupServices, " Checking the voice server");
         End(host);
     }
     const std::int64_t now = host.NowUtcSeconds();
@@ -63,19 +68,19 @@ void RunBootCheck(RestartHost& host) {
         step([&] { host.OpenRunLog({}); });
         WarnIfFolderUnsafe(host);
         if (!recordedBound) BoundOrDefault(host, stored, kRebootMinutesRule);
-        CheckNow(host, " The reboot started " + Minutes(std::max<std::int64_t>(0, now - record.madeAt) / 60) +
+        CheckNow(host, startupServices, " The reboot started " + Minutes(std::max<std::int64_t>(0, now - record.madeAt) / 60) +
                            " ago has not happened yet; its check stays scheduled. Checking the voice server now");
         End(host);
     }
     if (!ClaimRunThenOpenLog(host, record.logPath)) return;
     if (verdict == BootVerdict::Booted) {
-        CheckNow(host, " Checking the voice server after the reboot");
+        CheckNow(host, startupServices, " Checking the voice server after the reboot");
     } else {
         if (!recordedBound) BoundOrDefault(host, stored, kRebootMinutesRule);
         const std::string why = "The server was not restarted within " + Minutes(minutes) + " of starting reboot.bat";
         step([&] { host.Log("(error) " + why); });
         step([&] { ReportFailure(host, why); });
-        CheckNow(host, " Checking the voice server", true);
+        CheckNow(host, startupServices, " Checking the voice server", true);
     }
     step([&] { host.DeleteBootCheck(); });
     End(host);
