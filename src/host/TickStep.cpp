@@ -2,7 +2,7 @@
 
 #include "core/ActionValues.h"
 
-void ReportFailure(RestartHost& host, const std::string& text) {
+void ReportFailure(RunLog& host, const std::string& text) {
     TheRunOutcome.failed = true;
     host.ErrorEvent(text);
 }

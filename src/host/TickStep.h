@@ -12,17 +12,17 @@
 // and the sequence goes on. The handling itself never fails.
 class TickStep {
 public:
-    explicit TickStep(RestartHost& host) : host_(host) {}
+    explicit TickStep(RunLog& host) : host_(host) {}
     template <class Body>
     bool operator()(Body&& body);  // true when the body completed
 
 private:
     void Report(long number, const std::string& description) noexcept;
-    RestartHost& host_;
+    RunLog& host_;
 };
 
 // Error event 5 for a failed step; the run then ends with kExitFailed.
-void ReportFailure(RestartHost& host, const std::string& text);
+void ReportFailure(RunLog& host, const std::string& text);
 
 template <class Body>
 bool TickStep::operator()(Body&& body) {

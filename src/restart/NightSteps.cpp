@@ -37,7 +37,7 @@ int NoticeTemplate(NoticeKind kind) {
 
 }  // namespace
 
-bool EndIfSkipped(RestartHost& host) {
+bool EndIfSkipped(NightHost& host) {
     TickStep step(host);
     SkipRecord skip;
     std::int64_t now = 0;
@@ -80,13 +80,13 @@ bool EndIfSkipped(RestartHost& host) {
     return false;
 }
 
-std::string NoticeTextOf(RestartHost& host, NoticeKind kind, const std::vector<std::string>& services,
+std::string NoticeTextOf(NightHost& host, NoticeKind kind, const std::vector<std::string>& services,
                          std::int64_t atUtc) {
     return Filled(host.Text(NoticeTemplate(kind)), host.LocalTimeText(atUtc), Joined(services)) + "\r\n\r\n" +
            host.Text(IDS_NOTICE_HOW_TO_STOP);
 }
 
-void TellPeople(RestartHost& host, NoticeKind kind, const std::vector<std::string>& services, std::int32_t seconds) {
+void TellPeople(NightHost& host, NoticeKind kind, const std::vector<std::string>& services, std::int32_t seconds) {
     TickStep step(host);
     std::string error;
     std::vector<Session> sessions;
@@ -114,7 +114,7 @@ void TellPeople(RestartHost& host, NoticeKind kind, const std::vector<std::strin
     }
 }
 
-std::string CancelRequestFor(RestartHost& host) {
+std::string CancelRequestFor(NightHost& host) {
     std::string request, run;
     TickStep step(host);
     step([&] { request = host.CancelRequestText(); });

@@ -14,15 +14,15 @@
 // used up and ends the run here, touching nothing (true; the host's end may
 // return in tests). A skip that expired, cannot be read or is from the
 // future is dropped with one log line, and the run goes on.
-bool EndIfSkipped(RestartHost& host);
+bool EndIfSkipped(NightHost& host);
 
 // When a countdown of `seconds` begins: a notice to every other active
 // session, never waited for; one log line per session told, or one that
 // says why nobody was.
-void TellPeople(RestartHost& host, NoticeKind kind, const std::vector<std::string>& services, std::int32_t seconds);
+void TellPeople(NightHost& host, NoticeKind kind, const std::vector<std::string>& services, std::int32_t seconds);
 // The notice as it is sent.
-std::string NoticeTextOf(RestartHost& host, NoticeKind kind, const std::vector<std::string>& services,
+std::string NoticeTextOf(NightHost& host, NoticeKind kind, const std::vector<std::string>& services,
                          std::int64_t atUtc);
 
 // Who sent a "/Cancel" to this run; empty when nobody did.
-std::string CancelRequestFor(RestartHost& host);
+std::string CancelRequestFor(NightHost& host);

@@ -15,7 +15,7 @@ std::string Minutes(std::int64_t n) { return std::to_string(n) + (n == 1 ? " min
 
 // The start-up's services now, into the open log, waiting up to the bound
 // (or looking once).
-void CheckNow(RestartHost& host, const std::vector<std::string>& services, const std::string& heading,
+void CheckNow(BootCheckHost& host, const std::vector<std::string>& services, const std::string& heading,
               bool lookOnce = false) {
     TickStep step(host);
     step([&] { host.Log(heading); });
@@ -25,7 +25,7 @@ void CheckNow(RestartHost& host, const std::vector<std::string>& services, const
     check.Check(services, true);
 }
 
-[[noreturn]] void End(RestartHost& host) {
+[[noreturn]] void End(BootCheckHost& host) {
     TickStep step(host);
     step([&] { host.CloseLog(); });
     host.EndProcess(TheRunOutcome.ExitCode());
@@ -45,7 +45,7 @@ std::int64_t OverdueCheckAt(std::int64_t madeAt, std::int32_t minutes) {
     return past - (past % 60 + 60) % 60;
 }
 
-void RunBootCheck(RestartHost& host, const std::vector<std::string>& startupServices) {
+void RunBootCheck(BootCheckHost& host, const std::vector<std::string>& startupServices) {
     TickStep step(host);
     BootCheckRecord record;
     step([&] { record = host.ReadBootCheck(); });

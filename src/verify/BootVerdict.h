@@ -12,7 +12,7 @@
 // (the boot came: the check; not yet: a check now that leaves the record;
 // overdue: a failure); without one, a check now, of the start-up's
 // services. Ends the process with 0 or 2.
-void RunBootCheck(RestartHost& host, const std::vector<std::string>& startupServices);
+void RunBootCheck(BootCheckHost& host, const std::vector<std::string>& startupServices);
 
 // What a reboot's record means now. Whether a boot came is the boot's own
 // word (the marker it clears), never a clock; the wall clock only says

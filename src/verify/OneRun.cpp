@@ -3,7 +3,7 @@
 #include "core/ActionValues.h"
 #include "host/TickStep.h"
 
-bool ClaimRunThenOpenLog(RestartHost& host, const std::string& recordedLog) {
+bool ClaimRunThenOpenLog(RunStartHost& host, const std::string& recordedLog) {
     TickStep step(host);
     std::string refused;
     step([&] { refused = host.ClaimRun(); });
@@ -19,12 +19,12 @@ bool ClaimRunThenOpenLog(RestartHost& host, const std::string& recordedLog) {
     return false;
 }
 
-std::string FolderWarning(RestartHost& host, const std::string& writers) {
+std::string FolderWarning(RunStartHost& host, const std::string& writers) {
     return "the program folder " + host.ProgramFolder() + " can be changed by " + writers +
            ", not only by administrators: install with the MSI, or remove that write access";
 }
 
-void WarnIfFolderUnsafe(RestartHost& host) {
+void WarnIfFolderUnsafe(RunStartHost& host) {
     TickStep step(host);
     std::string writers;
     step([&] { writers = host.FolderWriters(); });

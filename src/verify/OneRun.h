@@ -10,8 +10,8 @@
 // empty) and warns of a program folder users may change. Refused: a new log
 // of its own with the reason, error event 5 and the end of the process
 // (false where the host's end returns).
-bool ClaimRunThenOpenLog(RestartHost& host, const std::string& recordedLog);
+bool ClaimRunThenOpenLog(RunStartHost& host, const std::string& recordedLog);
 // "the program folder <folder> can be changed by <writers>, ...", and the
 // warning line every run from such a folder writes.
-std::string FolderWarning(RestartHost& host, const std::string& writers);
-void WarnIfFolderUnsafe(RestartHost& host);
+std::string FolderWarning(RunStartHost& host, const std::string& writers);
+void WarnIfFolderUnsafe(RunStartHost& host);

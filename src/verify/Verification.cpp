@@ -44,7 +44,7 @@ std::int32_t Bounded(const StoredNumber& stored, const BoundRule& rule) {
     return stored.present && InBounds(stored, rule) ? static_cast<std::int32_t>(stored.value) : rule.fallback;
 }
 
-std::int32_t BoundOrDefault(RestartHost& host, const StoredNumber& stored, const BoundRule& rule) {
+std::int32_t BoundOrDefault(RunLog& host, const StoredNumber& stored, const BoundRule& rule) {
     if (!stored.present || InBounds(stored, rule)) return Bounded(stored, rule);
     TickStep step(host);
     step([&] {

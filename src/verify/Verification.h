@@ -26,11 +26,11 @@ struct BoundRule {
 inline constexpr BoundRule kVerifySecondsRule{"VerifySeconds", "seconds", 0, kMaxVerifySeconds, kDefaultVerifySeconds};
 inline constexpr BoundRule kRebootMinutesRule{"RebootMinutes", "minutes", 1, kMaxRebootMinutes, kDefaultRebootMinutes};
 std::int32_t Bounded(const StoredNumber& stored, const BoundRule& rule);
-std::int32_t BoundOrDefault(RestartHost& host, const StoredNumber& stored, const BoundRule& rule);
+std::int32_t BoundOrDefault(RunLog& host, const StoredNumber& stored, const BoundRule& rule);
 
 class Verification {
 public:
-    explicit Verification(RestartHost& host) : host_(host) {}
+    explicit Verification(CheckHost& host) : host_(host) {}
 
     // Before the action's first step: reads the bound (a value that is not a
     // DWORD, or over an hour, gives the default and one log line) and, when
@@ -52,7 +52,7 @@ public:
     void Check(const std::vector<std::string>& started, bool always = false);
 
 private:
-    RestartHost& host_;
+    CheckHost& host_;
     std::int32_t seconds_ = kDefaultVerifySeconds;
     std::vector<std::string> touched_;
     std::vector<bool> runningBefore_;
