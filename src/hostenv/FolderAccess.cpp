@@ -72,6 +72,8 @@ std::vector<std::string> AdminMembers() {
 
 // An object's owner and access entries, read from the object itself: a link
 // on the way is read as the link, never as what it points to.
+SecuredObject ReadSecurity(HANDLE h, SE_OBJECT_TYPE type, SecuredObject o);
+
 SecuredObject Read(const std::wstring& path, SecuredObject::Role role) {
     SecuredObject o;
     o.role = role;
@@ -83,10 +85,15 @@ SecuredObject Read(const std::wstring& path, SecuredObject::Role role) {
         o.unreadable = rt::ToUtf8(rt::SystemErrorText(::GetLastError()));
         return o;
     }
+    return ReadSecurity(h.get(), SE_FILE_OBJECT, std::move(o));
+}
+
+// The owner and entries of an open file or key.
+SecuredObject ReadSecurity(HANDLE h, SE_OBJECT_TYPE type, SecuredObject o) {
     PSID owner = nullptr;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR sd = nullptr;
-    const DWORD status = ::GetSecurityInfo(h.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+    const DWORD status = ::GetSecurityInfo(h, type, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                                            &owner, nullptr, &dacl, nullptr, &sd);
     if (status != ERROR_SUCCESS) {
         o.unreadable = rt::ToUtf8(rt::SystemErrorText(status));
@@ -231,9 +238,11 @@ std::wstring CurrentAccountName() {
     return AccountName(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
 }
 
-std::wstring FolderWritersBesidesAdmins(const std::wstring& folder) {
+namespace {
+
+std::wstring WritersBesidesAdmins(const std::vector<SecuredObject>& objects) {
     std::wstring said;
-    for (const Finding& f : UntrustedWays(ObjectsOnTheWay(folder), AdminMembers())) {
+    for (const Finding& f : UntrustedWays(objects, AdminMembers())) {
         std::wstring who = L"anyone";
         if (!f.sid.empty()) {
             PSID sid = nullptr;
@@ -247,4 +256,15 @@ std::wstring FolderWritersBesidesAdmins(const std::wstring& folder) {
         said += (said.empty() ? L"" : L"; ") + who + L" (" + rt::FromUtf8(f.path) + L": " + rt::FromUtf8(f.what) + L")";
     }
     return said;
+}
+
+}  // namespace
+
+std::wstring FolderWritersBesidesAdmins(const std::wstring& folder) { return WritersBesidesAdmins(ObjectsOnTheWay(folder)); }
+
+std::wstring KeyWritersBesidesAdmins(void* key, const std::wstring& name) {
+    SecuredObject o;
+    o.role = SecuredObject::Key;
+    o.path = rt::ToUtf8(name);
+    return WritersBesidesAdmins({ReadSecurity(key, SE_REGISTRY_KEY, std::move(o))});
 }

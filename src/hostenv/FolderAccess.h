@@ -16,3 +16,7 @@ std::wstring FolderWritersBesidesAdmins(const std::wstring& folder);
 // the account this process runs as.
 std::wstring AccountName(void* sid);  // a PSID
 std::wstring CurrentAccountName();
+
+// Who besides administrators may change an open registry key (its owner and
+// entries, as the folder rule reads them), named as above; empty: nobody.
+std::wstring KeyWritersBesidesAdmins(void* key, const std::wstring& name);  // an HKEY

@@ -56,6 +56,13 @@ constexpr Right kLinkRights[] = {
     {kDelete, "may delete or replace it"}, {kWriteDac, "may change its permissions"}, {kWriteOwner, "may take it over"},
 };
 
+// KEY_SET_VALUE, KEY_CREATE_SUB_KEY (the file bits above), KEY_CREATE_LINK.
+constexpr std::uint32_t kCreateLink = 0x20;
+constexpr Right kKeyRights[] = {
+    {kAddFile, "may change its values"}, {kAddSubfolder, "may add keys to it"}, {kCreateLink, "may link it elsewhere"},
+    {kDelete, "may delete it"}, {kWriteDac, "may change its permissions"}, {kWriteOwner, "may take it over"},
+};
+
 template <std::size_t N>
 std::string What(std::uint32_t mask, const Right (&rights)[N]) {
     std::string what;
@@ -71,6 +78,7 @@ std::string WhatOf(SecuredObject::Role role, std::uint32_t mask) {
     case SecuredObject::Above: return What(mask, kAboveRights);
     case SecuredObject::File: return What(mask, kFileRights);
     case SecuredObject::Link: return What(mask, kLinkRights);
+    case SecuredObject::Key: return What(mask, kKeyRights);
     }
     return {};
 }

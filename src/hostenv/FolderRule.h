@@ -17,8 +17,9 @@ struct AccessEntry {
 // One object on the way, as its security reads.
 struct SecuredObject {
     // The program folder (or the logs folder) itself; a folder above it, up
-    // to the volume's root; a file a run starts or loads; a link on the way.
-    enum Role { Folder, Above, File, Link } role = Folder;
+    // to the volume's root; a file a run starts or loads; a link on the way;
+    // a registry key whose values a run trusts.
+    enum Role { Folder, Above, File, Link, Key } role = Folder;
     std::string path;
     std::string unreadable;  // why its security cannot be read; empty when read
     bool noDacl = false;     // a NULL DACL: everyone may do anything

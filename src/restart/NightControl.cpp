@@ -109,7 +109,7 @@ constexpr char kNotAdministrator[] = "this prompt does not run as administrator"
 }  // namespace
 
 SkipRecord ReadSkipRecord() {
-    const KeyOpen open = ProgramKey(KEY_QUERY_VALUE, false);
+    const KeyOpen open = ProgramKey(KEY_QUERY_VALUE | READ_CONTROL, false);
     if (!open.key) return {};
     DWORD byType = 0, atType = 0, bySize = 0, atSize = 0;
     const LSTATUS byStatus = ::RegQueryValueExW(open.key.get(), kSkipBy, nullptr, &byType, nullptr, &bySize);
@@ -131,7 +131,8 @@ SkipRecord ReadSkipRecord() {
         return record;
     }
     by.resize(::wcsnlen(by.c_str(), by.size()));
-    record = {SkipRecord::Set, rt::ToUtf8(by), static_cast<std::int64_t>(at)};
+    record = {SkipRecord::Set, rt::ToUtf8(by), static_cast<std::int64_t>(at),
+              rt::ToUtf8(KeyWritersBesidesAdmins(open.key.get(), L"HKLM\\SOFTWARE\\Orvane\\ScheduledRestart"))};
     return record;
 }
 
@@ -182,7 +183,6 @@ std::string ReadCancelRequestText() { return ReadSmallFile(RequestFile()); }
 void RemoveCancelRequest() { ::DeleteFileW(RequestFile().c_str()); }
 
 std::vector<Session> OtherActiveSessions(std::string& error) {
-    std::vector<Session> sessions;
     DWORD own = 0;
     ::ProcessIdToSessionId(::GetCurrentProcessId(), &own);
     WTS_SESSION_INFOW* list = nullptr;
@@ -190,20 +190,21 @@ std::vector<Session> OtherActiveSessions(std::string& error) {
     const auto enumerate = Wts<EnumerateFn>("WTSEnumerateSessionsW");
     if (!enumerate) {
         error = "the session functions (wtsapi32.dll) are missing";
-        return sessions;
+        return {};
     }
     if (!enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &count)) {
         error = ErrorText(::GetLastError());
-        return sessions;
+        return {};
     }
     const std::unique_ptr<void, WtsFree> owner(list);
+    std::vector<SessionSeen> seen;
     for (DWORD i = 0; i < count; ++i) {
-        if (list[i].State != WTSActive || list[i].SessionId == own) continue;
         const std::wstring user = SessionText(list[i].SessionId, WTSUserName);
         const std::wstring domain = SessionText(list[i].SessionId, WTSDomainName);
-        sessions.push_back({list[i].SessionId, rt::ToUtf8(domain.empty() || user.empty() ? user : domain + L"\\" + user)});
+        seen.push_back({list[i].SessionId, list[i].State == WTSActive,
+                        rt::ToUtf8(domain.empty() || user.empty() ? user : domain + L"\\" + user)});
     }
-    return sessions;
+    return SessionsToTell(seen, own);
 }
 
 bool SendSessionNotice(std::uint32_t session, const std::string& title, const std::string& text, std::int32_t seconds,
@@ -282,7 +283,7 @@ ControlResult RunSkip(bool on) {
         if (before.state != SkipRecord::Set) return {L"No skip was pending. Nothing changed.\r\n", 0};
         return {rt::FromUtf8("The skip that " + before.by + " set at " + LocalTimeOf(before.at) + " was withdrawn.\r\n"), 0};
     }
-    const SkipRecord skip{SkipRecord::Set, rt::ToUtf8(CurrentAccountName()), UtcSecondsNow()};
+    const SkipRecord skip{SkipRecord::Set, rt::ToUtf8(CurrentAccountName()), UtcSecondsNow(), {}};
     if (!WriteSkipRecord(skip, error)) {
         return {L"The skip cannot be set: " + rt::FromUtf8(error) + L". Only an administrator can change it.\r\n", 2};
     }

@@ -71,6 +71,12 @@ bool EndIfSkipped(NightHost& host) {
     case SkipVerdict::FromTheFuture:
         step([&] { host.Log("    A skip dated in the future (" + asked + ") counts as none and was dropped."); });
         break;
+    case SkipVerdict::Untrusted:
+        step([&] {
+            host.Log("    A skip in a key that not only administrators may change counts as none and was dropped: " +
+                     skip.keyWriters);
+        });
+        break;
     case SkipVerdict::Unreadable:
     case SkipVerdict::None:
         step([&] { host.Log("    A skip that cannot be read counts as none and was dropped."); });

@@ -30,6 +30,8 @@ SkipVerdict SkipVerdictOf(const SkipRecord& record, std::int64_t nowUtc) {
     case SkipRecord::Unreadable: return SkipVerdict::Unreadable;
     case SkipRecord::Set: break;
     }
+    // Only an administrator may silence a night.
+    if (!record.keyWriters.empty()) return SkipVerdict::Untrusted;
     if (record.at > nowUtc + kSkipClockSlackSeconds) return SkipVerdict::FromTheFuture;
     if (nowUtc - record.at >= kSkipHoldsSeconds) return SkipVerdict::Expired;
     return SkipVerdict::SkipThisRun;
@@ -115,4 +117,12 @@ std::string CancelAnswerText(CancelAnswer answer, const std::string& reason) {
                "and stays stopped; to start it again: OrvaneScheduledRestart.exe /Restart";
     }
     return {};
+}
+
+std::vector<Session> SessionsToTell(const std::vector<SessionSeen>& all, std::uint32_t own) {
+    std::vector<Session> told;
+    for (const SessionSeen& s : all) {
+        if (s.active && s.id != own) told.push_back({s.id, s.user});
+    }
+    return told;
 }

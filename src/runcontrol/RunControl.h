@@ -16,12 +16,14 @@ struct SkipRecord {
     enum State { None, Unreadable, Set } state = None;
     std::string by;
     std::int64_t at = 0;  // UTC seconds since 1970
+    // Who besides administrators may change the key it lies in (empty: nobody).
+    std::string keyWriters;
 };
 inline constexpr std::int64_t kSkipHoldsSeconds = 24 * 60 * 60;
 // A little clock difference between two processes is no "future".
 inline constexpr std::int64_t kSkipClockSlackSeconds = 120;
 
-enum class SkipVerdict { None, SkipThisRun, Expired, Unreadable, FromTheFuture };
+enum class SkipVerdict { None, SkipThisRun, Expired, Unreadable, FromTheFuture, Untrusted };
 SkipVerdict SkipVerdictOf(const SkipRecord& record, std::int64_t nowUtc);
 
 // ---- The cancel --------------------------------------------------------------
@@ -79,6 +81,15 @@ struct Session {
     std::uint32_t id = 0;
     std::string user;  // "DOMAIN\user"; empty when nobody is logged on
 };
+
+// The sessions a notice goes to, of all the server lists: the active ones
+// (someone at the console or connected), the program's own left out.
+struct SessionSeen {
+    std::uint32_t id = 0;
+    bool active = false;
+    std::string user;
+};
+std::vector<Session> SessionsToTell(const std::vector<SessionSeen>& all, std::uint32_t own);
 
 // What the notice announces. A bounce names its services.
 enum class NoticeKind { Restart, Reboot, RebootNow, Bounce };

@@ -67,7 +67,6 @@ if [ "$case_name" = night ]; then
         run_pid=$!
     }
     verb no_run /Cancel
-    verb usage /Cancel now
     # A skip, then a run that ends at its start.
     verb skip /Skip
     # Said where the tasks and the plan are: on the standard error of /Tasks, in the preview.
@@ -124,6 +123,8 @@ if [ "$case_name" = preview ]; then
     preview miss_unschedule /Unschedule 'Nightly restart'
     preview miss_tasks /Tasks:all /Reboot
     preview miss_equals /Schedule=Nightly /Reboot /At:03:15
+    preview miss_skip /Skip=Off /Restart
+    preview miss_cancel -Cancel restart
     # The documented way from cmd.exe: redirected, with cmd waiting for the exit code.
     cmd_rc=0
     "$WINE64" cmd /c 'OrvaneScheduledRestart.exe /Preview /Reboot > C:\sandbox\cmd.txt' >/dev/null 2>&1 || cmd_rc=$?

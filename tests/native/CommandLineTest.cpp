@@ -87,6 +87,15 @@ TEST(Routing, AVerbInAnyFormIsParsedStrictlyAndEveryOtherLineKeepsTheOldRule) {
         {L"\"/Preview /Reboot\"", 'p', true},
         {L"/Cancel", 'c', true},
         {L"-skip:Off", 's', true},
+        {L"\u3000-CANCEL\u00a0", 'c', true},
+        // Their near misses: refused, never the restart the word would start.
+        {L"-Cancel restart", 'c', false},
+        {L"/Cancel\u00a0/Restart", 'c', false},
+        {L"/Skip=Off /Restart", 's', false},
+        {L"/Skip Off", 's', false},
+        {L"/Skip:Of", 's', false},
+        {L"/Cancel:now", 'c', false},
+        {L"/Skip\u3000/Reboot", 's', false},
         // Not a switch: the old rule.
         {L"/Taskslist", 'w', false},
         {L"x/Preview /Restart", 'r', false, "/Restart"},
@@ -113,6 +122,7 @@ TEST(Routing, AVerbInAnyFormIsParsedStrictlyAndEveryOtherLineKeepsTheOldRule) {
         EXPECT_EQ(got, row.route) << shown;
         if (got == 't') EXPECT_EQ(ParseTaskVerb(row.line).kind != TaskVerb::None, row.taken) << shown;
         if (got == 'p') EXPECT_EQ(ParsePreview(row.line).valid, row.taken) << shown;
+        if (got == 'c' || got == 's') EXPECT_EQ(ParseRunControl(row.line) != RunControlVerb::Invalid, row.taken) << shown;
         EXPECT_EQ(ActionOfTaskLine(row.line).line, row.action) << shown << ": what a task of it runs";
     }
 }

@@ -71,6 +71,13 @@ TEST(FolderRule, EachRightEachRoleAndEachKindOfEntry) {
         {"above: change permissions", {Object(Role::Above, {Allow(kUsers, 0x40000)})}, {users + "may change its permissions"}},
         {"a file: write", {Object(Role::File, {Allow(kUsers, 0x2)})}, {users + "may change it"}},
         {"a link: its attributes", {Object(Role::Link, {Allow(kUsers, 0x100)})}, {users + "may point it elsewhere"}},
+        // A registry key: read (KEY_READ) is no way in; set a value, add a key, a link, or GENERIC_WRITE is.
+        {"a key: read", {Object(Role::Key, {Allow(kUsers, 0x20019)})}, {}},
+        {"a key: set a value, add a key", {Object(Role::Key, {Allow(kUsers, 0x20006)})},
+         {users + "may change its values, may add keys to it"}},
+        {"a key: link", {Object(Role::Key, {Allow(kUsers, 0x20)})}, {users + "may link it elsewhere"}},
+        {"a key: generic write", {Object(Role::Key, {Allow(kUsers, 0x40000000)})},
+         {users + "may change its values, may add keys to it"}},
     };
     for (const auto& row : rows) {
         std::vector<std::string> said;

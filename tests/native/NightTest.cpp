@@ -37,6 +37,8 @@ TEST(Skip, OneRunAtMostWithinADay) {
         {"from the future", {SkipRecord::Set, "SRV\\ann", kNow + 3600}, false, false,
          "    A skip dated in the future (as SRV\\ann asked at T1796603600) counts as none and was dropped."},
         {"unreadable", {SkipRecord::Unreadable}, false, false, "    A skip that cannot be read counts as none and was dropped."},
+        {"in a key users may change", {SkipRecord::Set, "SRV\\eve", kNow - 60, "Users (may change its values)"}, false, false,
+         "    A skip in a key that not only administrators may change counts as none and was dropped: Users (may change its values)"},
         {"cannot be used up: the run goes on", {SkipRecord::Set, "SRV\\ann", kNow - 60}, true, false,
          "(error) The skip (as SRV\\ann asked at T1796599940) could not be used up, so this run goes on: Access is denied."},
     };
@@ -75,15 +77,17 @@ TEST(Cancel, FromAnotherProcessDuringEitherCountdownOnly) {
         std::string request;  // empty: the Cancel button
         bool cancelled;
         std::size_t commands;
+        const char* phases;  // published, in order: C counting, S shutting down, R counting to the reboot, X cancelled
     } rows[] = {
-        {"restart, first countdown", ActionRestartOnly, 5, request, true, 0},
-        {"the button, first countdown", ActionReboot, 5, "", true, 0},
-        {"bounce countdown", ActionBounce, 19, request, true, 0},
-        {"reboot, its second countdown", ActionReboot, 25, request, true, 17},
-        {"the button, the reboot's countdown: the product stays stopped", ActionReboot, 25, "", true, 17},
-        {"a request for an earlier run", ActionRestartOnly, 5, CancelRequestText({"run-0", "SRV\\bob"}), false, 28},
-        {"a request that cannot be read", ActionRestartOnly, 5, "run-1", false, 28},
-        {"after the shut-down began", ActionRestartOnly, 20, request, false, 28},
+        {"restart, first countdown", ActionRestartOnly, 5, request, true, 0, "CX"},
+        {"the button, first countdown", ActionReboot, 5, "", true, 0, "C"},
+        {"bounce countdown", ActionBounce, 19, request, true, 0, "CX"},
+        {"reboot, its second countdown", ActionReboot, 25, request, true, 17, "CSRX"},
+        {"the button, the reboot's countdown: the product stays stopped", ActionReboot, 25, "", true, 17, "CSR"},
+        {"a request for an earlier run", ActionRestartOnly, 5, CancelRequestText({"run-0", "SRV\\bob"}), false, 28, "CS"},
+        {"a request that cannot be read", ActionRestartOnly, 5, "run-1", false, 28, "CS"},
+        {"after the shut-down began", ActionRestartOnly, 20, request, false, 28, "CS"},
+        {"a reboot nobody stops", ActionReboot, 0, "", false, 18, "CSRS"},
     };
     for (const auto& r : rows) {
         FakeHost h;
@@ -92,7 +96,7 @@ TEST(Cancel, FromAnotherProcessDuringEitherCountdownOnly) {
         bool ended = false;
         try {
             for (int i = 0; i < 200 && h.timerEnabled; ++i) {
-                if (i == r.ticksBefore && r.request.empty()) countdown.Cancel();
+                if (i == r.ticksBefore && r.request.empty() && r.cancelled) countdown.Cancel();
                 if (i == r.ticksBefore) h.cancelRequest = r.request;
                 h.now += 1000;
                 countdown.Tick();
@@ -109,12 +113,14 @@ TEST(Cancel, FromAnotherProcessDuringEitherCountdownOnly) {
                 << r.what;
             EXPECT_EQ(std::pair(h.calls.back(), h.timerEnabled), std::pair(std::string("end program"), false)) << r.what;
         }
-        // The phases "/Cancel" reads: counting first; cancelled last, by whom.
-        ASSERT_FALSE(h.published.empty()) << r.what;
-        EXPECT_EQ(h.published.front().phase, RunPhase::Counting) << r.what;
-        EXPECT_EQ(h.published.back().phase == RunPhase::Cancelled && h.published.back().by == "SRV\\bob",
-                  r.cancelled && !r.request.empty())
-            << r.what;
+        // The phases "/Cancel" reads, in order, for this run; cancelled by whom.
+        std::string phases;
+        for (const RunState& p : h.published) {
+            EXPECT_EQ(p.run, "run-1") << r.what;
+            phases += "CRSX"[static_cast<int>(p.phase)];
+        }
+        EXPECT_EQ(phases, r.phases) << r.what;
+        if (!r.request.empty() && r.cancelled) EXPECT_EQ(h.published.back().by, "SRV\\bob") << r.what;
     }
 }
 
@@ -138,14 +144,9 @@ TEST(Cancel, TheAnswerFromWhatTheRequestFound) {
     EXPECT_EQ(AfterRequest("run-1", RunPhase::Counting, false, counting), CancelAnswer::NoRun) << "ended without it";
     EXPECT_EQ(AfterRequest("run-1", RunPhase::Counting, true, other), CancelAnswer::NoRun) << "another run now";
     EXPECT_EQ(ExitCodeOf(CancelAnswer::Cancelled) + ExitCodeOf(CancelAnswer::CancelledStopped), 0);
-    // The verbs, alone on their line.
-    for (const auto& [line, verb] : std::vector<std::pair<std::wstring, RunControlVerb>>{
-             {L"/Cancel", RunControlVerb::Cancel}, {L" -CANCEL ", RunControlVerb::Cancel}, {L"/skip", RunControlVerb::Skip},
-             {L"/Skip:off", RunControlVerb::SkipOff}, {L"/Cancel now", RunControlVerb::Invalid},
-             {L"/Skip /Restart", RunControlVerb::Invalid}, {L"/Skip:Of", RunControlVerb::Invalid},
-             {L"/Cancel:x", RunControlVerb::Invalid}}) {
-        EXPECT_EQ(ParseRunControl(line), verb);
-    }
+    // Which verb (the routing table checks what is refused).
+    EXPECT_EQ((std::vector{ParseRunControl(L" -CANCEL "), ParseRunControl(L"/skip"), ParseRunControl(L"/Skip:off")}),
+              (std::vector{RunControlVerb::Cancel, RunControlVerb::Skip, RunControlVerb::SkipOff}));
 }
 
 TEST(Notice, EveryOtherSessionIsToldWhatWhenAndHowToStopItWithoutWaiting) {
@@ -164,6 +165,12 @@ TEST(Notice, EveryOtherSessionIsToldWhatWhenAndHowToStopItWithoutWaiting) {
                                                  "    The notice could not be sent to session 7 (SRV\\cy): The RPC server is unavailable."}));
     EXPECT_TRUE(h.events.empty()) << "a notice never fails the run";
     EXPECT_TRUE(h.timerEnabled);
+    // Who is told: the active sessions, never the program's own (session 0 at night).
+    const std::vector<Session> told = SessionsToTell(
+        {{0, false, "SYSTEM"}, {1, true, "SRV\\ann"}, {2, false, "SRV\\gone"}, {3, true, ""}, {4, true, "SRV\\me"}}, 4);
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(std::pair(told[0].id, told[0].user), std::pair(1u, std::string("SRV\\ann")));
+    EXPECT_EQ(told[1].id, 3u);
     // A value that holds "%1" stays as it is.
     EXPECT_EQ(NoticeTextOf(h, NoticeKind::Bounce, {"%1"}, 100), "%1 restart at T100 (T100).\r\n\r\nType /Cancel.");
     // Nobody to tell, or no list: one line, and the run goes on.

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <aclapi.h>
+#include <sddl.h>
 
 #include "TestSupport.h"
 #include "hostenv/FolderAccess.h"
@@ -115,6 +116,24 @@ TEST(FolderRule, TheFolderTheFoldersAboveAndTheFilesARunStarts) {
         }
         EXPECT_EQ(FolderWritersBesidesAdmins(program), L"") << "closed again: " << rt::ToUtf8(row.open);
     }
+}
+
+// A skip's key by the same rule: one that Everyone may change is named, and
+// a skip in it never counts.
+TEST(FolderRule, ARegistryKeyOthersMayChange) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\OrvaneTests\\KeyRule", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                nullptr, &key, nullptr), ERROR_SUCCESS);
+    const rt::UniqueKey owner(key);
+    for (const auto& [sddl, said] : {std::pair(L"O:BAD:P(A;;KA;;;SY)(A;;KA;;;BA)(A;;KR;;;WD)", L""),
+                                     std::pair(L"O:BAD:P(A;;KA;;;BA)(A;;0x2;;;WD)", L"Everyone (k: may change its values)")}) {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr));
+        EXPECT_EQ(::RegSetKeySecurity(key, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
+        ::LocalFree(sd);
+        EXPECT_EQ(KeyWritersBesidesAdmins(key, L"k"), said) << rt::ToUtf8(sddl);
+    }
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\OrvaneTests");
 }
 
 // A recorded log is appended to only when it is one file with one name.
