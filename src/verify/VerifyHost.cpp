@@ -12,6 +12,7 @@
 
 #include "runtime/App.h"
 #include "runtime/Handles.h"
+#include "runtime/SystemApi.h"
 #include "runtime/Text.h"
 
 namespace {
@@ -96,8 +97,12 @@ StoredNumber ReadProgramNumber(const wchar_t* value, const wchar_t* keyPath) {
 }
 
 std::wstring RunLockFolder() {
+    // Looked up when a run needs it: shell32 is not loaded before the
+    // configuration window is visible.
+    using Fn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+    static const auto getFolderPath = rt::SystemFunction<Fn>(L"shell32.dll", "SHGetFolderPathW");
     wchar_t data[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, data))) return {};
+    if (!getFolderPath || FAILED(getFolderPath(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, data))) return {};
     return rt::JoinPath(data, L"OrvaneScheduledRestart");
 }
 
