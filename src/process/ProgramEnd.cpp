@@ -30,8 +30,15 @@ std::wstring ShortPathOf(const std::wstring& path) {
 }  // namespace
 
 std::wstring ProgramArguments() {
-    const std::wstring module = ModulePath();
-    return std::wstring(ArgumentsAfterProgram(::GetCommandLineW(), module, ShortPathOf(module)));
+    // Read once: the line never changes, and the 8.3 form costs a walk of
+    // every folder on the path. A quoted line needs no 8.3 form at all.
+    static const std::wstring arguments = [] {
+        const std::wstring_view line = ::GetCommandLineW();
+        const std::wstring module = ModulePath();
+        const std::wstring shortModule = line.empty() || line.front() == L'"' ? std::wstring() : ShortPathOf(module);
+        return std::wstring(ArgumentsAfterProgram(line, module, shortModule));
+    }();
+    return arguments;
 }
 
 bool bFileExists(const std::wstring& path) {
