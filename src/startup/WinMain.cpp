@@ -1,9 +1,21 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include "runtime/MessageLoop.h"
 #include "runtime/SystemApi.h"
 #include "startup/Module1.h"
+
+#if defined(__GLIBCXX__)
+// An exception nobody caught ends the program as the Windows C++ runtime
+// ends it: abort. The GNU runtime's default first writes the exception's
+// demangled type to a standard error that a window or a scheduled run does
+// not have, and brings its whole demangler (about 50 KiB) into the program.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
+#endif
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // We run elevated: DLLs come from the system folder only.
