@@ -91,27 +91,15 @@ TEST(Preview, EachActionsPlanIsWhatItsRunDoes) {
     }
 }
 
-TEST(Preview, RestartsPlanRunsTheCommandTableAndItsWorstCaseAddsUp) {
+// The restart's worst case: the countdown, each shut-down command's time-out
+// (ten of 30 s, the sync service's 60 s, the speech service's 30 s, five of
+// 40 s), the pauses after the sync stop and before the other services, and
+// the check's bound; the ten start commands have none.
+TEST(Preview, TheRestartsWorstCaseAddsUp) {
     FakeReader reader;
-    const Plan plan = RecordPlan(reader, ActionRestartOnly, {});
-    std::vector<std::string> planned, table;
-    for (const PlanEntry& e : plan.entries) {
-        if (e.kind == PlanEntry::Command && e.ms != kNoWait) planned.push_back(Step(e.text, e.style, e.ms));
-    }
-    std::int64_t bounded = 0;
-    int open = 0;
-    for (const PlannedCommand& c : RestartCommands()) {
-        table.push_back(Step(c.command, c.style, c.timeoutMs));
-        if (c.timeoutMs > 0) bounded += c.timeoutMs;
-        open += c.timeoutMs == kWaitForever;
-    }
-    EXPECT_EQ(planned, table);
-    // Countdown, the time-outs, the pause after the sync stop and before the
-    // other services, and the check's bound.
-    const WorstCase worst = WorstCaseOf(plan);
-    EXPECT_EQ(worst.ms, 20000 + bounded + 30000 + 2000 + 300000);
-    EXPECT_EQ(worst.unbounded, open);
-    EXPECT_EQ(open, 10);
+    const WorstCase worst = WorstCaseOf(RecordPlan(reader, ActionRestartOnly, {}));
+    EXPECT_EQ(worst.ms, 20000 + 10 * 30000 + 60000 + 30000 + 5 * 40000 + 30000 + 2000 + 300000);
+    EXPECT_EQ(worst.unbounded, 10);
 }
 
 struct StateRow {
