@@ -79,3 +79,9 @@ std::wstring_view ArgumentsAfterProgram(std::wstring_view full, std::wstring_vie
     return full.substr(end);
 }
 
+std::wstring_view ArgumentsAfterProgram(std::wstring_view full, std::wstring_view modulePath,
+                                        const std::function<std::wstring()>& shortModulePath) {
+    if (full.empty() || full.front() == L'"') return ArgumentsOf(full);
+    const std::wstring shortPath = shortModulePath ? shortModulePath() : std::wstring();
+    return ArgumentsAfterProgram(full, modulePath, shortPath);
+}

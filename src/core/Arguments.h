@@ -1,6 +1,7 @@
 // The program's own arguments within its process command line. Portable core.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -24,3 +25,7 @@ std::wstring_view ArgumentsOf(std::wstring_view fullCommandLine);
 // arguments "Files\Orvane Restart\X.exe /Reboot". Otherwise as ArgumentsOf.
 std::wstring_view ArgumentsAfterProgram(std::wstring_view fullCommandLine, std::wstring_view modulePath,
                                         std::wstring_view shortModulePath);
+// The same, with the 8.3 form asked for only where it can matter: a line
+// that does not start with a quote (asking walks every folder on the path).
+std::wstring_view ArgumentsAfterProgram(std::wstring_view fullCommandLine, std::wstring_view modulePath,
+                                        const std::function<std::wstring()>& shortModulePath);

@@ -30,13 +30,11 @@ std::wstring ShortPathOf(const std::wstring& path) {
 }  // namespace
 
 std::wstring ProgramArguments() {
-    // Read once: the line never changes, and the 8.3 form costs a walk of
-    // every folder on the path. A quoted line needs no 8.3 form at all.
+    // Read once: the line never changes, and its 8.3 form costs a walk of
+    // every folder on the path.
     static const std::wstring arguments = [] {
-        const std::wstring_view line = ::GetCommandLineW();
         const std::wstring module = ModulePath();
-        const std::wstring shortModule = line.empty() || line.front() == L'"' ? std::wstring() : ShortPathOf(module);
-        return std::wstring(ArgumentsAfterProgram(line, module, shortModule));
+        return std::wstring(ArgumentsAfterProgram(::GetCommandLineW(), module, [&] { return ShortPathOf(module); }));
     }();
     return arguments;
 }

@@ -167,6 +167,13 @@ TEST(StartUp, ArgumentsFollowTheProgramFoundFromItsModulePath) {
     for (const Case& c : cases) {
         EXPECT_EQ(ArgumentsAfterProgram(c.line, kLong, kShort), c.args) << std::string(c.line.begin(), c.line.end());
     }
+    // The 8.3 form is asked for once where it can matter, and never for a quoted line.
+    int asked = 0;
+    const auto shortForm = [&] { return ++asked, std::wstring(kShort); };
+    EXPECT_EQ(ArgumentsAfterProgram(L"C:\\PROGRA~1\\ORVANE~1\\ORVANE~1.EXE /Reboot", kLong, shortForm), L"/Reboot");
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(ArgumentsAfterProgram(L"\"C:\\PROGRA~1\\ORVANE~1\\ORVANE~1.EXE\" /Reboot", kLong, shortForm), L"/Reboot");
+    EXPECT_EQ(asked, 1);
     // Without a short form (8.3 names switched off) the long path alone decides.
     EXPECT_EQ(ArgumentsAfterProgram(L"C:\\Program Files\\Orvane Restart\\OrvaneScheduledRestart.exe /x", kLong, L""),
               L"/x");

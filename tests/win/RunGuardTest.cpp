@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
 #include <aclapi.h>
 #include <sddl.h>
 
@@ -74,6 +75,10 @@ TEST(RunLock, OneRunAtATimeAndNoOtherOpenBlocksIt) {
 // The lock's folder: made for administrators when missing, and refused when
 // users may change it.
 TEST(RunLock, ItsFolderIsMadeForAdministratorsAndCheckedByTheRule) {
+    // Under the common application data folder, as Windows names it.
+    wchar_t common[MAX_PATH] = {};
+    ASSERT_HRESULT_SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common));
+    EXPECT_EQ(RunLockFolder(), std::wstring(common) + L"\\OrvaneScheduledRestart");
     test::ScratchDir dir;
     const std::wstring folder = dir.File(L"OrvaneScheduledRestart");
     EXPECT_EQ(PrepareRunLockFolder(folder) + "|" + PrepareRunLockFolder(folder), "|") << "made, then found";
