@@ -60,37 +60,61 @@ reg="$c/sandbox/sandbox.reg"
 # starts Wine's explorer.exe, which inherits that program's output and lives
 # as long as the prefix, so a read of a pipe would never end (seen once in
 # 120 sandboxes: "net start schedule" hung a sandbox for minutes).
-# A start that Wine itself ended before the program ran is retried once, with
+# A start that Wine itself failed (wine_start_cause) is retried once, with
 # one line that names the cause (also appended to $ORV_RETRY_LOG, which the
 # test summary counts); every other failure is the tool's own answer and
-# stands. Two such causes were seen in CI runs, among six sandboxes made side
-# by side: Wine's loader could not open the tool's image and fell back to
-# start.exe ("ShellExecuteEx failed"), and "net start" answered "Internal
-# error." (ERROR_INTERNAL_ERROR: Wine's process creation reports
-# STATUS_INTERNAL_ERROR when the new process ends before its start-up is
-# done, so the service's program never ran).
+# stands. A service made or started by a tool that Wine failed only in its
+# exit is not asked for twice: the service manager says whether it was done.
 sb_tool_said="$c/sandbox/tool-said.txt"
 sb_tool() {
-    local said rc try cause
+    local said rc
+    sb_run "$sb_tool_said" "$sb_tool_said" "$@" && rc=0 || rc=$?
+    said=$(cat "$sb_tool_said")
+    [ "$rc" -ne 0 ] && [ -z "$said" ] && said="(exit code $rc, nothing printed)"
+    printf '%s' "$said"
+    return "$rc"
+}
+# Runs a Windows program for its standard output, which lands in the file
+# given first; its own failure and Wine's are said on the standard error
+# (a read that fails must never end a check without a word), and a start
+# that Wine ended is retried once, as with sb_tool.
+sb_read() {  # output file, then the program and its arguments
+    local into=$1 rc
+    shift
+    sb_run "$into" "$c/sandbox/read-err.txt" "$@" && return 0 || rc=$?
+    echo "sandbox: $* failed (exit code $rc): $(cat "$c/sandbox/read-err.txt" "$into" 2>/dev/null)" >&2
+    return "$rc"
+}
+# The one place a start is tried again: output and error files, then the command.
+sb_run() {
+    local into=$1 errs=$2 rc try said cause
+    shift 2
     for try in 1 2; do
         rc=0
         # Wine's own errors too, so that a tool that ends at once says why.
-        env WINEDEBUG=-all,err+all "$WINE64" "$@" >"$sb_tool_said" 2>&1 || rc=$?
-        said=$(cat "$sb_tool_said")
-        cause=""
-        if [ "$rc" -ne 0 ]; then
-            case "$said" in
-            *"ShellExecuteEx failed"* | *"wine: failed to "*) cause="Wine could not open the tool's image" ;;
-            *"Internal error."*)
-                [ "$1 $2" = "net start" ] && cause="Wine ended the service's new process before it ran (Internal error)" ;;
-            esac
+        if [ "$errs" = "$into" ]; then
+            env WINEDEBUG=-all,err+all "$WINE64" "$@" >"$into" 2>&1 || rc=$?
+        else
+            env WINEDEBUG=-all,err+all "$WINE64" "$@" >"$into" 2>"$errs" || rc=$?
+        fi
+        [ "$rc" -eq 0 ] && return 0
+        said=$(cat "$into"; [ "$errs" = "$into" ] || cat "$errs")
+        cause=$(wine_start_cause "$said" "$1 $2")
+        if [[ $cause == *"in its exit"* ]] && [[ "$1 $2" == "sc create" || "$1 $2" == "net start" ]]; then
+            sb_service_done "$@" || break
+            echo "sandbox: $*: $cause; the service manager has it done" | tee -a "${ORV_RETRY_LOG:-/dev/null}" >&2
+            return 0
         fi
         [ -n "$cause" ] && [ "$try" = 1 ] || break
         echo "sandbox: $* again, once: $cause" | tee -a "${ORV_RETRY_LOG:-/dev/null}" >&2
     done
-    [ "$rc" -ne 0 ] && [ -z "$said" ] && said="(exit code $rc, nothing printed)"
-    printf '%s' "$said"
     return "$rc"
+}
+# "sc create NAME ...": the service is there; "net start NAME": it runs or starts.
+sb_service_done() {
+    local state="$c/sandbox/done.txt"
+    env WINEDEBUG=-all "$WINE64" sc query "$3" >"$state" 2>/dev/null || return 1
+    [ "$1" = sc ] || grep -qE 'STATE *: [0-9]+ *(RUNNING|START_PENDING)' "$state"
 }
 sb_tool regedit /S 'C:\sandbox\sandbox.reg' >/dev/null
 # The service manager reads its control time-out when it starts: let this

@@ -48,7 +48,7 @@ python3 tests/imports/check_imports.py i686-w64-mingw32-objdump tests/imports/im
     build/windows/program/OrvaneScheduledRestart.exe build/windows/program/kill.exe
 
 echo "== Windows tests under Wine"
-# Starts that Wine ended before the program ran, retried once (sandbox/setup.sh).
+# Starts that Wine itself failed, retried once (wine_start_cause in scripts/wine-env.sh).
 export ORV_RETRY_LOG="$PWD/build/wine-retries.txt"
 : > "$ORV_RETRY_LOG"
 # One Xvfb display for the whole session: a wineserver keeps the display it
@@ -82,6 +82,6 @@ exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
         cp build/package/OrvaneScheduledRestart-*[0-9].zip build/package/OrvaneScheduledRestart-x64.zip
         bash tests/package/msi_roundtrip.sh "$PWD" build/package/OrvaneScheduledRestart-x64.msi build/windows-x64 x64
     fi
-    echo "== starts Wine ended before the program ran, retried once: $(grep -c . "$ORV_RETRY_LOG" || true)"
+    echo "== starts that Wine itself failed, retried once: $(grep -c . "$ORV_RETRY_LOG" || true)"
     sed "s/^/    /" "$ORV_RETRY_LOG"
 ' bash "$@"

@@ -8,23 +8,49 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG="${WINEDEBUG:--all}"
 
 new_wine_prefix() {
-    WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/orv-wine.XXXXXX")
-    export WINEPREFIX
-    trap 'end_wine_prefix' EXIT
-    local rc=0 said="$WINEPREFIX.said"
-    env WINEDEBUG=-all,err+all "$WINE64" wineboot -i >"$said" 2>&1 || rc=$?
-    # Without a window manager (Xvfb) Wine waits 2 s for each hidden or
-    # destroyed window to be acknowledged; unmanaged windows skip that.
-    if [ "$rc" -eq 0 ] && [ "${ORV_WINE_MANAGED:-N}" = N ]; then
-        env WINEDEBUG=-all,err+all "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >"$said" 2>&1 || rc=$?
-    fi
-    if [ "$rc" -ne 0 ]; then
-        echo "wine-env: making the prefix failed with $rc: $(cat "$said" 2>/dev/null || echo no output)" >&2
+    local rc said cause try
+    for try in 1 2; do
+        WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/orv-wine.XXXXXX")
+        export WINEPREFIX
+        trap 'end_wine_prefix' EXIT
+        rc=0 said="$WINEPREFIX.said"
+        env WINEDEBUG=-all,err+all "$WINE64" wineboot -i >"$said" 2>&1 || rc=$?
+        # Without a window manager (Xvfb) Wine waits 2 s for each hidden or
+        # destroyed window to be acknowledged; unmanaged windows skip that.
+        if [ "$rc" -eq 0 ] && [ "${ORV_WINE_MANAGED:-N}" = N ]; then
+            env WINEDEBUG=-all,err+all "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >"$said" 2>&1 || rc=$?
+        fi
+        if [ "$rc" -eq 0 ]; then
+            rm -f "$said"
+            "$WINESERVER" -w  # let wineboot's own processes settle
+            return 0
+        fi
+        cause=$(wine_start_cause "$(cat "$said" 2>/dev/null)" wineboot)
+        [ -n "$cause" ] && [ "$try" = 1 ] || break
+        echo "wine-env: a new prefix again, once: $cause" | tee -a "${ORV_RETRY_LOG:-/dev/null}" >&2
         rm -f "$said"
-        return "$rc"
-    fi
+        end_wine_prefix
+    done
+    echo "wine-env: making the prefix failed with $rc: $(cat "$said" 2>/dev/null || echo no output)" >&2
     rm -f "$said"
-    "$WINESERVER" -w  # let wineboot's own processes settle
+    return "$rc"
+}
+
+# Why Wine itself, not the program, failed a start: nothing when the exit
+# code is the program's own answer. Each was seen in CI runs or soaks, among
+# six prefixes side by side; the first two in one start: the loader found the
+# address of the shared user data taken and fell back to start.exe.
+wine_start_cause() {  # what the start printed, with Wine's errors; the command's first two words
+    case "$1" in
+    *"failed to map the shared user data"*) echo "Wine could not map the new process's shared user data" ;;
+    *"ShellExecuteEx failed"* | *"wine: failed to "*) echo "Wine could not open the program's image" ;;
+    # ERROR_INTERNAL_ERROR: Wine's process creation reports STATUS_INTERNAL_ERROR
+    # when the new process ends before its start-up is done.
+    *"Internal error."*)
+        if [ "$2" = "net start" ]; then echo "Wine ended the service's new process before it ran (Internal error)"; fi ;;
+    # Another thread loaded a library while the process ended: its work was done.
+    *"Inconsistency detected by ld.so"*) echo "Wine's process failed in its exit (an assertion in ld.so)" ;;
+    esac
 }
 
 # One program stays in the prefix for the rest of its life (the Windows

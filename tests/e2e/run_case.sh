@@ -4,6 +4,8 @@
 # run log, the sandbox trace and the raised events checked by check.py.
 # Usage: run_case.sh BUILD_DIR CASE   (needs a display: run inside xvfb-run)
 set -euo pipefail
+# A command that ends the case must say which: several print nothing of their own.
+trap 'ended=$?; [[ $- == *e* ]] && echo "run_case.sh: line $LINENO ended the case (exit $ended): $BASH_COMMAND" >&2' ERR
 build=$(cd "$1" && pwd)
 case_name=$2
 here=$(cd "$(dirname "$0")" && pwd)
@@ -41,6 +43,14 @@ new_wine_prefix
 "$WINE64" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d advapi32.ReportEventW /f >/dev/null 2>&1
 . "$root/sandbox/setup.sh" "$build"
 prog="$WINEPREFIX/drive_c/Program Files/Orvane Restart"
+seqlines() {  # file, then what and the action's words: from the program's own sequences
+    sb_read "$1.said" "$build/tests/seqlines.exe" "${@:2}"
+    tr -d '\r' < "$1.said" > "$1"
+}
+service_state() {  # the service manager's own word: RUNNING, STOPPED, ...; nothing if it never answered
+    sb_read "$out/sc.txt" sc query "$1" || return 0
+    tr -d '\r' < "$out/sc.txt" | grep -o 'STATE *: [0-9]* *[A-Z_]*' | awk '{print $NF}'
+}
 if [ -n "$after" ]; then
     "$WINE64" 'C:\sandbox\sbtrace.exe' "$after" "${title:-Restart System}" 3000 >/dev/null 2>&1 &
 fi
@@ -93,11 +103,10 @@ if [ "$case_name" = night ]; then
     verb too_late /Cancel
     wait "$run_pid"
     cat "$(newest_log)" > "$out/late.log"
-    "$WINE64" "$build/tests/seqlines.exe" commands restart 2>/dev/null | tr -d '\r' > "$out/restart_commands"
+    seqlines "$out/restart_commands" commands restart
     # The service manager's own word on every service the start-up starts.
     for s in $(grep -i '^net start' "$out/restart_commands" | cut -d' ' -f3); do
-        "$WINE64" sc query "$s" > "$out/sc.txt" 2>/dev/null
-        echo "$s $(tr -d '\r' < "$out/sc.txt" | grep -o 'STATE *: [0-9]* *[A-Z_]*' | awk '{print $NF}')"
+        echo "$s $(service_state "$s")"
     done > "$out/states.txt"
     python3 "$here/check.py" "$case_name" "$out"
     exit
@@ -149,7 +158,7 @@ cat "${run_logs[@]:0:1}" > "$out/run.log" 2>/dev/null || : > "$out/run.log"
 # What the program's own sequences log, run and raise for this action, from their one source.
 for what in lines commands events; do
     # shellcheck disable=SC2086 # the action's words are separate arguments
-    "$WINE64" "$build/tests/seqlines.exe" "$what" $action 2>/dev/null | tr -d '\r' > "$out/$what"
+    seqlines "$out/$what" "$what" $action
 done
 grep -a -E 'Call advapi32\.ReportEventW|:eventlog:ReportEventW' "$out/wine.txt" > "$out/events.txt" || true
 if [[ "$case_name" == reboot* ]]; then
@@ -163,7 +172,7 @@ if [[ "$case_name" == reboot* ]]; then
     key='HKLM\Software\Orvane\ScheduledRestart'
     record() { "$WINE64" reg query "$key" /v BootCheckLog "$view" > "$out/$1" 2>&1 || echo gone >> "$out/$1"; }
     night=${run_logs[0]}
-    "$WINE64" "$build/tests/seqlines.exe" commands restart 2>/dev/null | tr -d '\r' > "$out/start_commands"
+    seqlines "$out/start_commands" commands restart
     newest() { ls "$prog"/logs/*.TXT | sort | tail -1; }
 fi
 if [ "$case_name" = reboot ]; then
@@ -178,10 +187,14 @@ if [ "$case_name" = reboot ]; then
     # again; then the start-up's services and the task's own line, by hand.
     "$WINESERVER" -k || :
     "$WINESERVER" -w || :
-    "$WINE64" 'C:\sandbox\sbtrace.exe' --sleep >/dev/null 2>&1 &
+    env WINEDEBUG=-all,err+all "$WINE64" 'C:\sandbox\sbtrace.exe' --sleep >/dev/null 2>"$sb_wine_errors" &
     for _ in $(seq 1 300); do "$WINE64" sc query eventlog >/dev/null 2>&1 && break; sleep 0.2; done
-    "$WINE64" net start schedule >/dev/null 2>&1 || :
-    for s in $(grep -i '^net start' "$out/start_commands" | cut -d' ' -f3); do "$WINE64" net start "$s" >/dev/null 2>&1 || :; done
+    for s in schedule $(grep -i '^net start' "$out/start_commands" | cut -d' ' -f3); do
+        if ! said=$(sb_tool net start "$s"); then
+            echo "e2e: after the boot, net start $s failed: $said" >&2
+            sed 's/^/e2e: Wine said: /' "$sb_wine_errors" >&2
+        fi
+    done
     verify_rc=0
     "$WINE64" OrvaneScheduledRestart.exe /Verify >/dev/null 2>&1 || verify_rc=$?
     echo "$verify_rc" > "$out/verify_rc"
@@ -211,11 +224,11 @@ if [ "$case_name" = reboot-lost ]; then
     cat "$night" > "$out/run.log"
 fi
 if [ "$case_name" = preview ]; then
-    "$WINE64" "$build/tests/seqlines.exe" commands restart 2>/dev/null | tr -d '\r' > "$out/restart_commands"
+    seqlines "$out/restart_commands" commands restart
     cp "$WINEPREFIX/drive_c/sandbox/trace.txt" "$out/trace.txt"
     # The service manager's own word: every service still running.
     for s in W3svc MSSQLServer SQLServerAgent $(grep -io '^net stop pm[a-z]*' "$out/restart_commands" | cut -d' ' -f3); do
-        echo "$s $("$WINE64" sc query "$s" 2>/dev/null | tr -d '\r' | grep -o 'STATE *: [0-9]* *[A-Z_]*' | awk '{print $NF}')"
+        echo "$s $(service_state "$s")"
     done > "$out/states.txt"
     mv "$prog/reboot.bat" "$prog/reboot.bat.away"
     preview noreboot /Preview /Reboot
