@@ -15,10 +15,19 @@ case "${WINEDEBUG:-}" in
     -all) WINEDEBUG=-all,err+all ;;
 esac
 export WINEDEBUG
-start=$(date +%s%N)
-"$wine" "$@" >"$out" 2>"$err"
-rc=$?
-ms=$(( ($(date +%s%N) - start) / 1000000 ))
+. "$(dirname "$0")/../scripts/wine-causes.sh"
+# A start that Wine itself failed runs once more (a test program may run
+# twice: it changes nothing it does not put back), said in one line.
+for try in 1 2; do
+    start=$(date +%s%N)
+    "$wine" "$@" >"$out" 2>"$err"
+    rc=$?
+    ms=$(( ($(date +%s%N) - start) / 1000000 ))
+    [ "$rc" -ne 0 ] && [ "$try" = 1 ] || break
+    cause=$(wine_start_cause "$(cat "$out" "$err")" "")
+    [ -n "$cause" ] || break
+    echo "wine-run.sh: $1 again, once: $cause" | tee -a "${ORV_RETRY_LOG:-/dev/null}" >&2
+done
 wine_line='^([0-9a-f]{4,8}:){1,2}err:'
 grep -aE "$wine_line" "$err" >"$wine_err"
 cat "$out"
