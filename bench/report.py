@@ -116,13 +116,14 @@ print(f"start to a visible window, {len(pairs)} pairs: ratio configuration windo
       f"{ratios[3 * len(ratios) // 4]:.2f})")
 print(f"  medians {statistics.median(prog_ms):.1f} ms and {statistics.median(bare_ms):.1f} ms; "
       f"best runs {min(prog_ms):.1f} ms and {min(bare_ms):.1f} ms, ratio {min(prog_ms) / min(bare_ms):.2f}")
-themed = [[float(x) for x in l.split()[1:3]]
-          for l in (out / "startup6.txt").read_text().splitlines() if l.startswith("pair ")]
-themed_ratios = sorted(p / b for b, p in themed)
-print(f"the same, {len(themed)} pairs, against a bare window with the program's comctl32 6 manifest (the themed "
-      f"floor): ratio {statistics.median(themed_ratios):.2f} (quartiles {themed_ratios[len(themed_ratios) // 4]:.2f} "
-      f"and {themed_ratios[3 * len(themed_ratios) // 4]:.2f}); medians {statistics.median(p for _, p in themed):.1f} ms "
-      f"and {statistics.median(b for b, _ in themed):.1f} ms")
+for name, floor in (("startup6.txt", "a bare window with the program's comctl32 6 manifest (the themed floor)"),
+                    ("startup9.txt", "that window with nine themed buttons (what nine controls cost here)")):
+    themed = [[float(x) for x in l.split()[1:3]]
+              for l in (out / name).read_text().splitlines() if l.startswith("pair ")]
+    themed_ratios = sorted(p / b for b, p in themed)
+    print(f"the same, {len(themed)} pairs, against {floor}: ratio {statistics.median(themed_ratios):.2f} (quartiles "
+          f"{themed_ratios[len(themed_ratios) // 4]:.2f} and {themed_ratios[3 * len(themed_ratios) // 4]:.2f}); "
+          f"medians {statistics.median(p for _, p in themed):.1f} ms and {statistics.median(b for b, _ in themed):.1f} ms")
 bare_set, prog_set = statistics.median(bare_set), statistics.median(prog_set)
 print(f"peak working set by then: configuration window {prog_set:.1f} MB, bare Win32 window {bare_set:.1f} MB "
       f"(the baseline), ratio {prog_set / bare_set:.2f}")

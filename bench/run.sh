@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 bash scripts/bootstrap.sh
 for preset in windows windows-x64; do
     cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" --target sandbox stepbench barewindow barewindow6 procbench >/dev/null
+    cmake --build --preset "$preset" --target sandbox stepbench barewindow barewindow6 barewindow9 procbench >/dev/null
 done
 exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     set -euo pipefail
