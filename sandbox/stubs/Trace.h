@@ -27,6 +27,18 @@ inline DWORD RegNumber(const wchar_t* key, const wchar_t* value, DWORD fallback)
 
 // One line: "2026-12-06 20:51:03.123 <text>", appended in one write.
 inline void Trace(const std::wstring& text) {
+    const std::wstring path = RegText(L"TraceFile", L"C:\\sandbox\\trace.txt");
+    // Wine's appends are not atomic between processes (two stand-ins writing
+    // in the same millisecond lose a line), so the writers take turns; the
+    // time is read in turn, so the file's order is the times' order.
+    struct Turn {
+        HANDLE mutex = ::CreateMutexW(nullptr, FALSE, L"Global\\OrvaneSandboxTrace");
+        bool mine = mutex && ::WaitForSingleObject(mutex, 10000) != WAIT_TIMEOUT;
+        ~Turn() {
+            if (mine) ::ReleaseMutex(mutex);
+            if (mutex) ::CloseHandle(mutex);
+        }
+    } turn;
     SYSTEMTIME t{};
     ::GetLocalTime(&t);
     wchar_t stamp[64];
@@ -37,7 +49,6 @@ inline void Trace(const std::wstring& text) {
                                         nullptr);
     std::string utf8(static_cast<std::size_t>(n), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), utf8.data(), n, nullptr, nullptr);
-    const std::wstring path = RegText(L"TraceFile", L"C:\\sandbox\\trace.txt");
     HANDLE h = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return;

@@ -71,7 +71,13 @@ void StartDependencies() {
                 sandbox::Trace(L"service " + gName + L" starts its dependency " + name);
                 break;
             }
-            if (::GetLastError() != ERROR_SERVICE_DATABASE_LOCKED) break;
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_SERVICE_ALREADY_RUNNING) break;
+            if (error != ERROR_SERVICE_DATABASE_LOCKED || i == 99) {
+                sandbox::Trace(L"service " + gName + L" could not start its dependency " + name + L": error " +
+                               std::to_wstring(error));
+                break;
+            }
             ::Sleep(100);
         }
     }
