@@ -100,6 +100,9 @@ add_executable(OrvaneScheduledRestart WIN32
 target_include_directories(OrvaneScheduledRestart PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_compile_options(OrvaneScheduledRestart PRIVATE ${ORV_WARNINGS})
 target_link_options(OrvaneScheduledRestart PRIVATE -municode $<$<CONFIG:Release>:-s>)
+# The code the configuration window runs before it shows, apart from the rest.
+target_link_options(OrvaneScheduledRestart PRIVATE "-Wl,-T,${CMAKE_SOURCE_DIR}/cmake/cold-code.ld")
+set_property(TARGET OrvaneScheduledRestart APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/cold-code.ld)
 target_link_libraries(OrvaneScheduledRestart PRIVATE orv_win)
 set_target_properties(OrvaneScheduledRestart PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ORV_PROGRAM_DIR})
 
