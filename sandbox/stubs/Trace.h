@@ -26,8 +26,7 @@ inline DWORD RegNumber(const wchar_t* key, const wchar_t* value, DWORD fallback)
 }
 
 // One line: "2026-12-06 20:51:03.123 <text>", appended in one write.
-inline void Trace(const std::wstring& text) {
-    const std::wstring path = RegText(L"TraceFile", L"C:\\sandbox\\trace.txt");
+inline void TraceTo(const std::wstring& path, const std::wstring& text) {
     // Wine's appends are not atomic between processes (two stand-ins writing
     // in the same millisecond lose a line), so the writers take turns; the
     // time is read in turn, so the file's order is the times' order.
@@ -56,5 +55,7 @@ inline void Trace(const std::wstring& text) {
     ::WriteFile(h, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
     ::CloseHandle(h);
 }
+
+inline void Trace(const std::wstring& text) { TraceTo(RegText(L"TraceFile", L"C:\\sandbox\\trace.txt"), text); }
 
 }  // namespace sandbox

@@ -1,5 +1,6 @@
 // sbtrace.exe: appends its arguments to the sandbox trace (used by the
-// reboot.bat stand-in); "sbtrace.exe --sleep" keeps the prefix alive.
+// reboot.bat stand-in); "sbtrace.exe --sleep" keeps the prefix alive;
+// "--lines N FILE TEXT" appends N numbered lines to FILE.
 // PmTrayStatus.exe is the same program: started under that name it traces
 // the tray program's start.
 // "sbtrace.exe --click TITLE MS" clicks the first button of the window TITLE
@@ -40,6 +41,12 @@ int wmain(int argc, wchar_t** argv) {
     image = image.substr(image.find_last_of(L'\\') + 1);
     if (lstrcmpiW(image.c_str(), L"PmTrayStatus.exe") == 0) {
         sandbox::Trace(L"tray PmTrayStatus.exe started");
+        return 0;
+    }
+    if (argc >= 5 && std::wstring(argv[1]) == L"--lines") {  // --lines N FILE TEXT: "TEXT 0" .. "TEXT N-1"
+        for (unsigned long i = 0, n = std::wcstoul(argv[2], nullptr, 10); i < n; ++i) {
+            sandbox::TraceTo(argv[3], std::wstring(argv[4]) + L" " + std::to_wstring(i));
+        }
         return 0;
     }
     if (argc >= 4 && std::wstring(argv[1]) == L"--test-bounce") {
